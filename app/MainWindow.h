@@ -1,0 +1,108 @@
+// The main window "Информация о системе": start and stop, progress, the events panel with its logs,
+// the results area and the status bar. It is a view of the collection engine, which runs on a worker
+// thread and reports back through RunObserver.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/LogViews.h"
+#include "core/CollectionRun.h"
+#include "platform/Processes.h"
+
+namespace kw {
+
+struct StartArguments {
+    bool autoStart = false;  // "full" or "fullin": a full run at once
+    bool hidden = false;     // "fullin": the window stays hidden and the program ends after the run
+};
+StartArguments parseStartArguments(const std::vector<std::string>& args);
+
+class MainWindow final : public RunObserver {
+public:
+    MainWindow(Platform platform, StartArguments args);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window (FormCreate) and shows it unless the run is hidden.
+    bool create(HINSTANCE instance);
+    HWND hwnd() const { return hwnd_; }
+    CollectionRun& engine() { return engine_; }
+    OptionSet& options() { return options_; }
+    bool runInProgress() const { return worker_.joinable(); }
+    bool destroyed() const { return destroyed_; }
+
+    // RunObserver, called on the run's thread and carried over to the window's thread.
+    void progressChanged(int value) override;
+    void progressCaptionChanged(const std::string& text) override;
+    void topicChanged(const std::string& text) override;
+    void runningLayout() override;
+    void idleLayout() override;
+    void showTimingLog() override;
+    void resultCommandsEnabled(bool on) override;
+    void saveFailed(const std::string& path) override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    void onUiThread(const std::function<void()>& fn);
+
+    void createControls();
+    void layout();
+    void FormCreate();
+    void FormClose();
+    void onActivate();
+    void onCommand(int id);
+    void onNotify(NMHDR* hdr);
+
+    void ToolButton30Click();  // start a run
+    void ToolButton48Click();  // Stop
+    void ToolButton1Click();   // clear results
+    void finishClearResults();
+    void ToggleEventsPanel(bool open);
+    void Button28Click();      // "Скрыть"
+    void Button29Click();      // "Показать лог"
+    void Button33Click();      // "Сохранить лог"
+    void setStartVariant(StartVariant v);
+    void onRunFinished();
+
+    void setStatusText(int part, const std::string& text);
+    void setControlText(int id, const std::string& text);
+    void showControl(int id, bool visible);
+    void enableCommand(int id, bool on);
+    void setToolButtonVisible(int id, bool visible);
+    void report(const std::string& text, MessageKind kind);  // a message box, or the event log when hidden
+
+    Platform platform_;
+    StartArguments args_;
+    OptionSet options_;
+    Settings settings_;
+    CollectionRun engine_;
+    std::unique_ptr<InstanceLock> instanceLock_;
+    bool secondInstance_ = false;
+
+    HWND hwnd_ = nullptr;
+    HMENU menu_ = nullptr;
+    HFONT font_ = nullptr;
+    EventLogView logView_;
+    MemoView timingView_, captureView_;
+    std::atomic<bool> logPending_{false};
+    std::thread worker_;
+    std::atomic<bool> closePending_{false};
+    bool destroyed_ = false;
+    bool autoStartDone_ = false;
+
+    bool running_ = false;        // running layout
+    bool eventsShown_ = true;
+    bool timingShown_ = true;
+    int eventsHeight_ = 0;        // the events panel's height in the idle layout
+    std::string caption_;
+};
+
+} // namespace kw

@@ -1,0 +1,28 @@
+// KW_Scan!: collects the Windows picture and every installed TAVIR product's data for the support service.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "platform/Text.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    std::vector<std::string> args;
+    int argc = 0;
+    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+        for (int i = 1; i < argc; ++i) args.push_back(kw::toUtf8(argv[i]));
+        LocalFree(argv);
+    }
+    kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
+                          kw::windowsProcesses()};
+    kw::MainWindow window(platform, kw::parseStartArguments(args));
+    if (!window.create(instance)) return 1;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

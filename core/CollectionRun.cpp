@@ -1,0 +1,238 @@
+#include "core/CollectionRun.h"
+
+#include <algorithm>
+
+#include "core/Version.h"
+#include "platform/Text.h"
+
+namespace kw {
+namespace {
+
+const StartVariantInfo kVariants[] = {
+    {StartVariant::PerSettings, "N64", 22, "Сбор информации в соответствии с настройками", "По настройкам",
+     RunPreset::None},
+    {StartVariant::Main, "N65", 24, "Сбор информации о системе и установленном ПО ТАВИР", "Основной",
+     RunPreset::Main},
+    {StartVariant::Full, "N66", 23,
+     "Сбор информации о системе и установленном ПО ТАВИР (включая информацию о библиотеках МИРТАЛ)", "Полный",
+     RunPreset::Full},
+};
+
+constexpr const char* kStars = "*********************";
+
+std::string rtrim(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return std::string(s);
+}
+
+} // namespace
+
+const StartVariantInfo& startVariantInfo(StartVariant v) { return kVariants[static_cast<int>(v)]; }
+
+CollectionRun::CollectionRun(Platform platform, OptionSet& options, Settings& settings)
+    : platform_(platform), options_(options), settings_(settings), folders_(platform.files, log_) {
+    for (auto& s : sections_) s = [] {};
+}
+
+void CollectionRun::registerSection(Section s, std::function<void()> procedure) {
+    sections_[static_cast<std::size_t>(s)] = procedure ? std::move(procedure) : [] {};
+}
+
+std::string CollectionRun::progressCaption() const {
+    std::lock_guard lock(captionMutex_);
+    return caption_;
+}
+
+void CollectionRun::setProgress(int value) {
+    // The progress bar keeps its range 0..100: a step that ends after Stop cannot push it past 100.
+    value = std::clamp(value, 0, 100);
+    progress_.store(value);
+    observer_->progressChanged(value);
+}
+
+void CollectionRun::setCaption(const std::string& text) {
+    {
+        std::lock_guard lock(captionMutex_);
+        caption_ = text;
+    }
+    observer_->progressCaptionChanged(text);
+}
+
+std::string CollectionRun::nowText() {
+    LocalTime now = platform_.system.now();
+    return platform_.system.shortDate(now) + " - " + platform_.system.longTime(now);
+}
+
+std::string CollectionRun::durationSince(const LocalTime& from) {
+    return platform_.system.longTime(timeOfDay(millisecondsBetween(from, platform_.system.now())));
+}
+
+void CollectionRun::processMessages() {
+    if (stopRequested_.exchange(false) && running_.load()) stop();
+}
+
+void CollectionRun::ToolButton30Click() {
+    const StartVariantInfo& variant = startVariantInfo(variant_);
+    std::string plus = options_.get(Option::ImportantShared) ? "" : "(+)";
+    options_.applyPreset(variant.preset);
+
+    observer_->runningLayout();
+    stopRequested_.store(false);
+    stopFlag_.store(false);
+    running_.store(true);
+
+    for (const RunStep& step : runSteps()) {
+        processMessages();
+        if (stopFlag_.load() || progress_.load() != step.value) continue;
+        switch (step.kind) {
+        case StepKind::Preparation:
+            prepare();
+            timing_.append(std::string(kStars) + " Начало сбора информации " + nowText() + " | Тип: \"" +
+                           variant.runType + " " + plus + "\"  " + kStars);
+            t0_ = ts_ = platform_.system.now();
+            setProgress(progress_.load() + kProgressStep);
+            break;
+        case StepKind::System: collectSystem(); break;
+        case StepKind::Product:
+            runTopic(*step.topic);
+            setProgress(progress_.load() + kProgressStep);
+            break;
+        case StepKind::Completion: complete(); break;
+        }
+    }
+    processMessages();
+    if (progress_.load() == 100) endOfRun();
+}
+
+void CollectionRun::prepare() {
+    FileSystem& files = platform_.files;
+    std::string temp = folders_.GetTempDirectory();
+    if (files.plainFileExists(temp + "KW_Temp")) files.deleteFile(temp + "KW_Temp");
+    // A settings copy means the folder holds an earlier run or an opened package.
+    if (files.plainFileExists(folders_.workPath(kSettingsFileName))) {
+        folders_.DeleteFolderTree(folders_.folderPath(kWorkFolder));
+        log_.clear();
+        platform_.processes.sleepMs(500);
+    }
+    capture_.clear();
+    folders_.CreateWorkFolder(kWorkFolder);
+    setProgress(0);
+    LogBanner(std::string(kStars) + " Начало сбора информации " + nowText() + " " + kStars);
+    log_.append(std::string("KW_Scan! V") + kProgramVersion + " [" + files.programPath() + "]");
+}
+
+void CollectionRun::collectSystem() {
+    LogBanner(std::string(kStars) + " Системная информация: " + kStars);
+    for (const Topic& topic : systemTopics()) runTopic(topic);
+    sections_[static_cast<std::size_t>(Section::CollectSuiteInstallLogs)]();
+    setProgress(progress_.load() + kProgressStep);
+}
+
+void CollectionRun::runTopic(const Topic& topic) {
+    if (topic.gate && !options_.get(*topic.gate)) {
+        log_.append(topic.skipLine);
+        return;
+    }
+    if (topic.place == BannerPlace::BeforeCaption) LogBanner(std::string(topic.banner));
+    setCaption(std::string(topic.caption));
+    observer_->topicChanged(std::string(topic.caption));
+    if (topic.place == BannerPlace::AfterCaption) LogBanner(std::string(topic.banner));
+    for (Section s : topic.sections) sections_[static_cast<std::size_t>(s)]();
+    if (topic.timingAlways || running_.load())
+        timing_.append(rtrim(topic.caption) + " - " + durationSince(ts_));
+    ts_ = platform_.system.now();
+}
+
+void CollectionRun::complete() {
+    log_.setColor(LogColor::Green);
+    log_.append(
+        "\r\nСокращения:\r\n"
+        "     \"--->\" - информация или файл скопированы во временный каталог утилиты с указанным именем\r\n"
+        "     \"[-]\" - файл или продукт не найден\r\n"
+        "     \"[X]\" - по продукту настройка не активна, данные не собраны.");
+    LocalTime now = platform_.system.now();
+    std::string when = platform_.system.shortDate(now) + " - " + platform_.system.longTime(now);
+    LogBanner(std::string(kStars) + " Сбор информации завершен " + when + " " + kStars);
+    log_.append("  ");
+    observer_->topicChanged("Сбор информации завершен " + when);
+    timing_.append(std::string(kStars) + " Сбор информации завершен " + when + " |  Выполнен за: (" +
+                   platform_.system.longTime(now) + " - " + platform_.system.longTime(t0_) + ") = " +
+                   platform_.system.longTime(timeOfDay(millisecondsBetween(t0_, now))) + " " + kStars);
+    timing_.append(" ");
+    setCaption(" ");
+    saveTimingLog();
+    saveEventLog();
+    setProgress(100);
+}
+
+void CollectionRun::endOfRun() {
+    if (options_.get(Option::Debug)) {
+        observer_->showTimingLog();
+        options_.set(Option::Debug, false);
+    }
+    observer_->idleLayout();
+    observer_->resultCommandsEnabled(true);
+    stopFlag_.store(true);
+    running_.store(false);
+    setProgress(0);
+    if (options_.get(Option::OpenResultsFolder)) platform_.desktop.shellOpen(folders_.folderPath(kWorkFolder));
+    observer_->refreshCurrentNode();
+    SaveSettings(kWorkFolder);
+    if (options_.get(Option::AutoSave) && progressCaption().find("СТОП") == std::string::npos)
+        observer_->autoSave();
+}
+
+void CollectionRun::stop() {
+    observer_->idleLayout();
+    setProgress(100);
+    std::string line = std::string(kStars) + " СТОП " + nowText() + " " + kStars;
+    LogBanner(line);
+    timing_.append(line);
+    timing_.append(" ");
+    saveTimingLog();
+    setCaption("СТОП");
+    stopFlag_.store(true);
+    running_.store(false);
+}
+
+void CollectionRun::LogBanner(const std::string& text) {
+    log_.append(" ");
+    log_.toggleBold();
+    log_.setColor(LogColor::Blue);
+    log_.append(text);
+    if (platform_.files.plainFileExists(folders_.workPath(kEventLogFile))) saveEventLog();
+    log_.setColor(LogColor::Black);
+}
+
+void CollectionRun::DebugCheckpoint(const std::string& name) {
+    if (!options_.get(Option::Debug)) return;
+    log_.append("\r... + " + name + " ...");
+    saveEventLog();
+}
+
+std::string CollectionRun::settingsPath(const std::string& folder) {
+    std::string temp = folders_.GetTempDirectory();
+    return folder.empty() ? temp + kSettingsFileName : temp + folder + "\\" + kSettingsFileName;
+}
+
+void CollectionRun::SaveSettings(const std::string& folder) {
+    std::string path = settingsPath(folder);
+    if (platform_.files.plainFileExists(path)) platform_.files.deleteFile(path);
+    LogBanner("--- Создаем KW_scan.ini: " + path + "---");
+    log_.append("  ");
+    platform_.files.writeFile(path, utf8ToAnsi(composeSettingsFile(options_, settings_)));
+}
+
+bool CollectionRun::writeAnsiFile(const std::string& path, const std::string& bytes) {
+    if (platform_.files.writeFile(path, bytes)) return true;
+    observer_->saveFailed(path);
+    return false;
+}
+
+bool CollectionRun::saveEventLog() { return writeAnsiFile(folders_.workPath(kEventLogFile), log_.toRtf()); }
+
+bool CollectionRun::saveTimingLog() {
+    return writeAnsiFile(folders_.workPath(kTimingLogFile), utf8ToAnsi(timing_.text()));
+}
+
+} // namespace kw

@@ -1,0 +1,120 @@
+// The collection engine: walks the step table, keeps progress, the timing log and Stop, and at the end
+// hands the results over. It knows nothing of windows: it writes to the event log, the timing log and a
+// RunObserver.
+#pragma once
+#include <array>
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "core/EventLog.h"
+#include "core/RunObserver.h"
+#include "core/StepTable.h"
+#include "core/TextBuffer.h"
+#include "core/WorkFolders.h"
+#include "platform/Desktop.h"
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+#include "platform/SystemInfo.h"
+#include "settings/OptionSet.h"
+#include "settings/Settings.h"
+
+namespace kw {
+
+struct Platform {
+    FileSystem& files;
+    SystemInfo& system;
+    Desktop& desktop;
+    Processes& processes;
+};
+
+enum class StartVariant { PerSettings, Main, Full };
+
+struct StartVariantInfo {
+    StartVariant variant;
+    const char* menuItem;
+    int imageIndex;
+    const char* hint;
+    const char* runType;
+    RunPreset preset;
+};
+const StartVariantInfo& startVariantInfo(StartVariant v);
+
+inline constexpr const char* kEventLogFile = "KW_Scan!.rtf";
+inline constexpr const char* kTimingLogFile = "KW_Scan!.txt";
+
+class CollectionRun {
+public:
+    CollectionRun(Platform platform, OptionSet& options, Settings& settings);
+
+    void setObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
+    void registerSection(Section s, std::function<void()> procedure);
+
+    // The run procedure: returns when the run is over or stopped.
+    void ToolButton30Click();
+    // Stop, asked from any thread; carried out at the run's next message-processing point.
+    void requestStop() { stopRequested_.store(true); }
+    // A message-processing point: sections call it where the user may stop them.
+    void processMessages();
+
+    void setStartVariant(StartVariant v) { variant_ = v; }
+    StartVariant startVariant() const { return variant_; }
+
+    bool stopFlag() const { return stopFlag_.load(); }
+    bool running() const { return running_.load(); }
+    int progress() const { return progress_.load(); }
+    std::string progressCaption() const;
+
+    void LogBanner(const std::string& text);
+    void DebugCheckpoint(const std::string& name);
+
+    // Writes "KW_scan.ini" in temporary directory + folder ("" for the settings file itself).
+    void SaveSettings(const std::string& folder);
+    std::string settingsPath(const std::string& folder);
+
+    bool saveEventLog();
+    bool saveTimingLog();
+
+    EventLog& eventLog() { return log_; }
+    TextBuffer& timingLog() { return timing_; }
+    TextBuffer& captureBuffer() { return capture_; }
+    WorkFolders& folders() { return folders_; }
+    OptionSet& options() { return options_; }
+    Platform& platform() { return platform_; }
+
+private:
+    void setProgress(int value);
+    void setCaption(const std::string& text);
+    std::string nowText();  // date " - " time
+    std::string durationSince(const LocalTime& from);
+
+    void prepare();
+    void collectSystem();
+    void runTopic(const Topic& topic);
+    void complete();
+    void endOfRun();
+    void stop();
+    bool writeAnsiFile(const std::string& path, const std::string& utf8);
+
+    Platform platform_;
+    OptionSet& options_;
+    Settings& settings_;
+    EventLog log_;
+    TextBuffer timing_;
+    TextBuffer capture_;
+    WorkFolders folders_;
+    RunObserver silent_;
+    RunObserver* observer_ = &silent_;
+    std::array<std::function<void()>, static_cast<std::size_t>(Section::Count)> sections_;
+
+    StartVariant variant_ = StartVariant::PerSettings;
+    std::atomic<int> progress_{0};
+    std::atomic<bool> stopFlag_{true};
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    mutable std::mutex captionMutex_;
+    std::string caption_;
+    LocalTime t0_, ts_;
+};
+
+} // namespace kw

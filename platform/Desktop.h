@@ -1,0 +1,29 @@
+// Desktop: hot keys, the shell, and message boxes. Window handles pass through as opaque pointers.
+#pragma once
+#include <string>
+
+namespace kw {
+
+using WindowHandle = void*;
+
+enum class MessageKind { Info, Warning, Error };
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual bool registerHotKey(WindowHandle window, int id, unsigned modifiers, unsigned virtualKey) = 0;
+    virtual void unregisterHotKey(WindowHandle window, int id) = 0;
+    // Opens a folder, document or web page in the user's program for it.
+    virtual bool shellOpen(const std::string& target) = 0;
+    virtual void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) = 0;
+    virtual bool confirm(WindowHandle owner, const std::string& text) = 0;  // true for OK
+};
+
+Desktop& windowsDesktop();
+
+// Modifier and key codes, so that callers need no Windows headers.
+inline constexpr unsigned kModAlt = 0x0001;
+inline constexpr unsigned kModShift = 0x0004;
+inline constexpr unsigned kVkF9 = 0x78;
+
+} // namespace kw

@@ -1,0 +1,45 @@
+// Win32 desktop: hot keys, ShellExecute and message boxes.
+#include "platform/Desktop.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/Text.h"
+
+namespace kw {
+namespace {
+
+class WindowsDesktop final : public Desktop {
+public:
+    bool registerHotKey(WindowHandle w, int id, unsigned mods, unsigned vk) override {
+        return RegisterHotKey(static_cast<HWND>(w), id, mods, vk) != 0;
+    }
+    void unregisterHotKey(WindowHandle w, int id) override { UnregisterHotKey(static_cast<HWND>(w), id); }
+
+    bool shellOpen(const std::string& target) override {
+        auto r = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, L"open", toWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        return r > 32;
+    }
+
+    void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) override {
+        UINT icon = kind == MessageKind::Error     ? MB_ICONERROR
+                    : kind == MessageKind::Warning ? MB_ICONWARNING
+                                                   : MB_ICONINFORMATION;
+        MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), L"KW_Scan!", MB_OK | icon);
+    }
+
+    bool confirm(WindowHandle owner, const std::string& text) override {
+        return MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), L"KW_Scan!",
+                           MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    }
+};
+
+} // namespace
+
+Desktop& windowsDesktop() {
+    static WindowsDesktop instance;
+    return instance;
+}
+
+} // namespace kw

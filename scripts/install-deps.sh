@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian 12 machine; does nothing that is already done.
+set -euo pipefail
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(cmake make mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 wine64
+          xvfb xauth x11-apps imagemagick locales googletest nasm gcab cabextract)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq "${missing[@]}" </dev/null
+fi
+
+# Wine needs the Russian locale to report ANSI 1251 and OEM 866.
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$'; then
+  $SUDO sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

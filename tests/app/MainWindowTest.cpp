@@ -1,0 +1,220 @@
+// Drives the real main window under Wine: commands go in as window messages, the controls are read back.
+#include "app/MainWindow.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <chrono>
+
+#include "app/resource.h"
+#include "platform/Text.h"
+#include "tests/TempFolder.h"
+
+namespace kw {
+namespace {
+
+struct FakeDesktop : Desktop {
+    bool hotKeyFree = true;
+    bool answer = true;
+    std::vector<std::string> messages, questions;
+    bool registerHotKey(WindowHandle, int, unsigned, unsigned) override { return hotKeyFree; }
+    void unregisterHotKey(WindowHandle, int) override {}
+    bool shellOpen(const std::string&) override { return true; }
+    void showMessage(WindowHandle, const std::string& text, MessageKind) override { messages.push_back(text); }
+    bool confirm(WindowHandle, const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+};
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+template <typename Done>
+bool pumpUntil(Done done, int timeoutMs = 30000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    pump();
+    return true;
+}
+
+std::string textOf(HWND w) {
+    int n = GetWindowTextLengthW(w);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(w, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return toUtf8(s);
+}
+
+std::string statusText(HWND window, int part) {
+    wchar_t buf[512] = {};
+    SendDlgItemMessageW(window, IDC_STATUS, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf));
+    return toUtf8(buf);
+}
+
+bool toolButtonHidden(HWND window, int id) {
+    return SendDlgItemMessageW(window, IDC_TOOLBAR, TB_ISBUTTONHIDDEN, static_cast<WPARAM>(id), 0) != 0;
+}
+
+bool menuEnabled(HWND window, int id) {
+    UINT state = GetMenuState(GetMenu(window), static_cast<UINT>(id), MF_BYCOMMAND);
+    return !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    FakeDesktop desktop;
+    Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, windowsProcesses()};
+
+    std::unique_ptr<MainWindow> open(StartArguments args = {}) {
+        auto w = std::make_unique<MainWindow>(platform, args);
+        EXPECT_TRUE(w->create(GetModuleHandleW(nullptr)));
+        pump();
+        return w;
+    }
+    void command(MainWindow& w, int id) { SendMessageW(w.hwnd(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
+    std::string work(const char* name) { return test::tempDir() + "\\KW_Temp\\" + name; }
+};
+
+TEST_F(MainWindowTest, RunFromThePuskButtonEndsIdleWithResultsOffered) {
+    auto w = open();
+    HWND h = w->hwnd();
+    EXPECT_FALSE(menuEnabled(h, IDC_SAVE_PACKAGE));
+    command(*w, IDC_START);
+    ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
+
+    EXPECT_EQ(SendDlgItemMessageW(h, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PERCENT)), "0%");
+    EXPECT_EQ(statusText(h, 1), "0%");
+    EXPECT_EQ(statusText(h, 2).rfind("Сбор информации завершен ", 0), 0u);
+    EXPECT_FALSE(toolButtonHidden(h, IDC_START));
+    EXPECT_TRUE(toolButtonHidden(h, IDC_STOP));
+    EXPECT_TRUE(menuEnabled(h, IDC_OPTIONS));
+    EXPECT_TRUE(menuEnabled(h, IDC_SAVE_PACKAGE));
+    EXPECT_TRUE(menuEnabled(h, IDC_LOAD_COMPARE));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_PROGRESS_GROUP)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_EVENT_LOG)));
+    EXPECT_EQ(statusText(h, 0), "\t\t События <");
+
+    // The pane shows what the model holds, line for line.
+    std::string shown = textOf(GetDlgItem(h, IDC_EVENT_LOG));
+    std::string expected;
+    // GetWindowText gives the rich-edit paragraphs back with CR LF.
+    for (const auto& l : w->engine().eventLog().texts()) expected += (expected.empty() ? "" : "\r\n") + l;
+    EXPECT_EQ(shown, expected);
+    EXPECT_NE(shown.find("Сокращения:"), std::string::npos);
+    EXPECT_TRUE(test::fileExists(work("KW_Scan!.rtf")));
+    EXPECT_TRUE(test::fileExists(work("KW_scan.ini")));
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(MainWindowTest, StopButtonEndsTheRunAtTheSectionsNextStoppingPoint) {
+    auto w = open();
+    HWND h = w->hwnd();
+    CollectionRun& engine = w->engine();
+    engine.registerSection(Section::Peltrand, [&engine] {
+        for (int i = 0; i < 20000 && !engine.stopFlag(); ++i) {
+            engine.processMessages();
+            Sleep(1);
+        }
+    });
+    command(*w, IDC_START);
+    ASSERT_TRUE(pumpUntil([&] { return textOf(GetDlgItem(h, IDC_PROGRESS_CAPTION)) == "ПЕЛТРАН"; }));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_PROGRESS_GROUP)));
+    EXPECT_TRUE(toolButtonHidden(h, IDC_START));
+    EXPECT_FALSE(menuEnabled(h, IDC_OPTIONS));
+    command(*w, IDC_STOP);
+    ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
+
+    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PROGRESS_CAPTION)), "СТОП");
+    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PERCENT)), "0%");
+    std::string log = textOf(GetDlgItem(h, IDC_EVENT_LOG));
+    EXPECT_NE(log.find("********************* СТОП "), std::string::npos);
+    EXPECT_EQ(log.find("Сокращения:"), std::string::npos);
+    EXPECT_FALSE(toolButtonHidden(h, IDC_START));
+}
+
+TEST_F(MainWindowTest, ClearResultsAsksFirstAndCancelChangesNothing) {
+    auto w = open();
+    command(*w, IDC_START);
+    ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
+    size_t lines = w->engine().eventLog().texts().size();
+
+    desktop.answer = false;
+    command(*w, IDC_CLEAR);
+    EXPECT_EQ(desktop.questions, std::vector<std::string>{"Удалить результаты сканирования?"});
+    EXPECT_EQ(w->engine().eventLog().texts().size(), lines);
+    EXPECT_TRUE(test::fileExists(work("KW_scan.ini")));
+
+    desktop.answer = true;
+    command(*w, IDC_CLEAR);
+    EXPECT_FALSE(test::fileExists(work("KW_scan.ini")));
+    EXPECT_FALSE(menuEnabled(w->hwnd(), IDC_SAVE_PACKAGE));
+    auto log = w->engine().eventLog().texts();
+    EXPECT_EQ(log[0], "Результаты сканирования удалены.");
+    ASSERT_TRUE(pumpUntil([&] { return statusText(w->hwnd(), 2).rfind("Удалены результаты - [", 0) == 0; }, 6000));
+    EXPECT_EQ(w->engine().timingLog().lines().back(), " ");
+}
+
+TEST_F(MainWindowTest, EventsToggleHidesAndOpenLeavesItShown) {
+    auto w = open();
+    HWND h = w->hwnd();
+    command(*w, IDC_EVENTS);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_EVENT_LOG)));
+    EXPECT_EQ(statusText(h, 0), " События >");
+    command(*w, IDC_EVENTS);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_EVENT_LOG)));
+    EXPECT_EQ(statusText(h, 0), "\t\t События <");
+}
+
+TEST_F(MainWindowTest, SecondInstanceKeepsTheFirstOnesFoldersAndWarns) {
+    auto first = open();
+    test::writeFileBytes(work("(MIRTAL)mirtal.ini"), "first instance's data");
+    auto second = open();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].rfind("ВНИМАНИЕ! Открыто новое окно KW_Scan!\r\n", 0), 0u);
+    EXPECT_TRUE(test::fileExists(work("(MIRTAL)mirtal.ini")));
+    SendMessageW(second->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(second->destroyed());
+    EXPECT_TRUE(test::fileExists(work("(MIRTAL)mirtal.ini")));
+    EXPECT_TRUE(test::fileExists(test::tempDir() + "KW_scan.ini"));
+
+    SendMessageW(first->hwnd(), WM_CLOSE, 0, 0);  // the first one cleans up after itself
+    EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
+}
+
+TEST_F(MainWindowTest, HotKeyHeldElsewhereIsReported) {
+    desktop.hotKeyFree = false;
+    auto w = open();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_NE(desktop.messages[0].find("Файл / Загрузить информацию для сравнения"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, StartArgumentsAreFullAndFullin) {
+    EXPECT_TRUE(parseStartArguments({"full"}).autoStart);
+    EXPECT_FALSE(parseStartArguments({"full"}).hidden);
+    EXPECT_TRUE(parseStartArguments({"FULLIN"}).hidden);
+    EXPECT_FALSE(parseStartArguments({"other", "full"}).autoStart);
+    EXPECT_FALSE(parseStartArguments({}).autoStart);
+}
+
+TEST_F(MainWindowTest, FullArgumentStartsAFullRunOnActivation) {
+    auto w = open({true, false});
+    ASSERT_TRUE(pumpUntil([&] { return test::fileExists(work("KW_scan.ini")) && !w->runInProgress(); }));
+    EXPECT_TRUE(w->options().get(Option::MirtalLibs));
+    EXPECT_EQ(w->engine().startVariant(), StartVariant::Full);
+    EXPECT_NE(w->engine().timingLog().lines()[0].find("| Тип: \"Полный"), std::string::npos);
+}
+
+} // namespace
+} // namespace kw

@@ -1,0 +1,161 @@
+// Runs KW_Scan.exe itself, as a user or a script would, in the prefix the test is given
+// (64-bit and 32-bit Windows), on the demo machine, and checks what it leaves in the work folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "core/RtfWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "platform/WinHandle.h"
+#include "tests/TempFolder.h"
+
+namespace kw {
+namespace {
+
+// KW_Scan.exe is built beside the test program.
+std::string programPath() {
+    std::string self = windowsFileSystem().programPath();
+    return self.substr(0, self.rfind('\\') + 1) + "KW_Scan.exe";
+}
+
+struct Child {
+    KernelHandle process;
+    DWORD id = 0;
+};
+
+Child start(const std::string& argument) {
+    std::wstring cmd = L"\"" + toWide(programPath()) + L"\" " + toWide(argument);
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    Child c;
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        c.process.reset(pi.hProcess);
+        c.id = pi.dwProcessId;
+    }
+    return c;
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+HWND mainWindowOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64];
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && wcscmp(cls, L"TForm1") == 0) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t eol = text.find("\r\n", pos);
+        if (eol == std::string::npos) eol = text.size();
+        out.push_back(text.substr(pos, eol - pos));
+        pos = eol + 2;
+    }
+    return out;
+}
+
+std::string rtfBody(const std::string& text, LogColor color, bool bold) {
+    std::string rtf = writeRtf({{text, color, bold}});
+    size_t from = rtf.rfind("\\cf");
+    return rtf.substr(from, rtf.rfind("\\par") + 4 - from);
+}
+
+class EndToEndTest : public testing::Test {
+protected:
+    std::string work(const char* name) { return test::tempDir() + "KW_Temp\\" + name; }
+};
+
+TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
+    Child c = start("full");
+    ASSERT_TRUE(c.process) << programPath();
+    ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 120000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the end-of-run block finishes
+
+    std::string timing = ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt")));
+    auto lines = linesOf(timing);
+    // Times and dates vary; everything else is fixed text.
+    const std::string t = R"(\d{1,2}:\d\d:\d\d)";
+    const std::string d = R"(\d\d\.\d\d\.\d{4})";
+    const std::string stars = R"(\*{21})";
+    std::vector<std::string> patterns = {
+        stars + " Начало сбора информации " + d + " - " + t + R"( \| Тип: "Полный "  )" + stars,
+        "Информация о системе - " + t, "COD - " + t, "TAVIR Shared - " + t, "ПЕЛТРАН - " + t,
+        "МИРТАЛ-3D MCAD/AEC - " + t, "МИРТАЛ-3D Home - " + t, "МИРТАЛ-3D Viewer - " + t, "МОРВАНТАЙД - " + t,
+        "САПР ТП ТЕССАРИН - " + t, "Справочник технолога - " + t, "Стандартные Изделия - " + t,
+        "Rudazizod o Ridaduvodu - " + t, "Единицы измерения - " + t, "Нормирование материалов - " + t,
+        "Нормирование трудозатрат - " + t, "ПЕЛТРАН:КБ - " + t, "Ferry-OAK - " + t,
+        "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД - " + t, "КВАДРИКС:MDM - " + t,
+        stars + " Сбор информации завершен " + d + " - " + t + R"( \|  Выполнен за: \()" + t + " - " + t +
+            R"(\) = )" + t + " " + stars,
+        " "};
+    ASSERT_EQ(lines.size(), patterns.size()) << timing;
+    for (size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i];
+    EXPECT_TRUE(timing.ends_with(" \r\n"));
+
+    std::string rtf = test::readFileBytes(work("KW_Scan!.rtf"));
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1251", 0), 0u);
+    EXPECT_NE(rtf.find(rtfBody("KW_Scan! V19.11.01k (01.11.2019) [" + programPath() + "]", LogColor::Black, true)),
+              std::string::npos);
+    EXPECT_NE(rtf.find(rtfBody("Сокращения:", LogColor::Green, false)), std::string::npos);
+    EXPECT_NE(rtf.find(rtfBody("     \"[-]\" - файл или продукт не найден", LogColor::Green, false)),
+              std::string::npos);
+    EXPECT_NE(rtf.find(rtfBody("********************* Системная информация: *********************", LogColor::Blue,
+                               false)),
+              std::string::npos);
+
+    std::string ini = test::readFileBytes(work("KW_scan.ini"));
+    EXPECT_NE(ini.find("[TAVIR]\r\nAll=0\r\nPeltrand=1\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("Libs=1\r\n"), std::string::npos);
+
+    HWND w = mainWindowOf(c.id);
+    ASSERT_NE(w, nullptr);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);
+    // Closing removes the work folders and keeps the settings.
+    EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
+    EXPECT_TRUE(test::fileExists(test::tempDir() + "KW_scan.ini"));
+}
+
+TEST_F(EndToEndTest, HiddenRunEndsByItselfWithoutAWindowToClick) {
+    Child c = start("fullin");
+    ASSERT_TRUE(c.process);
+    ASSERT_EQ(WaitForSingleObject(c.process.get(), 120000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(c.process.get(), &code);
+    EXPECT_EQ(code, 0u);
+    std::string ini = test::readFileBytes(test::tempDir() + "KW_scan.ini");
+    EXPECT_NE(ini.find("[TAVIR]\r\nAll=0\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("Libs=1\r\n"), std::string::npos);  // the full preset was applied
+}
+
+} // namespace
+} // namespace kw

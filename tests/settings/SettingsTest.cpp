@@ -1,0 +1,58 @@
+#include "settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+namespace kw {
+namespace {
+
+TEST(SettingsTest, WrittenInTheFixedOrderWithEveryKey) {
+    OptionSet o;
+    Settings s;
+    o.set(Option::ComPlus, false);
+    std::string text = composeSettingsFile(o, s);
+    EXPECT_EQ(text.rfind("[position]\r\nleft=0\r\nwidth=500\r\ntop=0\r\nheight=500\r\n", 0), 0u);
+    EXPECT_NE(text.find("\r\n[System_Information]\r\nnetstat=1\r\nMS_Office=0\r\nCOM_Plus=0\r\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("[Start]\r\nRBpo=1\r\nRBpoLIBS=0\r\nRBtools=0\r\nRBopen=0\r\n"));
+    // WordWrap, written last, joins the Tools section written earlier, as with the profile functions.
+    EXPECT_NE(text.find("[Tools]\r\nLogs=0\r\nmd5=1\r\nTAVIR_Shared=1\r\nCOD=1\r\nSisInf=1\r\nWordWrap=1\r\n\r\n[Table]"),
+              std::string::npos);
+}
+
+TEST(SettingsTest, EachReadPathHasItsOwnDefaults) {
+    IniFile ini = IniFile::parse("[tavir]\r\nPELTRAND=0\r\n[Table]\r\nZebraBright=10\r\nZebra=abc\r\n");
+    OptionSet activated;
+    Settings s;
+    activated.set(Option::FerryOak, false);
+    readSettingsOnActivation(ini, activated, s);
+    EXPECT_TRUE(activated.get(Option::FerryOak));
+    EXPECT_FALSE(activated.get(Option::Peltrand));   // names compare without regard to case
+    EXPECT_TRUE(activated.get(Option::Zebra));       // not a number: the default
+    EXPECT_EQ(activated.zebraBrightness(), 25);      // the track bar's minimum
+    EXPECT_TRUE(activated.get(Option::AutoSave));    // on after the first settings read
+
+    OptionSet loaded;
+    readSettingsOnLoad(ini, loaded, s);
+    EXPECT_FALSE(loaded.get(Option::FerryOak));
+
+    IniFile numbers = IniFile::parse("[Tools]\nmd5=7\nSisInf=-1\n");
+    OptionSet n;
+    readSettingsOnActivation(numbers, n, s);
+    EXPECT_TRUE(n.get(Option::Md5));
+    EXPECT_TRUE(n.get(Option::SystemInfo));
+}
+
+TEST(SettingsTest, StartReadTakesGeometryAndTheHandSetKeys) {
+    IniFile ini = IniFile::parse("[position]\nleft=40\nwidth=x\n[Tools]\nhost=10.0.0.5\nBlendValue=200\n");
+    OptionSet o;
+    Settings s;
+    readSettingsOnStart(ini, o, s);
+    EXPECT_EQ(s.geometry.left, 40);
+    EXPECT_EQ(s.geometry.width, 500);
+    EXPECT_EQ(s.handSet.host, "10.0.0.5");
+    EXPECT_EQ(s.handSet.count, "12");
+    EXPECT_EQ(s.handSet.blendValue, 200);
+    EXPECT_EQ(composeSettingsFile(o, s).find("host"), std::string::npos);  // read, never written
+}
+
+} // namespace
+} // namespace kw
