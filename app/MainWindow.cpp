@@ -232,7 +232,8 @@ void MainWindow::createControls() {
 
     // results area
     make(L"STATIC", L"Информация", SS_LEFT, IDC_VIEW_CAPTION);
-    make(L"STATIC", L"", WS_VISIBLE | SS_LEFT | SS_SUNKEN, IDC_RESULTS);
+    make(L"STATIC", L"\r\n  Результаты сбора информации будут показаны здесь по темам после окончания сбора.",
+         WS_VISIBLE | SS_LEFT | SS_SUNKEN, IDC_RESULTS);
 
     // events panel: event log, capture buffer, timing log
     HWND log = make(MSFTEDIT_CLASS, L"",
@@ -282,8 +283,9 @@ void MainWindow::layout() {
 
     SIZE tbSize{};
     SendMessageW(tb, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&tbSize));
-    MoveWindow(GetDlgItem(hwnd_, IDC_OPEN_RESULTS), tbSize.cx + 3 * gap, (top - line) / 2,
-               std::max(0, std::min<int>(scaled(hwnd_, 240), width - tbSize.cx - 4 * gap)), line, TRUE);
+    // The check box sits on the tool bar's row, above it in the z-order.
+    SetWindowPos(GetDlgItem(hwnd_, IDC_OPEN_RESULTS), HWND_TOP, tbSize.cx + 3 * gap, (top - line) / 2,
+                 std::max(0, std::min<int>(scaled(hwnd_, 260), width - tbSize.cx - 4 * gap)), line, 0);
 
     auto place = [&](int id, int x, int y, int w, int h) { MoveWindow(GetDlgItem(hwnd_, id), x, y, w, h, TRUE); };
     int y = top + gap;

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The demo: a full collection on the demo machine (a Wine prefix seeded from demo/machine), with the
+# result left in build/demo/: result/ (the work folder) and main-window.png (the window after the run).
+set -euo pipefail
+build=$(realpath -m "${1:-build}")
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${KW_DEMO_INNER:-}" ]; then
+  export KW_DEMO_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" "$0" "$build"
+fi
+
+demo="$build/demo"
+prefix="$demo/prefix"
+tmp="$demo/tmp"
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+
+echo "Готовим демонстрационный компьютер: $prefix"
+"$here/wine-prefix.sh" "$prefix" win64 >/dev/null 2>&1 </dev/null
+wineserver -p >/dev/null 2>&1 </dev/null || true
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+rm -rf "$tmp" "$demo/result" && mkdir -p "$tmp"
+# The saved settings of the demo user: a window large enough to look at.
+printf '[position]\r\nleft=40\r\nwidth=1100\r\ntop=30\r\nheight=760\r\n' > "$tmp/KW_scan.ini"
+
+wtmp="Z:${tmp//\//\\}"
+wexe="Z:${build//\//\\}\\bin\\KW_Scan.exe"
+echo "Запускаем полный сбор информации: $wexe full"
+start=$(date +%s)
+# Wine drops the Unix TMP and TEMP: a batch file sets them for the program.
+printf '@set TMP=%s\r\n@set TEMP=%s\r\n@"%s" full\r\n' "$wtmp" "$wtmp" "$wexe" > "$demo/run-demo.bat"
+wine cmd /c "Z:${demo//\//\\}\\run-demo.bat" >/dev/null 2>&1 </dev/null &
+
+for _ in $(seq 1 600); do
+  [ -f "$tmp/KW_Temp/KW_scan.ini" ] && break
+  sleep 0.5
+done
+if [ ! -f "$tmp/KW_Temp/KW_scan.ini" ]; then
+  echo "Сбор информации не завершился за 5 минут" >&2
+  wineserver -k || true
+  exit 1
+fi
+sleep 2  # the window settles after the end of the run
+echo "Сбор информации завершен за $(( $(date +%s) - start )) с"
+
+cp -r "$tmp/KW_Temp" "$demo/result"
+import -window root -crop 1180x850+0+0 "$demo/main-window.png"
+
+wine taskkill /im KW_Scan.exe >/dev/null 2>&1 </dev/null || true
+sleep 2
+wineserver -k >/dev/null 2>&1 </dev/null || true
+
+echo "Результат: $demo/result"
+ls "$demo/result"
+echo "Снимок окна: $demo/main-window.png"
