@@ -1,0 +1,66 @@
+// Time from start to a visible, idle main window: starts KW_Scan.exe, waits until its window is shown
+// and answers messages (input idle), repeats, prints the times. Run by hand under Wine:
+//   scripts/wine-run.sh build/bin/kw_startup_bench.exe [runs]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK findMain(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    wchar_t cls[32];
+    GetClassNameW(w, cls, 32);
+    if (owner == s->pid && wcscmp(cls, L"TForm1") == 0 && IsWindowVisible(w)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int runs = argc > 1 ? _wtoi(argv[1]) : 10;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"KW_Scan.exe";
+
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        std::wstring cmd = L"\"" + exe + L"\"";
+        STARTUPINFOW si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        auto t0 = std::chrono::steady_clock::now();
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+        WaitForInputIdle(pi.hProcess, 30000);
+        Search s{pi.dwProcessId, nullptr};
+        while (!s.found) {
+            EnumWindows(findMain, reinterpret_cast<LPARAM>(&s));
+            if (!s.found) Sleep(1);
+        }
+        DWORD_PTR r;
+        SendMessageTimeoutW(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);  // idle: it answers
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        PostMessageW(s.found, WM_CLOSE, 0, 0);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("start to idle window, %d runs: min %.0f ms, median %.0f ms, max %.0f ms\n", runs, ms.front(),
+                ms[ms.size() / 2], ms.back());
+    return 0;
+}
