@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <chrono>
 
@@ -214,6 +215,55 @@ TEST_F(MainWindowTest, FullArgumentStartsAFullRunOnActivation) {
     EXPECT_TRUE(w->options().get(Option::MirtalLibs));
     EXPECT_EQ(w->engine().startVariant(), StartVariant::Full);
     EXPECT_NE(w->engine().timingLog().lines()[0].find("| Тип: \"Полный"), std::string::npos);
+}
+
+} // namespace
+} // namespace kw
+
+namespace kw {
+namespace {
+
+// The saved event log reads back in a rich-edit control with its text and colours.
+TEST(SavedEventLogTest, RichEditReadsBackTextAndColours) {
+    EventLog log;
+    log.setColor(LogColor::Blue);
+    log.append("********************* Системная информация: *********************");
+    log.setColor(LogColor::Green);
+    log.append("Сокращения: {x} \\ €");
+    std::string rtf = log.toRtf();
+
+    LoadLibraryW(L"Msftedit.dll");
+    HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    struct Source {
+        const std::string* text;
+        size_t pos;
+    } src{&rtf, 0};
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+    es.pfnCallback = [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) WINAPI -> DWORD {
+        auto* s = reinterpret_cast<Source*>(cookie);
+        size_t n = std::min(static_cast<size_t>(cb), s->text->size() - s->pos);
+        memcpy(buf, s->text->data() + s->pos, n);
+        s->pos += n;
+        *got = static_cast<LONG>(n);
+        return 0;
+    };
+    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    EXPECT_EQ(textOf(edit),
+              "********************* Системная информация: *********************\r\nСокращения: {x} \\ €");
+
+    auto colourAt = [&](int pos) {
+        SendMessageW(edit, EM_SETSEL, pos, pos + 1);
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageW(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        return cf.crTextColor;
+    };
+    EXPECT_EQ(colourAt(0), RGB(0, 0, 255));
+    EXPECT_EQ(colourAt(70), RGB(0, 128, 0));
+    DestroyWindow(edit);
 }
 
 } // namespace
