@@ -82,6 +82,7 @@ bool MainWindow::create(HINSTANCE instance) {
         LoadLibraryW(L"Msftedit.dll");
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -362,6 +363,16 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) != WA_INACTIVE) onActivate();
         break;
     case WM_COMMAND: onCommand(LOWORD(wp)); return 0;
+    case WM_LBUTTONDBLCLK: {
+        // A group box lets the mouse through to its parent: a double click inside it is the group's.
+        POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        RECT r;
+        HWND group = GetDlgItem(hwnd_, IDC_PROGRESS_GROUP);
+        GetWindowRect(group, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        if (IsWindowVisible(group) && PtInRect(&r, pt)) GroupBox4DblClick();
+        return 0;
+    }
     case WM_NOTIFY: onNotify(reinterpret_cast<NMHDR*>(lp)); return 0;
     case WM_HOTKEY:
         // Alt+Shift+F9: the screenshot, once screenshots exist.
@@ -624,6 +635,15 @@ void MainWindow::Button29Click() {
 }
 
 void MainWindow::Button33Click() { engine_.saveEventLog(); }
+
+void MainWindow::GroupBox4DblClick() {
+    timingShown_ = false;
+    showControl(IDC_SHOW_LOG, true);
+    showControl(IDC_SAVE_LOG, true);
+    showControl(IDC_HIDE_LOG, false);
+    options_.set(Option::Debug, true);
+    layout();
+}
 
 void MainWindow::ToolButton1Click() {
     if (worker_.joinable()) return;

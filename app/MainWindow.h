@@ -69,6 +69,7 @@ private:
     void Button28Click();      // "Скрыть"
     void Button29Click();      // "Показать лог"
     void Button33Click();      // "Сохранить лог"
+    void GroupBox4DblClick();  // hides the timing log and offers "Показать лог" and "Сохранить лог"
     void setStartVariant(StartVariant v);
     void onRunFinished();
 

@@ -268,3 +268,37 @@ TEST(SavedEventLogTest, RichEditReadsBackTextAndColours) {
 
 } // namespace
 } // namespace kw
+
+namespace kw {
+namespace {
+
+TEST_F(MainWindowTest, DoubleClickOnTheProgressGroupHidesTheTimingLogAndTurnsDebugOn) {
+    auto w = open();
+    HWND h = w->hwnd();
+    CollectionRun& engine = w->engine();
+    engine.registerSection(Section::Peltrand, [&engine] {
+        for (int i = 0; i < 20000 && !engine.stopFlag(); ++i) {
+            engine.processMessages();
+            Sleep(1);
+        }
+    });
+    SendMessageW(h, WM_COMMAND, IDC_START, 0);
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(GetDlgItem(h, IDC_PROGRESS_GROUP)) != 0; }));
+    RECT r;
+    GetWindowRect(GetDlgItem(h, IDC_PROGRESS_GROUP), &r);
+    MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+    SendMessageW(h, WM_LBUTTONDBLCLK, 0, MAKELPARAM(r.left + 5, r.top + 5));
+    EXPECT_TRUE(w->options().get(Option::Debug));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_TIMING)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_SHOW_LOG)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_SAVE_LOG)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_HIDE_LOG)));
+    SendMessageW(h, WM_COMMAND, IDC_STOP, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
+    // With the option on, the end of the run shows the timing log again and turns the option off.
+    EXPECT_FALSE(w->options().get(Option::Debug));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_TIMING)));
+}
+
+} // namespace
+} // namespace kw
