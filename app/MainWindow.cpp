@@ -193,7 +193,8 @@ void MainWindow::createControls() {
 
     // tool bar: "Пуск" with its variants, "Стоп", options, clear, events
     HWND tb = make(TOOLBARCLASSNAMEW, nullptr,
-                   WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, IDC_TOOLBAR);
+                   WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER,
+                   IDC_TOOLBAR);
     SendMessageW(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(tb, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
     SendMessageW(tb, TB_SETIMAGELIST, 0, 0);
@@ -282,8 +283,11 @@ void MainWindow::layout() {
     int gap = scaled(hwnd_, 4);
     int line = scaled(hwnd_, 23);
 
-    SIZE tbSize{};
-    SendMessageW(tb, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&tbSize));
+    // The buttons end where the last one does.
+    RECT last{};
+    int count = static_cast<int>(SendMessageW(tb, TB_BUTTONCOUNT, 0, 0));
+    SendMessageW(tb, TB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    SIZE tbSize{last.right, last.bottom};
     // The check box sits on the tool bar's row, above it in the z-order.
     SetWindowPos(GetDlgItem(hwnd_, IDC_OPEN_RESULTS), HWND_TOP, tbSize.cx + 3 * gap, (top - line) / 2,
                  std::max(0, std::min<int>(scaled(hwnd_, 260), width - tbSize.cx - 4 * gap)), line, 0);
