@@ -65,9 +65,7 @@ std::vector<std::string> EventLog::texts() const {
 
 std::vector<LogLine> EventLog::linesSince(BufferChange seen, BufferChange& now) const {
     std::lock_guard lock(mutex_);
-    now = {generation_, lines_.size()};
-    size_t from = seen.generation == generation_ && seen.lineCount <= lines_.size() ? seen.lineCount : 0;
-    return {lines_.begin() + static_cast<std::ptrdiff_t>(from), lines_.end()};
+    return unseenLines(lines_, generation_, seen, now);
 }
 
 std::string EventLog::toRtf() const { return writeRtf(lines()); }

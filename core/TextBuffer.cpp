@@ -45,9 +45,7 @@ std::vector<std::string> TextBuffer::lines() const {
 
 std::vector<std::string> TextBuffer::linesSince(BufferChange seen, BufferChange& now) const {
     std::lock_guard lock(mutex_);
-    now = {generation_, lines_.size()};
-    size_t from = seen.generation == generation_ && seen.lineCount <= lines_.size() ? seen.lineCount : 0;
-    return {lines_.begin() + static_cast<std::ptrdiff_t>(from), lines_.end()};
+    return unseenLines(lines_, generation_, seen, now);
 }
 
 BufferChange TextBuffer::state() const {

@@ -15,6 +15,15 @@ struct BufferChange {
     std::size_t lineCount = 0;
 };
 
+// The lines a view has not seen yet: all of them when the buffer was cleared since its last look.
+template <typename Line>
+std::vector<Line> unseenLines(const std::vector<Line>& lines, std::uint64_t generation, BufferChange seen,
+                              BufferChange& now) {
+    now = {generation, lines.size()};
+    size_t from = seen.generation == generation && seen.lineCount <= lines.size() ? seen.lineCount : 0;
+    return {lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()};
+}
+
 // Splits text at CR LF, CR or LF, the way a memo or rich-edit control takes an added line.
 std::vector<std::string> splitLines(std::string_view text);
 
