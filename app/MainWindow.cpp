@@ -95,9 +95,7 @@ bool MainWindow::create(HINSTANCE instance) {
     if (!registered) return false;
 
     // Settings first: the window takes its geometry from them.
-    std::string iniPath = engine_.settingsPath("");
-    IniFile ini = IniFile::parse(ansiToUtf8(platform_.files.readFile(iniPath).value_or("")));
-    readSettingsOnStart(ini, options_, settings_);
+    readSettingsOnStart(readSettingsFile(), options_, settings_);
     const WindowGeometry& g = settings_.geometry;
 
     caption_ = std::string(kCaption) + kProgramVersion;
@@ -120,10 +118,7 @@ void MainWindow::FormCreate() {
     secondInstance_ = instanceLock_->heldElsewhere();
 
     // A second instance leaves the folders of the first one alone.
-    if (!secondInstance_) {
-        engine_.folders().DeleteFolderTree(temp + "KW_Temp");
-        engine_.folders().DeleteFolderTree(temp + "KW_Temp2");
-    }
+    if (!secondInstance_) engine_.folders().deleteWorkFolders();
     engine_.eventLog().append("Пожалуйста закройте все программы ТАВИР до начала сканирования\r\n");
     engine_.folders().CreateWorkFolder(kWorkFolder);
     engine_.folders().CreateWorkFolder(kCompareFolder);
@@ -148,6 +143,10 @@ void MainWindow::FormCreate() {
         engine_.eventLog().append("\r\nВНИМАНИЕ! Нет прав Администратора\r\n");
     }
     logView_.refresh();
+}
+
+IniFile MainWindow::readSettingsFile() {
+    return IniFile::parse(ansiToUtf8(platform_.files.readFile(engine_.settingsPath("")).value_or("")));
 }
 
 void MainWindow::report(const std::string& text, MessageKind kind) {
@@ -396,10 +395,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_APP_RUN_DONE: onRunFinished(); return 0;
     case WM_APP_AUTOSTART:
-        if (args_.hidden) {
-            std::string ini = ansiToUtf8(platform_.files.readFile(engine_.settingsPath("")).value_or(""));
-            readSettingsOnActivation(IniFile::parse(ini), options_, settings_);
-        }
+        if (args_.hidden) readSettingsOnActivation(readSettingsFile(), options_, settings_);
         setStartVariant(StartVariant::Full);
         ToolButton30Click();
         return 0;
@@ -434,10 +430,7 @@ void MainWindow::onUiThread(const std::function<void()>& fn) {
 void MainWindow::onActivate() {
     // The options follow the settings file at every activation, but not under a running collection,
     // which reads them as it goes.
-    if (!worker_.joinable()) {
-        std::string ini = ansiToUtf8(platform_.files.readFile(engine_.settingsPath("")).value_or(""));
-        readSettingsOnActivation(IniFile::parse(ini), options_, settings_);
-    }
+    if (!worker_.joinable()) readSettingsOnActivation(readSettingsFile(), options_, settings_);
     int position = std::clamp(settings_.handSet.blendValue, 50, 255);
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(hwnd_, 0, static_cast<BYTE>(305 - position), LWA_ALPHA);
@@ -531,11 +524,7 @@ void MainWindow::FormClose() {
         settings_.geometry.height = r.bottom - r.top;
     }
     engine_.SaveSettings("");
-    if (!secondInstance_) {
-        std::string temp = engine_.folders().GetTempDirectory();
-        engine_.folders().DeleteFolderTree(temp + "KW_Temp");
-        engine_.folders().DeleteFolderTree(temp + "KW_Temp2");
-    }
+    if (!secondInstance_) engine_.folders().deleteWorkFolders();
 }
 
 // RunObserver: the run's thread hands these over to the window's thread and waits for them.
@@ -654,9 +643,7 @@ void MainWindow::ToolButton1Click() {
     if (!platform_.desktop.confirm(hwnd_, "Удалить результаты сканирования?")) return;
     engine_.eventLog().clear();
     engine_.captureBuffer().clear();
-    std::string temp = engine_.folders().GetTempDirectory();
-    engine_.folders().DeleteFolderTree(temp + "KW_Temp");
-    engine_.folders().DeleteFolderTree(temp + "KW_Temp2");
+    engine_.folders().deleteWorkFolders();
     engine_.eventLog().append("Результаты сканирования удалены.");
     engine_.folders().CreateWorkFolder(kWorkFolder);
     engine_.folders().CreateWorkFolder(kCompareFolder);

@@ -78,7 +78,8 @@ private:
     void showControl(int id, bool visible);
     void enableCommand(int id, bool on);
     void setToolButtonVisible(int id, bool visible);
-    void report(const std::string& text, MessageKind kind);  // a message box, or the event log when hidden
+    void report(const std::string& text, MessageKind kind);
+    IniFile readSettingsFile();  // "KW_scan.ini" in the temporary directory; empty when missing  // a message box, or the event log when hidden
 
     Platform platform_;
     StartArguments args_;

@@ -223,16 +223,16 @@ void CollectionRun::SaveSettings(const std::string& folder) {
     platform_.files.writeFile(path, utf8ToAnsi(composeSettingsFile(options_, settings_)));
 }
 
-bool CollectionRun::writeAnsiFile(const std::string& path, const std::string& bytes) {
+bool CollectionRun::writeLogFile(const std::string& path, const std::string& bytes) {
     if (platform_.files.writeFile(path, bytes)) return true;
     observer_->saveFailed(path);
     return false;
 }
 
-bool CollectionRun::saveEventLog() { return writeAnsiFile(folders_.workPath(kEventLogFile), log_.toRtf()); }
+bool CollectionRun::saveEventLog() { return writeLogFile(folders_.workPath(kEventLogFile), log_.toRtf()); }
 
 bool CollectionRun::saveTimingLog() {
-    return writeAnsiFile(folders_.workPath(kTimingLogFile), utf8ToAnsi(timing_.text()));
+    return writeLogFile(folders_.workPath(kTimingLogFile), utf8ToAnsi(timing_.text()));
 }
 
 } // namespace kw

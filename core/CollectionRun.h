@@ -94,7 +94,7 @@ private:
     void complete();
     void endOfRun();
     void stop();
-    bool writeAnsiFile(const std::string& path, const std::string& utf8);
+    bool writeLogFile(const std::string& path, const std::string& bytes);
 
     Platform platform_;
     OptionSet& options_;

@@ -24,6 +24,11 @@ public:
     // Creates temporary directory + name when missing and logs one line.
     void CreateWorkFolder(const std::string& name);
     bool DeleteFolderTree(const std::string& path) { return files_.deleteFolderTree(path); }
+    // "KW_Temp" and "KW_Temp2" with everything in them.
+    void deleteWorkFolders() {
+        DeleteFolderTree(folderPath(kWorkFolder));
+        DeleteFolderTree(folderPath(kCompareFolder));
+    }
 
     std::int64_t FileSizeOf(const std::string& path) { return files_.fileSize(path); }
     std::optional<LocalTime> FileDateOf(const std::string& path) { return files_.fileDate(path); }
