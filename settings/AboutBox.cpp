@@ -56,10 +56,10 @@ void AboutBox::buildControls() {
     addControl(L"STATIC", "Служба технической поддержки (СТП) ТАВИР", WS_VISIBLE | SS_LEFT | SS_NOTIFY,
                kServiceId, 112, 66, 296, 18);
 
-    HWND credits =
-        addControl(MSFTEDIT_CLASS, "",
-                   WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                   kCreditsId, 12, 112, 396, 356, WS_EX_CLIENTEDGE);
+    HWND credits = addControl(MSFTEDIT_CLASS, "",
+                              WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                                  ES_AUTOHSCROLL | ES_DISABLENOSCROLL,
+                              kCreditsId, 12, 112, 396, 356, WS_EX_CLIENTEDGE);
     SetWindowTextW(credits, toWide(kCredits).c_str());
     addControl(L"BUTTON", "Ok", WS_TABSTOP | BS_PUSHBUTTON, kOkId, 170, 480, 80, 28);
 }

@@ -68,6 +68,12 @@ INT_PTR CALLBACK DialogWindow::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self)
         return FALSE;
+    if (msg == WM_NCDESTROY) {
+        // The owner's destruction takes its owned boxes with it.
+        self->hwnd_ = nullptr;
+        self->modal_ = false;
+        return FALSE;
+    }
     if (msg == WM_CLOSE) {
         self->close();
         return TRUE;

@@ -13,6 +13,7 @@
 #include "platform/Text.h"
 #include "settings/AboutBox.h"
 #include "settings/HelpMenu.h"
+#include "settings/StartForm.h"
 #include "tests/TempFolder.h"
 
 namespace kw {
@@ -357,6 +358,39 @@ TEST_F(OptionsDialogTest, AboutBoxExpandsOnTheLogoAndAnyOtherClickCollapsesAndCl
     wchar_t version[128] = {};
     GetDlgItemTextW(box, AboutBox::kVersionId, version, 128);
     EXPECT_EQ(toUtf8(version), "Информация о системе и\r\nПО ТАВИР V19.11.01k (01.11.2019)");
+}
+
+} // namespace
+} // namespace kw
+
+namespace kw {
+namespace {
+
+TEST(StartFormTest, NextTurnsCloseAndExitOnAndTheChoiceIsKept) {
+    Settings settings;
+    settings.startChoice = StartChoice::Tools;
+    StartForm form(settings);
+    ASSERT_TRUE(form.create(GetModuleHandleW(nullptr), nullptr));
+    HWND h = form.hwnd();
+    EXPECT_EQ(IsDlgButtonChecked(h, StartForm::kFirstChoiceId + 2),
+              BST_CHECKED); // restored from the settings
+    EXPECT_FALSE(form.closeAndExit());
+    PostMessageW(GetDlgItem(h, StartForm::kFirstChoiceId + 1), BM_CLICK, 0, 0); // RBpoLIBS
+    PostMessageW(GetDlgItem(h, StartForm::kNextId), BM_CLICK, 0, 0);
+    form.showModal();
+    EXPECT_EQ(settings.startChoice, StartChoice::PoLibs);
+    EXPECT_TRUE(form.closeAndExit());
+    EXPECT_FALSE(IsWindowVisible(h));
+    OptionSet o;
+    EXPECT_NE(
+        composeSettingsFile(o, settings).find("[Start]\r\nRBpo=0\r\nRBpoLIBS=1\r\nRBtools=0\r\nRBopen=0"),
+        std::string::npos);
+
+    // "Отмена" closes without touching "Закрыть и выйти".
+    CheckDlgButton(h, StartForm::kCloseAndExitId, BST_UNCHECKED);
+    PostMessageW(GetDlgItem(h, StartForm::kCancelId), BM_CLICK, 0, 0);
+    form.showModal();
+    EXPECT_FALSE(form.closeAndExit());
 }
 
 } // namespace
