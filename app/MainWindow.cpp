@@ -9,6 +9,7 @@
 #include "core/Version.h"
 #include "platform/Com.h"
 #include "platform/Text.h"
+#include "settings/HelpMenu.h"
 #include "products/ProductSections.h"
 #include "system/SystemSections.h"
 
@@ -103,6 +104,7 @@ bool MainWindow::create(HINSTANCE instance) {
                             g.top, std::max(g.width, 420), std::max(g.height, 360), nullptr, nullptr, instance, this);
     if (!hwnd_) return false;
     FormCreate();
+    createForms(instance);
     if (args_.hidden) {
         PostMessageW(hwnd_, WM_APP_AUTOSTART, 0, 0);
     } else {
@@ -182,12 +184,15 @@ void MainWindow::createControls() {
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, IDC_CLEAR, L"Очистить результаты");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, IDC_LOAD_SETTINGS, L"Загрузить настройки");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, IDC_EXIT, L"Выход");
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"Файл");
     HMENU view = CreatePopupMenu();
     AppendMenuW(view, MF_STRING, IDC_EVENTS, L"События показать/скрыть");
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"Вид");
     AppendMenuW(menu_, MF_STRING, IDC_OPTIONS, L"Параметры");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildHelpMenu(IDC_HELP_FIRST)), L"Справка");
     SetMenu(hwnd_, menu_);
 
     // tool bar: "Пуск" with its variants, "Стоп", options, clear, events
@@ -206,7 +211,9 @@ void MainWindow::createControls() {
                            {IDC_STOP, L"Стоп", BTNS_BUTTON},
                            {IDC_OPTIONS, L"Параметры", BTNS_BUTTON},
                            {IDC_CLEAR, L"Очистить результаты", BTNS_BUTTON},
-                           {IDC_EVENTS, L"События", BTNS_CHECK}};
+                           {IDC_EVENTS, L"События", BTNS_CHECK},
+                           {IDC_FAQ, L"FAQ", BTNS_BUTTON},
+                           {IDC_SERVICEDESK, L"ServiceDESK", BTNS_BUTTON}};
     for (const Btn& b : buttons) {
         TBBUTTON t{};
         t.iBitmap = I_IMAGENONE;
@@ -220,6 +227,13 @@ void MainWindow::createControls() {
     SendMessageW(tb, TB_CHECKBUTTON, IDC_EVENTS, TRUE);
     SendMessageW(tb, TB_AUTOSIZE, 0, 0);
     make(L"BUTTON", L"Открыть каталог с результатами", WS_VISIBLE | BS_AUTOCHECKBOX, IDC_OPEN_RESULTS);
+
+    // The settings page's group "Прозрачность" is created hidden and no path shows it: the track bar
+    // keeps the position the settings file gave it.
+    make(L"BUTTON", L"Прозрачность", BS_GROUPBOX, IDC_TRANSPARENCY_GROUP);
+    HWND blend = make(TRACKBAR_CLASSW, nullptr, TBS_HORZ | TBS_NOTICKS, IDC_TRANSPARENCY);
+    SendMessageW(blend, TBM_SETRANGE, FALSE, MAKELPARAM(kBlendMin, kBlendMax));
+    SendMessageW(blend, TBM_SETPOS, TRUE, std::clamp(settings_.handSet.blendValue, kBlendMin, kBlendMax));
 
     // progress group, shown during a run
     make(L"BUTTON", L" Сбор информации ", BS_GROUPBOX, IDC_PROGRESS_GROUP);
@@ -377,6 +391,9 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_NOTIFY: onNotify(reinterpret_cast<NMHDR*>(lp)); return 0;
+    case WM_HSCROLL:
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_TRANSPARENCY)) applyTransparency();  // TrackBar1Change
+        return 0;
     case WM_HOTKEY:
         // Alt+Shift+F9: the screenshot, once screenshots exist.
         return 0;
@@ -428,12 +445,17 @@ void MainWindow::onUiThread(const std::function<void()>& fn) {
 }
 
 void MainWindow::onActivate() {
-    // The options follow the settings file at every activation, but not under a running collection,
-    // which reads them as it goes.
-    if (!worker_.joinable()) readSettingsOnActivation(readSettingsFile(), options_, settings_);
-    int position = std::clamp(settings_.handSet.blendValue, 50, 255);
+    // The options follow the settings file when the window first shows and when it comes back from the
+    // options dialog (which has just saved them), but not under a running collection, which reads them
+    // as it goes, nor on a switch from another program or the open dialog: that would silently undo
+    // options loaded with "Загрузить настройки".
+    if ((firstActivation_ || readOnActivation_) && !worker_.joinable()) {
+        readSettingsOnActivation(readSettingsFile(), options_, settings_);
+        optionsDialog_.showOptions();
+    }
+    firstActivation_ = readOnActivation_ = false;
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
-    SetLayeredWindowAttributes(hwnd_, 0, static_cast<BYTE>(305 - position), LWA_ALPHA);
+    applyTransparency();
     if (args_.autoStart && !args_.hidden && !autoStartDone_) {
         autoStartDone_ = true;
         PostMessageW(hwnd_, WM_APP_AUTOSTART, 0, 0);
@@ -457,8 +479,11 @@ void MainWindow::onCommand(int id) {
                      SendDlgItemMessageW(hwnd_, IDC_OPEN_RESULTS, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
     case IDC_EXIT: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
-    case IDC_OPTIONS: break;  // the options dialog opens here
-    default: break;
+    case IDC_OPTIONS: showOptionsDialog(); break;
+    case IDC_LOAD_SETTINGS: loadSettings(); break;
+    case IDC_FAQ: platform_.desktop.shellOpen(std::string(knowledgeBaseLink().address)); break;
+    case IDC_SERVICEDESK: platform_.desktop.shellOpen(std::string(customerAreaLink().address)); break;
+    default: openHelpEntry(id); break;
     }
 }
 
@@ -484,6 +509,8 @@ void MainWindow::onNotify(NMHDR* hdr) {
         case IDC_START: hint = toWide(startVariantInfo(engine_.startVariant()).hint); break;
         case IDC_OPTIONS: hint = L"Параметры"; break;
         case IDC_EVENTS: hint = L"События показать/скрыть"; break;
+        case IDC_FAQ: hint = L"FAQ - База знаний СТП ТАВИР"; break;
+        case IDC_SERVICEDESK: hint = L"ServiceDESK - вопрос в СТП (Личный кабинет)"; break;
         default: hint.clear();
         }
         tt->lpszText = hint.data();
@@ -514,7 +541,7 @@ void MainWindow::onRunFinished() {
     if (args_.hidden || closePending_.load()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::FormClose() {
+void MainWindow::storeGeometry() {
     WINDOWPLACEMENT wp{sizeof wp};
     if (GetWindowPlacement(hwnd_, &wp)) {
         const RECT& r = wp.rcNormalPosition;
@@ -523,6 +550,10 @@ void MainWindow::FormClose() {
         settings_.geometry.width = r.right - r.left;
         settings_.geometry.height = r.bottom - r.top;
     }
+}
+
+void MainWindow::FormClose() {
+    storeGeometry();
     engine_.SaveSettings("");
     if (!secondInstance_) engine_.folders().deleteWorkFolders();
 }
@@ -689,6 +720,69 @@ void MainWindow::enableCommand(int id, bool on) {
 
 void MainWindow::setToolButtonVisible(int id, bool visible) {
     SendDlgItemMessageW(hwnd_, IDC_TOOLBAR, TB_HIDEBUTTON, static_cast<WPARAM>(id), !visible);
+}
+
+} // namespace kw
+
+namespace kw {
+
+void MainWindow::createForms(HINSTANCE instance) {
+    aboutBox_.create(instance, hwnd_);
+    optionsDialog_.create(instance, hwnd_);
+    optionsDialog_.onOk = [this] { setStartVariant(StartVariant::PerSettings); };
+    optionsDialog_.onClosed = [this] {
+        storeGeometry();
+        engine_.SaveSettings("");
+        readOnActivation_ = true;
+    };
+    optionsDialog_.onShowLog = [this] { Button29Click(); };
+    optionsDialog_.onDebugShown = [this] { GroupBox4DblClick(); };
+    startForm_.create(instance, hwnd_);
+}
+
+void MainWindow::showOptionsDialog() {
+    if (worker_.joinable()) return;
+    optionsDialog_.showModal();
+    // Where the window manager gives the activation elsewhere, the read still follows the save.
+    if (readOnActivation_) onActivate();
+}
+
+void MainWindow::loadSettings() {
+    auto path = platform_.desktop.chooseFileToOpen(hwnd_, "KW_Scan! (*.ini)|*.ini|Все файлы (*.*)|*.*");
+    if (!path) return;
+    auto bytes = platform_.files.readFile(*path);
+    if (!bytes) {
+        report("Не удалось прочитать файл настроек: " + *path, MessageKind::Error);
+        return;
+    }
+    readSettingsOnLoad(IniFile::parse(ansiToUtf8(*bytes)), options_, settings_);
+    const WindowGeometry& g = settings_.geometry;
+    if (!IsZoomed(hwnd_))
+        SetWindowPos(hwnd_, nullptr, g.left, g.top, std::max(g.width, 420), std::max(g.height, 360),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    optionsDialog_.showOptions();
+    if (!options_.get(Option::Debug)) {
+        timingShown_ = true;
+        layout();
+    } else {
+        showControl(IDC_SHOW_LOG, true);
+    }
+    engine_.eventLog().append("Загружен файл настроек: " + *path);
+}
+
+void MainWindow::openHelpEntry(int command) {
+    const HelpEntry* entry = helpEntryOfCommand(IDC_HELP_FIRST, command);
+    if (!entry) return;
+    if (entry->kind == HelpEntryKind::AboutBox) {
+        aboutBox_.showModal();
+        return;
+    }
+    platform_.desktop.shellOpen(std::string(entry->address));
+}
+
+void MainWindow::applyTransparency() {
+    int position = static_cast<int>(SendDlgItemMessageW(hwnd_, IDC_TRANSPARENCY, TBM_GETPOS, 0, 0));
+    SetLayeredWindowAttributes(hwnd_, 0, static_cast<BYTE>(alphaForBlendPosition(position)), LWA_ALPHA);
 }
 
 } // namespace kw

@@ -14,6 +14,9 @@
 #include "app/LogViews.h"
 #include "core/CollectionRun.h"
 #include "platform/Processes.h"
+#include "settings/AboutBox.h"
+#include "settings/OptionsDialog.h"
+#include "settings/StartForm.h"
 
 namespace kw {
 
@@ -35,6 +38,9 @@ public:
     HWND hwnd() const { return hwnd_; }
     CollectionRun& engine() { return engine_; }
     OptionSet& options() { return options_; }
+    OptionsDialog& optionsDialog() { return optionsDialog_; }
+    AboutBox& aboutBox() { return aboutBox_; }
+    StartForm& startForm() { return startForm_; }
     bool runInProgress() const { return worker_.joinable(); }
     bool destroyed() const { return destroyed_; }
 
@@ -72,6 +78,12 @@ private:
     void GroupBox4DblClick();  // hides the timing log and offers "Показать лог" and "Сохранить лог"
     void setStartVariant(StartVariant v);
     void onRunFinished();
+    void createForms(HINSTANCE instance);  // the about box, the options dialog, the start form
+    void showOptionsDialog();
+    void loadSettings();                   // "Загрузить настройки"
+    void openHelpEntry(int command);
+    void applyTransparency();
+    void storeGeometry();
 
     void setStatusText(int part, const std::string& text);
     void setControlText(int id, const std::string& text);
@@ -86,6 +98,11 @@ private:
     OptionSet options_;
     Settings settings_;
     CollectionRun engine_;
+    AboutBox aboutBox_;
+    OptionsDialog optionsDialog_{options_};
+    StartForm startForm_{settings_};
+    bool firstActivation_ = true;
+    bool readOnActivation_ = false;  // the options dialog has just saved the settings
     std::unique_ptr<InstanceLock> instanceLock_;
     bool secondInstance_ = false;
 

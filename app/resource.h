@@ -15,6 +15,10 @@
 #define IDC_SAVE_PACKAGE 1021   // N14 "Сохранить информацию..."
 #define IDC_LOAD_COMPARE 1022   // N36 "Загрузить информацию для сравнения (2)"
 #define IDC_EXIT 1023
+#define IDC_LOAD_SETTINGS 1024  // "Загрузить настройки"
+#define IDC_FAQ 1006            // ToolButton50 "FAQ - База знаний СТП ТАВИР"
+#define IDC_SERVICEDESK 1007    // ToolButton51 "ServiceDESK - вопрос в СТП (Личный кабинет)"
+#define IDC_HELP_FIRST 3000     // the help menu "Справка": one command per entry
 #define IDC_HIDE_LOG 1031       // Button28 "Скрыть"
 #define IDC_SHOW_LOG 1032       // Button29 "Показать лог"
 #define IDC_SAVE_LOG 1033       // Button33 "Сохранить лог"
@@ -33,3 +37,5 @@
 #define IDC_VIEW_CAPTION 2010   // StaticText2 "Информация"
 #define IDC_STATUS 2011         // StatusBar2
 #define IDC_SPLITTER 2012
+#define IDC_TRANSPARENCY_GROUP 2013  // "Прозрачность", created hidden
+#define IDC_TRANSPARENCY 2014   // TrackBar1

@@ -1,5 +1,6 @@
 // Desktop: hot keys, the shell, and message boxes. Window handles pass through as opaque pointers.
 #pragma once
+#include <optional>
 #include <string>
 
 namespace kw {
@@ -17,6 +18,13 @@ public:
     virtual bool shellOpen(const std::string& target) = 0;
     virtual void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) = 0;
     virtual bool confirm(WindowHandle owner, const std::string& text) = 0;  // true for OK
+    // The open dialog; filter as "name|pattern|name|pattern". Nothing when cancelled. Not every fake
+    // needs it, hence the default.
+    virtual std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) {
+        (void)owner;
+        (void)filter;
+        return std::nullopt;
+    }
 };
 
 Desktop& windowsDesktop();

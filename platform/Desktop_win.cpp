@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 #include "platform/Text.h"
 
@@ -32,6 +33,23 @@ public:
     bool confirm(WindowHandle owner, const std::string& text) override {
         return MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), L"KW_Scan!",
                            MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    }
+
+    std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) override {
+        std::wstring pattern = toWide(filter);
+        for (auto& c : pattern)
+            if (c == L'|') c = L'\0';
+        pattern.append(2, L'\0');
+        std::wstring file(32768, L'\0');
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = static_cast<HWND>(owner);
+        ofn.lpstrFilter = pattern.c_str();
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = static_cast<DWORD>(file.size());
+        ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+        return toUtf8(file.c_str());
     }
 };
 

@@ -83,6 +83,9 @@ struct Coupling {
 constexpr Coupling kCouplings[] = {
     {O::Mirtal, O::MirtalLibs}, {O::StandardParts, O::Vault}, {O::Peltrand, O::PeltrandLogs}};
 
+// The comparison's radio buttons: one of them on clears the other two.
+constexpr Option kCompareRadios[] = {O::CompareMd5, O::CompareOnlyMd5, O::CompareNoMd5};
+
 } // namespace
 
 std::span<const OptionInfo> optionTable() { return kOptions; }
@@ -105,6 +108,9 @@ void OptionSet::change(Option id, bool on) {
         if (c.master == id && !on) values_[index(c.dependant)].store(false);
         if (c.dependant == id) set(c.master, true);
     }
+    if (on && std::find(std::begin(kCompareRadios), std::end(kCompareRadios), id) != std::end(kCompareRadios))
+        for (Option o : kCompareRadios)
+            if (o != id) values_[index(o)].store(false);
     // "Выбрать все ПО" sets its group directly: options outside the group (Vault among them) keep their state.
     if (id == O::SelectAll) {
         for (Option o : on ? std::span<const Option>(kSelectAllOn) : std::span<const Option>(kSelectAllOff))
@@ -113,6 +119,10 @@ void OptionSet::change(Option id, bool on) {
 }
 
 void OptionSet::setZebraBrightness(int position) { zebra_.store(std::clamp(position, kZebraMin, kZebraMax)); }
+
+int alphaForBlendPosition(int position) {
+    return 305 - std::clamp(position, kBlendMin, kBlendMax);
+}
 
 void OptionSet::applyPreset(RunPreset preset) {
     if (preset == RunPreset::None) return;

@@ -96,4 +96,9 @@ private:
     std::atomic<int> zebra_{75};
 };
 
+// The main window's transparency track bar: its range, and the alpha-blend value of a position
+// (50 is fully opaque, 255 the most transparent).
+inline constexpr int kBlendMin = 50, kBlendMax = 255;
+int alphaForBlendPosition(int position);
+
 } // namespace kw

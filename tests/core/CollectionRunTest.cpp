@@ -300,3 +300,30 @@ TEST_F(CollectionRunTest, BannersRefreshTheSavedLogOnceItExists) {
 
 } // namespace
 } // namespace kw
+
+namespace kw {
+namespace {
+
+// The copy in the work folder carries the options of the run that made it, the run's preset included,
+// and is an ANSI file the settings reader takes back.
+TEST_F(CollectionRunTest, SettingsCopyInTheWorkFolderHoldsTheRunsOptions) {
+    options.set(Option::ComPlus, false);
+    options.set(Option::MirtalLibs, false);
+    options.setZebraBrightness(40);
+    run.setStartVariant(StartVariant::Full);
+    run.ToolButton30Click();
+    std::string bytes = test::readFileBytes(at(kSettingsFileName));
+    ASSERT_FALSE(bytes.empty());
+    IniFile copy = IniFile::parse(ansiToUtf8(bytes));
+    EXPECT_EQ(copy.get("System_Information", "COM_Plus"), "0");
+    EXPECT_EQ(copy.get("TAVIR", "Libs"), "1");  // the full variant's preset
+    EXPECT_EQ(copy.get("Table", "ZebraBright"), "40");
+    auto log = run.eventLog().texts();
+    EXPECT_NE(std::find(log.begin(), log.end(), "--- Создаем KW_scan.ini: " + at(kSettingsFileName) + "---"),
+              log.end());
+    // The settings file itself is not touched by a run.
+    EXPECT_FALSE(test::fileExists(temp() + kSettingsFileName));
+}
+
+} // namespace
+} // namespace kw

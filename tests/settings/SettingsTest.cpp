@@ -56,3 +56,48 @@ TEST(SettingsTest, StartReadTakesGeometryAndTheHandSetKeys) {
 
 } // namespace
 } // namespace kw
+
+namespace kw {
+namespace {
+
+TEST(SettingsTest, SavedFileIsRewrittenWholeAndHandAddedKeysVanish) {
+    // A file as a user might have edited it: a key of the hand-set table, a key of their own, a section of
+    // their own, and the comparison options set inconsistently.
+    IniFile ini = IniFile::parse(
+        "[Tools]\r\nhost=10.1.1.1\r\nMyKey=1\r\nmd5=0\r\n[Mine]\r\nx=y\r\n"
+        "[Comparison]\r\nmd5_1=1\r\nmd5_2=1\r\nmd5_3=0\r\n");
+    OptionSet o;
+    Settings s;
+    readSettingsOnStart(ini, o, s);
+    readSettingsOnActivation(ini, o, s);
+    std::string text = composeSettingsFile(o, s);
+    for (const char* gone : {"host", "MyKey", "[Mine]", "x=y", "BlendValue", "status1"})
+        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
+    EXPECT_NE(text.find("md5=0"), std::string::npos);
+    // The radio buttons keep one choice: the last one set on wins, as on the form.
+    EXPECT_NE(text.find("md5_1=0\r\nmd5_2=1\r\nmd5_3=0"), std::string::npos);
+    EXPECT_EQ(s.handSet.host, "10.1.1.1");
+}
+
+TEST(SettingsTest, SelectAllIsWrittenButNeverRead) {
+    OptionSet o;
+    Settings s;
+    o.set(Option::SelectAll, true);
+    IniFile saved = IniFile::parse(composeSettingsFile(o, s));
+    EXPECT_EQ(saved.get("TAVIR", "All"), "1");
+    OptionSet fresh;
+    readSettingsOnActivation(saved, fresh, s);
+    readSettingsOnLoad(saved, fresh, s);
+    EXPECT_FALSE(fresh.get(Option::SelectAll));
+}
+
+TEST(TransparencyTest, AlphaIs305MinusThePositionWithinTheTrackBarsRange) {
+    EXPECT_EQ(alphaForBlendPosition(200), 105);
+    EXPECT_EQ(alphaForBlendPosition(50), 255);
+    EXPECT_EQ(alphaForBlendPosition(255), 50);
+    EXPECT_EQ(alphaForBlendPosition(0), 255);  // a hand-set value outside the range
+    EXPECT_EQ(alphaForBlendPosition(1000), 50);
+}
+
+} // namespace
+} // namespace kw
