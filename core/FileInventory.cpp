@@ -3,6 +3,7 @@
 // MD5 dominates) and written in walk order.
 #include "core/FileInventory.h"
 
+#include <array>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -33,18 +34,47 @@ std::string dateOf(CollectionRun& run, const std::string& path) {
     return dateTimeText(run.platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
-// One table row: name, size, date, version, md5, folder.
-std::string inventoryRow(CollectionRun& run, bool md5, const std::string& name, const std::string& folder) {
+std::string hexDigest(const std::array<std::uint8_t, 16>& digest) {
+    std::string out;
+    char buf[3];
+    for (auto b : digest) {
+        std::snprintf(buf, sizeof buf, "%02X", b);
+        out += buf;
+    }
+    return out;
+}
+
+// One table row: name, size, date, version, md5, folder. The file is opened once for its size and
+// its sum; only a program file (one that starts with "MZ") can hold a version resource.
+constexpr size_t kReadBlock = 1 << 16;  // small enough to stay in the cache while it is hashed
+
+// block: the caller's read buffer, reused from file to file.
+std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry, const std::string& folder,
+                         std::string& block) {
     FileSystem& files = run.platform().files;
-    std::string path = folder + name;
-    std::int64_t size = files.fileSize(path);
+    std::string path = folder + entry.name;
+    FileError err;
+    std::unique_ptr<FileReader> in = files.openRead(path, err);
+    std::int64_t size = in ? in->size() : -1;
+    if (block.size() < kReadBlock) block.resize(kReadBlock);
+    std::int64_t got = in ? in->read(block.data(), block.size()) : -1;
+    bool program = got >= 2 && block[0] == 'M' && block[1] == 'Z';
     std::string sum = "00";
     if (md5) {
-        sum = size < 0 ? "" : fileMd5(files, path);
-        if (sum.empty()) sum = "-1";
+        Md5 hash;
+        while (got > 0 && hash.ok()) {
+            hash.update(block.data(), static_cast<size_t>(got));
+            got = in->read(block.data(), block.size());
+        }
+        sum = size < 0 || got < 0 || !hash.ok() ? "-1" : hexDigest(hash.finish());
     }
-    return name + "\t" + std::to_string(size) + "\t" + dateOf(run, path) + "\t" + FileVersionText(files, path) + "\t" +
-           sum + "\t" + folder;
+    bool opened = in != nullptr;
+    in.reset();
+    LocalTime t = entry.modified ? *entry.modified : files.fileDate(path).value_or(LocalTime{});
+    std::string date = dateTimeText(run.platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+    // A file that cannot be opened may still be a program file: its version is asked all the same.
+    std::string version = program || !opened ? FileVersionText(files, path) : std::string();
+    return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" + folder;
 }
 
 } // namespace
@@ -69,13 +99,7 @@ std::string fileMd5(FileSystem& files, const std::string& path) {
     std::int64_t got;
     while ((got = in->read(block.data(), block.size())) > 0) md5.update(block.data(), static_cast<size_t>(got));
     if (got < 0) return {};
-    std::string out;
-    char buf[3];
-    for (auto b : md5.finish()) {
-        std::snprintf(buf, sizeof buf, "%02X", b);
-        out += buf;
-    }
-    return out;
+    return hexDigest(md5.finish());
 }
 
 std::string dateTimeText(SystemInfo& system, int year, int month, int day, int hour, int minute, int second) {
@@ -102,12 +126,12 @@ public:
         for (auto& w : workers_) w.join();
     }
 
-    void add(const std::string& name, const std::string& folder) {
+    void add(const FolderEntry& entry, const std::string& folder) {
         if (workers_.empty()) {
-            sink_(inventoryRow(run_, md5_, name, folder));
+            sink_(inventoryRow(run_, md5_, entry, folder, block_));
             return;
         }
-        auto job = std::make_shared<Job>(Job{name, folder, {}, false});
+        auto job = std::make_shared<Job>(Job{entry, folder, {}, false});
         {
             std::unique_lock lock(mutex_);
             order_.push_back(job);
@@ -121,7 +145,8 @@ public:
 
 private:
     struct Job {
-        std::string name, folder, row;
+        FolderEntry entry;
+        std::string folder, row;
         bool done;
     };
     static constexpr size_t kMaxWaiting = 64;
@@ -145,6 +170,7 @@ private:
     }
 
     void work() {
+        std::string block;
         for (;;) {
             std::shared_ptr<Job> job;
             {
@@ -154,7 +180,7 @@ private:
                 job = queue_.front();
                 queue_.pop_front();
             }
-            std::string row = inventoryRow(run_, md5_, job->name, job->folder);
+            std::string row = inventoryRow(run_, md5_, job->entry, job->folder, block);
             {
                 std::lock_guard lock(mutex_);
                 job->row = std::move(row);
@@ -167,6 +193,7 @@ private:
     CollectionRun& run_;
     bool md5_;
     std::function<void(std::string)> sink_;
+    std::string block_;  // the read buffer when rows are made on the walking thread
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::deque<std::shared_ptr<Job>> order_, queue_;
@@ -189,7 +216,7 @@ void FileInventory::list(const std::string& folderIn, bool recursive) {
             // links that lead back up the tree.
             if (recursive && !e.reparsePoint) list(folder + e.name + "\\", true);
         } else {
-            pipeline_->add(e.name, folder);
+            pipeline_->add(e, folder);
             if (onFile_) onFile_(e.name, folder);
         }
         return !recursive || !stopped();

@@ -18,6 +18,7 @@ struct FolderEntry {
     bool folder = false;
     bool reparsePoint = false;  // a junction or symbolic link: walks never enter it
     std::int64_t size = 0;
+    std::optional<LocalTime> modified;  // last write, local time
 };
 
 // A failure with the system's error code and message.
@@ -39,6 +40,8 @@ public:
     // Bytes read into buf (0 at the end), or -1 on a read error (then error() says why).
     virtual std::int64_t read(char* buf, std::size_t size) = 0;
     virtual FileError error() const = 0;
+    // The file's size in bytes, -1 when it cannot be asked.
+    virtual std::int64_t size() = 0;
 };
 
 // A file created (or replaced) for sequential writing.

@@ -18,6 +18,13 @@ LocalTime fromSystemTime(const SYSTEMTIME& st) {
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+std::optional<LocalTime> localTimeOf(const FILETIME& utc) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return std::nullopt;
+    return fromSystemTime(st);
+}
+
 FileError lastFileError() {
     DWORD code = GetLastError();
     return {code, systemErrorText(code)};
@@ -36,6 +43,10 @@ public:
         return got;
     }
     FileError error() const override { return error_; }
+    std::int64_t size() override {
+        LARGE_INTEGER s;
+        return GetFileSizeEx(f_.get(), &s) ? s.QuadPart : -1;
+    }
 
 private:
     FileHandle f_;
@@ -182,6 +193,7 @@ public:
             e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             e.reparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             e.size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            e.modified = localTimeOf(data.ftLastWriteTime);
             if (!visit(e)) return std::nullopt;
         } while (FindNextFileW(find.get(), &data));
         DWORD code = GetLastError();

@@ -80,3 +80,29 @@ TEST_F(ConsoleCaptureTest, RegistryExportToolIsAwaitedAndConverted) {
 
 } // namespace
 } // namespace kw
+
+namespace kw {
+namespace {
+
+class ConsoleWaitTest : public test::PrimitivesTest {};
+
+TEST_F(ConsoleWaitTest, RunWaitsForItsConsoleProcessesBeforeTheCompletionStep) {
+    options.set(Option::SelectAll, true);
+    options.set(Option::SelectAll, false);
+    options.set(Option::SystemInfo, true);
+    std::string self = windowsFileSystem().programPath();
+    std::string sleeper = quoteArgument(self.substr(0, self.rfind('\\') + 1) + "kw_fixture_versioned.exe");
+    run.registerSection(Section::RunConsoleCommands, [&] {
+        ConsoleCapture(run).startProgram(sleeper + " --sleep 700", "(cmd)late.txt");
+        ConsoleCapture(run).startProgram(sleeper + " done", "(cmd)early.txt");
+    });
+    run.ToolButton30Click();
+    EXPECT_EQ(run.consoleProcesses().count(), 0u);
+    auto l = log();
+    EXPECT_TRUE(std::none_of(l.begin(), l.end(), [](const std::string& s) { return s.starts_with("[!!]"); }));
+    EXPECT_EQ(test::readFileBytes(work("(cmd)early.txt")), "done\r\n");
+    EXPECT_TRUE(inWork("KW_Scan!.rtf"));
+}
+
+} // namespace
+} // namespace kw
