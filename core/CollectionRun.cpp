@@ -54,6 +54,8 @@ void CollectionRun::setCaption(const std::string& text) {
     {
         std::lock_guard lock(captionMutex_);
         caption_ = text;
+        dotsBase_ = text;
+        dots_ = 0;
     }
     observer_->progressCaptionChanged(text);
 }
@@ -65,6 +67,26 @@ std::string CollectionRun::nowText() {
 
 std::string CollectionRun::durationSince(const LocalTime& from) {
     return platform_.system.longTime(timeOfDay(millisecondsBetween(from, platform_.system.now())));
+}
+
+void CollectionRun::advanceProgressDots() {
+    std::string text;
+    {
+        std::lock_guard lock(captionMutex_);
+        dots_ = dots_ % 5 + 1;
+        caption_ = text = dotsBase_ + std::string(static_cast<size_t>(dots_), '.');
+    }
+    observer_->progressCaptionChanged(text);
+    observer_->topicChanged(text);
+}
+
+void CollectionRun::waitForConsoleProcesses() {
+    // Outside a run the stop flag stands set; only a Stop during the run ends the wait.
+    bool inRun = running_.load();
+    consoles_.waitAll([this, inRun] {
+        processMessages();
+        return !(inRun && stopFlag_.load());
+    });
 }
 
 void CollectionRun::processMessages() {
@@ -97,7 +119,10 @@ void CollectionRun::ToolButton30Click() {
             runTopic(*step.topic);
             setProgress(progress_.load() + kProgressStep);
             break;
-        case StepKind::Completion: complete(); break;
+        case StepKind::Completion:
+            waitForConsoleProcesses();
+            if (!stopFlag_.load()) complete();
+            break;
         }
     }
     processMessages();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "core/ConsoleProcesses.h"
 #include "core/EventLog.h"
 #include "core/RunObserver.h"
 #include "core/StepTable.h"
@@ -15,6 +16,7 @@
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Processes.h"
+#include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "settings/OptionSet.h"
 #include "settings/Settings.h"
@@ -26,6 +28,7 @@ struct Platform {
     SystemInfo& system;
     Desktop& desktop;
     Processes& processes;
+    Registry& registry = windowsRegistry();
 };
 
 enum class StartVariant { PerSettings, Main, Full };
@@ -78,6 +81,14 @@ public:
     EventLog& eventLog() { return log_; }
     TextBuffer& timingLog() { return timing_; }
     TextBuffer& captureBuffer() { return capture_; }
+    // The system text buffer in which the system section composes "software.txt" ("Memo5").
+    TextBuffer& systemTextBuffer() { return systemText_; }
+    // Every console process the run started; waited for before the completion step.
+    ConsoleProcesses& consoleProcesses() { return consoles_; }
+    // Waits for the console processes still running (time-outs in ConsoleProcesses); Stop ends the wait.
+    void waitForConsoleProcesses();
+    // One dot more on the progress caption and status panel 2, up to five, then they start again.
+    void advanceProgressDots();
     WorkFolders& folders() { return folders_; }
     OptionSet& options() { return options_; }
     Platform& platform() { return platform_; }
@@ -102,7 +113,9 @@ private:
     EventLog log_;
     TextBuffer timing_;
     TextBuffer capture_;
+    TextBuffer systemText_;
     WorkFolders folders_;
+    ConsoleProcesses consoles_{log_};
     RunObserver silent_;
     RunObserver* observer_ = &silent_;
     std::array<std::function<void()>, static_cast<std::size_t>(Section::Count)> sections_;
@@ -114,6 +127,8 @@ private:
     std::atomic<bool> stopRequested_{false};
     mutable std::mutex captionMutex_;
     std::string caption_;
+    std::string dotsBase_;  // the caption the progress dots are added to
+    int dots_ = 0;
     LocalTime t0_, ts_;
 };
 

@@ -18,6 +18,8 @@ public:
     std::string GetTempDirectory() { return files_.tempDirectory(); }
     // temporary directory + "\KW_Temp\" + name: the doubled separator is kept, the file system accepts it.
     std::string workPath(const std::string& name) { return GetTempDirectory() + kWorkFolder + "\\" + name; }
+    // temporary directory + "\KW_Temp\": the folder prefix of workPath.
+    std::string workFolderPath() { return GetTempDirectory() + kWorkFolder + "\\"; }
     std::string comparePath(const std::string& name) { return GetTempDirectory() + kCompareFolder + "\\" + name; }
     std::string folderPath(const char* folder) { return GetTempDirectory() + folder; }
 

@@ -1,7 +1,9 @@
-// Win32 processes: a named mutex as the single-instance lock.
+// Win32 processes: a named mutex as the single-instance lock; hidden console processes.
 #include "platform/Processes.h"
 
 #include <windows.h>
+
+#include <mutex>
 
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
@@ -22,12 +24,73 @@ private:
     bool elsewhere_ = false;
 };
 
+class WindowsChild final : public ChildProcess {
+public:
+    explicit WindowsChild(HANDLE process) : process_(process) {}
+    bool wait(unsigned timeoutMs) override { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+
+private:
+    KernelHandle process_;
+};
+
+FileHandle openInheritable(const std::wstring& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa,
+                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 class WindowsProcesses final : public Processes {
 public:
     std::unique_ptr<InstanceLock> lockInstance(const std::string& name) override {
         return std::make_unique<MutexLock>(name);
     }
     void sleepMs(unsigned ms) override { Sleep(ms); }
+
+    LaunchResult launch(const ProcessLaunch& l) override {
+        LaunchResult result;
+        // Inheritable handles exist only between their creation and CreateProcess: one start at a
+        // time, so that no child inherits another child's output file.
+        std::lock_guard lock(startMutex_);
+        FileHandle input = openInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+        FileHandle error = openInheritable(L"NUL", GENERIC_WRITE, OPEN_EXISTING);
+        FileHandle output;
+        if (!l.outputFile.empty()) {
+            output = openInheritable(toWide(l.outputFile), GENERIC_WRITE, CREATE_ALWAYS);
+            if (!output) {
+                result.error = GetLastError();
+                return result;
+            }
+        }
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+        si.wShowWindow = SW_HIDE;
+        si.hStdInput = input.get();
+        si.hStdOutput = output ? output.get() : error.get();
+        si.hStdError = error.get();
+        std::wstring cmd = toWide(l.commandLine);
+        std::wstring folder = toWide(l.currentFolder);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+            result.error = GetLastError();
+            return result;
+        }
+        CloseHandle(pi.hThread);
+        result.process = std::make_unique<WindowsChild>(pi.hProcess);
+        return result;
+    }
+
+    std::string commandInterpreter() override {
+        wchar_t buf[MAX_PATH + 1];
+        DWORD n = GetEnvironmentVariableW(L"ComSpec", buf, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) return toUtf8({buf, n});
+        n = GetSystemDirectoryW(buf, MAX_PATH);
+        return (n > 0 && n < MAX_PATH ? toUtf8({buf, n}) : std::string("C:\\Windows\\system32")) + "\\cmd.exe";
+    }
+
+private:
+    std::mutex startMutex_;
 };
 
 } // namespace

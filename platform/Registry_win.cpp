@@ -15,30 +15,113 @@ HKEY rootKey(RegistryRoot r) {
     case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
     case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
     case RegistryRoot::Users: return HKEY_USERS;
+    case RegistryRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
     case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::DynData: return HKEY_DYN_DATA;
     }
     return HKEY_LOCAL_MACHINE;
+}
+
+REGSAM accessOf(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : 0); }
+
+RegKey openKey(RegistryRoot root, const std::string& key, RegistryView view, LONG* status = nullptr) {
+    HKEY raw = nullptr;
+    LONG r = RegOpenKeyExW(rootKey(root), toWide(key).c_str(), 0, accessOf(view), &raw);
+    if (status) *status = r;
+    return RegKey(r == ERROR_SUCCESS ? raw : nullptr);
+}
+
+// Reads one value by name, growing the buffer when the data grew between the two calls.
+LONG queryValue(HKEY key, const std::wstring& name, DWORD& type, std::string& data) {
+    DWORD size = 0;
+    LONG r = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    for (int attempt = 0; r == ERROR_SUCCESS && attempt < 4; ++attempt) {
+        data.assign(size, '\0');
+        DWORD got = size;
+        r = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
+        if (r == ERROR_MORE_DATA) {
+            size = got > size ? got : size * 2 + 16;
+            r = ERROR_SUCCESS;
+            continue;
+        }
+        if (r == ERROR_SUCCESS) data.resize(got);
+        return r;
+    }
+    return r;
 }
 
 class WindowsRegistry final : public Registry {
 public:
     std::optional<std::string> readString(RegistryRoot root, const std::string& key, const std::string& value,
                                           RegistryView view) override {
-        REGSAM sam = KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : 0);
-        HKEY raw = nullptr;
-        if (RegOpenKeyExW(rootKey(root), toWide(key).c_str(), 0, sam, &raw) != ERROR_SUCCESS) return std::nullopt;
-        RegKey k(raw);
+        RegistryRead r = readValue(root, key, value, view);
+        if (r.status != RegistryStatus::Ok) return std::nullopt;
+        if (r.value.type != REG_SZ && r.value.type != REG_EXPAND_SZ) return std::nullopt;
+        return registryStringOf(r.value.data);
+    }
+
+    std::optional<RegistryKeyContents> readKey(RegistryRoot root, const std::string& key,
+                                               RegistryView view) override {
+        RegKey k = openKey(root, key, view);
+        if (!k) return std::nullopt;
+        RegistryKeyContents out;
+        DWORD maxName = 0, maxData = 0, maxSubkey = 0;
+        RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
+                         &maxData, nullptr, nullptr);
+        std::wstring name(maxName + 2, L'\0');
+        for (DWORD i = 0;; ++i) {
+            DWORD nameLen = static_cast<DWORD>(name.size());
+            LONG r = RegEnumValueW(k.get(), i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr);
+            if (r == ERROR_MORE_DATA) {
+                name.resize(name.size() * 2 + 256);
+                --i;
+                continue;
+            }
+            if (r != ERROR_SUCCESS) break;
+            RegistryValue v;
+            std::wstring wname(name.data(), nameLen);
+            v.name = toUtf8(wname);
+            DWORD type = 0;
+            // A value that cannot be read still shows with its name and type.
+            if (queryValue(k.get(), wname, type, v.data) != ERROR_SUCCESS) v.data.clear();
+            v.type = type;
+            out.values.push_back(std::move(v));
+        }
+        std::wstring sub(maxSubkey + 2, L'\0');
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(sub.size());
+            LONG r = RegEnumKeyExW(k.get(), i, sub.data(), &len, nullptr, nullptr, nullptr, nullptr);
+            if (r == ERROR_MORE_DATA) {
+                sub.resize(sub.size() * 2 + 256);
+                --i;
+                continue;
+            }
+            if (r != ERROR_SUCCESS) break;
+            out.subkeys.push_back(toUtf8({sub.data(), len}));
+        }
+        return out;
+    }
+
+    RegistryRead readValue(RegistryRoot root, const std::string& key, const std::string& value,
+                           RegistryView view) override {
+        RegistryRead out;
+        LONG status = 0;
+        RegKey k = openKey(root, key, view, &status);
+        if (!k) {
+            out.status = status == ERROR_FILE_NOT_FOUND ? RegistryStatus::NoKey : RegistryStatus::Failed;
+            out.error = static_cast<unsigned>(status);
+            return out;
+        }
         std::wstring name = toWide(value);
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-            return std::nullopt;
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-        std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-        if (RegQueryValueExW(k.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) !=
-            ERROR_SUCCESS)
-            return std::nullopt;
-        data.resize(wcsnlen(data.c_str(), size / sizeof(wchar_t)));
-        return toUtf8(data);
+        DWORD type = 0;
+        LONG r = queryValue(k.get(), name, type, out.value.data);
+        out.value.name = value;
+        out.value.type = type;
+        out.error = static_cast<unsigned>(r);
+        out.status = r == ERROR_SUCCESS          ? RegistryStatus::Ok
+                     : r == ERROR_FILE_NOT_FOUND ? RegistryStatus::NoValue
+                                                 : RegistryStatus::Failed;
+        return out;
     }
 
     bool isWow64() override {
@@ -55,6 +138,31 @@ public:
 Registry& windowsRegistry() {
     static WindowsRegistry instance;
     return instance;
+}
+
+const char* registryRootName(RegistryRoot root) {
+    switch (root) {
+    case RegistryRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+    case RegistryRoot::CurrentUser: return "HKEY_CURRENT_USER";
+    case RegistryRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+    case RegistryRoot::Users: return "HKEY_USERS";
+    case RegistryRoot::PerformanceData: return "HKEY_PERFORMANCE_DATA";
+    case RegistryRoot::CurrentConfig: return "HKEY_CURRENT_CONFIG";
+    case RegistryRoot::DynData: return "HKEY_DYN_DATA";
+    }
+    return "HKEY_LOCAL_MACHINE";
+}
+
+std::string registryStringOf(const std::string& bytes) {
+    std::wstring w;
+    w.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                         (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        if (c == 0) break;
+        w.push_back(c);
+    }
+    return toUtf8(w);
 }
 
 } // namespace kw

@@ -19,6 +19,9 @@ std::optional<std::string> ansiBytesOf(char32_t ch);
 unsigned ansiCodePage();
 unsigned oemCodePage();
 
+// The system's message for an error code (GetLastError), without its trailing line break.
+std::string systemErrorText(unsigned code);
+
 // Decodes UTF-8 into code points; invalid bytes come out as U+FFFD.
 std::u32string decodeUtf8(std::string_view utf8);
 

@@ -50,6 +50,17 @@ std::optional<std::string> ansiBytesOf(char32_t ch) {
     return std::string(out, static_cast<size_t>(n));
 }
 
+std::string systemErrorText(unsigned code) {
+    wchar_t* buf = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::wstring text = n && buf ? std::wstring(buf, n) : L"";
+    if (buf) LocalFree(buf);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text.empty() ? "Системная ошибка " + std::to_string(code) : toUtf8(text);
+}
+
 std::u32string decodeUtf8(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());

@@ -229,7 +229,7 @@ check_names() {
   return 0
 }
 
-entry_line=() entry_enc=() entry_path=() entry_mtime=()
+entry_line=() entry_enc=() entry_path=() entry_mtime=() entry_src=()
 declare -A tokens=()
 n=0
 while IFS= read -r line || [ -n "$line" ]; do
@@ -246,6 +246,10 @@ while IFS= read -r line || [ -n "$line" ]; do
       esac
       [ -f "$content/$src" ] || die "$where: content/$src does not exist" ;;
     dir) [ "$src" = - ] || die "$where: a dir line takes '-' as content file" ;;
+    link)
+      case $src in
+        ''|/*|*[\\]*) die "$where: a link takes a relative Linux path as its target" ;;
+      esac ;;
     *) die "$where: unknown encoding '$enc'" ;;
   esac
   case ${only:-} in ''|win64|win32) ;; *) die "$where: arch must be win64, win32 or empty" ;; esac
@@ -261,11 +265,11 @@ while IFS= read -r line || [ -n "$line" ]; do
   [ -n "${only:-}" ] && [ "$only" != "$arch" ] && continue
   # The bytes of every file are made now, so that a text that does not fit
   # its code page stops the seeding before anything is changed.
-  if [ "$enc" != dir ]; then
+  if [ "$enc" != dir ] && [ "$enc" != link ]; then
     produce "$enc" "$content/$src" "$tmp/file-${#entry_line[@]}" ||
       die "$where: cannot write content/$src as $enc (characters outside that code page?)"
   fi
-  entry_line+=("$n") entry_enc+=("$enc") entry_path+=("$wpath")
+  entry_line+=("$n") entry_enc+=("$enc") entry_path+=("$wpath") entry_src+=("$src")
   entry_mtime+=("${mtime:-$default_mtime}")
 done <"$machine/files.tsv"
 
@@ -402,6 +406,13 @@ for i in "${!entry_path[@]}"; do
       die "$where: ${unix#"$prefix"/} exists and is not a folder"
     fi
     dir_entries+=("$unix") dir_mtimes+=("${entry_mtime[$i]}")
+    continue
+  fi
+  if [ "${entry_enc[$i]}" = link ]; then
+    # A Linux symbolic link shows to Windows programs as a folder that is a reparse point.
+    [ ! -e "$unix" ] || [ -L "$unix" ] || die "$where: ${unix#"$prefix"/} exists and is not a link"
+    ln -sfn -- "${entry_src[$i]}" "$unix"
+    created_files+=("$unix")
     continue
   fi
   [ ! -d "$unix" ] || die "$where: ${unix#"$prefix"/} is a folder"

@@ -1,0 +1,52 @@
+// File capture: a source file copied as text into the work folder under a tagged name, with a header
+// that says where it came from, and every outcome in the event log. Files are streamed, never read
+// whole, so that a large log cannot exhaust the address space.
+#pragma once
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace kw {
+
+class CollectionRun;
+
+inline constexpr const char* kHeaderRule = "____________________________________________________________________";
+
+class FileCapture {
+public:
+    explicit FileCapture(CollectionRun& run) : run_(run) {}
+
+    // folder + "\" + fileName (or folder alone when fileName is empty) into prefix + fileName. A
+    // non-empty raw flag leaves the header out (an XML copy stays a valid document).
+    void CaptureFile(const std::string& folder, const std::string& tag, const std::string& prefix,
+                     const std::string& fileName, const std::string& raw = "");
+    // folder (read from the registry when empty) + subPath + fileName into "(" + product + ")" + fileName;
+    // returns the source path when the file was captured, empty otherwise.
+    std::string CaptureRegisteredFile(RegistryRoot root, const std::string& key, const std::string& subkey,
+                                      const std::string& folder, const std::string& subPath,
+                                      const std::string& fileName, const std::string& product,
+                                      const std::string& valueName);
+    // A file another program holds open: shell-copied into the work folder first, then captured.
+    void CaptureLockedFile(const std::string& folder, const std::string& prefix, const std::string& fileName);
+    // A Unicode text file (by its byte-order mark; none means ANSI) converted to the ANSI code page.
+    // folder ends in a separator; it may be the work folder itself (the registry export tool's files).
+    void CaptureUnicodeFile(const std::string& folder, const std::string& prefix, const std::string& fileName);
+
+    // The whole file (small files only); false when it is empty or cannot be read (logged).
+    bool ReadWholeFile(const std::string& path, std::string& text);
+    bool ShellCopyFile(const std::string& source, const std::string& destination);
+    std::string GetSpecialFolder(int csidl);
+
+private:
+    enum class Copy { Written, Empty, ReadFailed, WriteFailed };
+    // Header (ANSI) and the source's bytes up to the first NUL, then a line break.
+    Copy copyAsText(const std::string& source, const std::string& target, const std::string& header,
+                    std::string& error);
+    void logError(const std::string& what, const std::string& path, const std::string& errorClass,
+                  const std::string& message);
+    void showInCaptureBuffer(const std::string& header, const std::string& textStart);
+
+    CollectionRun& run_;
+};
+
+} // namespace kw

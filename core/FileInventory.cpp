@@ -1,0 +1,334 @@
+// The inventory walk: entries in the order the file system returns them, subfolder rows where the
+// subfolder is met, reparse points never entered. Rows are computed by a few worker threads (the
+// MD5 dominates) and written in walk order.
+#include "core/FileInventory.h"
+
+#include <array>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "core/CollectionRun.h"
+#include "core/ConsoleCapture.h"
+#include "platform/Md5.h"
+#include "platform/Text.h"
+
+namespace kw {
+namespace {
+
+std::string versionText(const unsigned v[4], const char* format) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v[0], v[1], v[2], v[3]);
+    return buf;
+}
+
+std::string withSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
+    return folder;
+}
+
+std::string dateOf(CollectionRun& run, const std::string& path) {
+    LocalTime t = run.platform().files.fileDate(path).value_or(LocalTime{});
+    return dateTimeText(run.platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+std::string hexDigest(const std::array<std::uint8_t, 16>& digest) {
+    std::string out;
+    char buf[3];
+    for (auto b : digest) {
+        std::snprintf(buf, sizeof buf, "%02X", b);
+        out += buf;
+    }
+    return out;
+}
+
+// One table row: name, size, date, version, md5, folder. The file is opened once for its size and
+// its sum; only a program file (one that starts with "MZ") can hold a version resource.
+constexpr size_t kReadBlock = 1 << 16;  // small enough to stay in the cache while it is hashed
+
+// block: the caller's read buffer, reused from file to file.
+std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry, const std::string& folder,
+                         std::string& block) {
+    FileSystem& files = run.platform().files;
+    std::string path = folder + entry.name;
+    FileError err;
+    std::unique_ptr<FileReader> in = files.openRead(path, err);
+    std::int64_t size = in ? in->size() : -1;
+    if (block.size() < kReadBlock) block.resize(kReadBlock);
+    std::int64_t got = in ? in->read(block.data(), block.size()) : -1;
+    bool program = got >= 2 && block[0] == 'M' && block[1] == 'Z';
+    std::string sum = "00";
+    if (md5) {
+        Md5 hash;
+        while (got > 0 && hash.ok()) {
+            hash.update(block.data(), static_cast<size_t>(got));
+            got = in->read(block.data(), block.size());
+        }
+        sum = size < 0 || got < 0 || !hash.ok() ? "-1" : hexDigest(hash.finish());
+    }
+    bool opened = in != nullptr;
+    in.reset();
+    LocalTime t = entry.modified ? *entry.modified : files.fileDate(path).value_or(LocalTime{});
+    std::string date = dateTimeText(run.platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+    // A file that cannot be opened may still be a program file: its version is asked all the same.
+    std::string version = program || !opened ? FileVersionText(files, path) : std::string();
+    return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" + folder;
+}
+
+} // namespace
+
+std::string FileVersionText(FileSystem& files, const std::string& path) {
+    auto v = files.fileVersion(path);
+    return v ? versionText(v->file, "%d.%d.%d.%d") : std::string();
+}
+
+std::string FileVersionTextOrZero(FileSystem& files, const std::string& path) {
+    auto v = files.fileVersion(path);
+    return v ? versionText(v->product, "%u.%u.%u.%u") : std::string("00");
+}
+
+std::string fileMd5(FileSystem& files, const std::string& path) {
+    FileError err;
+    std::unique_ptr<FileReader> in = files.openRead(path, err);
+    if (!in) return {};
+    Md5 md5;
+    if (!md5.ok()) return {};
+    std::string block(1 << 18, '\0');
+    std::int64_t got;
+    while ((got = in->read(block.data(), block.size())) > 0) md5.update(block.data(), static_cast<size_t>(got));
+    if (got < 0) return {};
+    return hexDigest(md5.finish());
+}
+
+std::string dateTimeText(SystemInfo& system, int year, int month, int day, int hour, int minute, int second) {
+    LocalTime t{year, month, day, hour, minute, second, 0};
+    std::string text = system.shortDate(t);
+    if (hour || minute || second) text += " " + system.longTime(t);
+    return text;
+}
+
+// Rows in walk order, computed on worker threads; at most a bounded number wait at any time.
+class FileInventory::RowPipeline {
+public:
+    RowPipeline(CollectionRun& run, unsigned threads, std::function<void(std::string)> sink)
+        : run_(run), md5_(run.options().get(Option::Md5)), sink_(std::move(sink)) {
+        for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
+    }
+    ~RowPipeline() {
+        drain();
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        for (auto& w : workers_) w.join();
+    }
+
+    void add(const FolderEntry& entry, const std::string& folder) {
+        if (workers_.empty()) {
+            sink_(inventoryRow(run_, md5_, entry, folder, block_));
+            return;
+        }
+        auto job = std::make_shared<Job>(Job{entry, folder, {}, false});
+        {
+            std::unique_lock lock(mutex_);
+            order_.push_back(job);
+            queue_.push_back(job);
+        }
+        wake_.notify_one();
+        flush(kMaxWaiting);
+    }
+
+    void drain() { flush(0); }
+
+private:
+    struct Job {
+        FolderEntry entry;
+        std::string folder, row;
+        bool done;
+    };
+    static constexpr size_t kMaxWaiting = 64;
+
+    // Hands finished rows to the sink in order, waiting until no more than `keep` are outstanding.
+    void flush(size_t keep) {
+        for (;;) {
+            std::shared_ptr<Job> front;
+            {
+                std::unique_lock lock(mutex_);
+                if (order_.empty()) return;
+                if (!order_.front()->done) {
+                    if (order_.size() <= keep) return;
+                    done_.wait(lock, [&] { return order_.front()->done; });
+                }
+                front = order_.front();
+                order_.pop_front();
+            }
+            sink_(std::move(front->row));
+        }
+    }
+
+    void work() {
+        std::string block;
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+                if (queue_.empty()) return;
+                job = queue_.front();
+                queue_.pop_front();
+            }
+            std::string row = inventoryRow(run_, md5_, job->entry, job->folder, block);
+            {
+                std::lock_guard lock(mutex_);
+                job->row = std::move(row);
+                job->done = true;
+            }
+            done_.notify_all();
+        }
+    }
+
+    CollectionRun& run_;
+    bool md5_;
+    std::function<void(std::string)> sink_;
+    std::string block_;  // the read buffer when rows are made on the walking thread
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::deque<std::shared_ptr<Job>> order_, queue_;
+    std::vector<std::thread> workers_;
+    bool quit_ = false;
+};
+
+FileInventory::FileInventory(CollectionRun& run) : run_(run) {}
+FileInventory::~FileInventory() = default;
+
+void FileInventory::setHashThreads(unsigned n) { hashThreads_ = n; }
+
+void FileInventory::list(const std::string& folderIn, bool recursive) {
+    std::string folder = withSeparator(folderIn);
+    run_.advanceProgressDots();
+    auto failure = run_.platform().files.listFolder(folder, [&](const FolderEntry& e) {
+        run_.processMessages();
+        if (e.folder) {
+            // Junctions and symbolic links are not entered: "C:\ProgramData" and user profiles hold
+            // links that lead back up the tree.
+            if (recursive && !e.reparsePoint) list(folder + e.name + "\\", true);
+        } else {
+            pipeline_->add(e, folder);
+            if (onFile_) onFile_(e.name, folder);
+        }
+        return !recursive || !stopped();
+    });
+    if (failure)
+        run_.eventLog().append("[!!] [Получить список файлов не удалось] [\"" + folder +
+                               "\"] - EOSError ошибка, с сообщением: " + failure->message);
+}
+
+bool FileInventory::stopped() const { return inRun_ && run_.stopFlag(); }
+
+void FileInventory::ListFilesRecursive(const std::string& folder) {
+    bool top = !pipeline_;
+    if (top) inRun_ = run_.running();  // outside a run the stop flag stands set
+    bool live = run_.options().get(Option::Debug);  // with the debug option rows appear one by one
+    if (top) {
+        unsigned threads = hashThreads_ > 1 ? hashThreads_ : 0;
+        pipeline_ = std::make_unique<RowPipeline>(run_, threads, [this, live](std::string row) {
+            if (live) run_.captureBuffer().append(row);
+            rows_.push_back(std::move(row));
+        });
+    }
+    list(folder, true);
+    if (top) pipeline_.reset();
+}
+
+void FileInventory::ListFilesFlat(const std::string& folder) {
+    bool live = run_.options().get(Option::Debug);
+    unsigned threads = hashThreads_ > 1 ? hashThreads_ : 0;
+    pipeline_ = std::make_unique<RowPipeline>(run_, threads, [this, live](std::string row) {
+        if (live) run_.captureBuffer().append(row);
+        rows_.push_back(std::move(row));
+    });
+    list(folder, false);
+    pipeline_.reset();
+}
+
+bool FileInventory::saveTable(const std::string& name, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    if (!run_.options().get(Option::Debug)) run_.captureBuffer().setLines(lines);
+    return run_.platform().files.writeFile(run_.folders().workPath(name), utf8ToAnsi(text));
+}
+
+void FileInventory::startPermissionsDump(const std::string& folder, const std::string& name) {
+    // cacls runs without the interpreter: "&", "%", "^" in a folder name cannot become commands.
+    ConsoleCapture(run_).startProgram("cacls " + quoteArgument(folder), "(cmd)(" + name + ")cacls.txt");
+}
+
+void FileInventory::InventoryFolder(const std::string& folder, const std::string& name) {
+    EventLog& log = run_.eventLog();
+    std::string table = "(" + name + ")Files.csv";
+    if (!run_.platform().files.folderExists(folder)) {
+        log.append("[-] Не могу получить список файлов " + name + ", каталог [" + folder + "] не найден.");
+        return;
+    }
+    log.append("Список файлов " + name + " в папке [" + folder + "] ---> \"" + table + "\"");
+    run_.captureBuffer().clear();
+    rows_ = {kInventoryHeader};
+    ListFilesRecursive(folder);
+    saveTable(table, rows_);
+    rows_.clear();
+    log.append("Список безопасности: \"" + folder + "\" > (cmd)(" + name + ")cacls.txt");
+    startPermissionsDump(folder, name);
+}
+
+void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name, const std::string& mode) {
+    EventLog& log = run_.eventLog();
+    FileSystem& files = run_.platform().files;
+    std::string table = "(" + name + ")Files.csv";
+    run_.captureBuffer().clear();
+    rows_.clear();
+    if (!files.folderExists(folder)) {
+        log.append("[-] Не могу получить список файлов " + name + ", каталог [" + folder + "] не найден.");
+    } else if (mode == "+") {
+        rows_ = {kInventoryHeader};
+        ListFilesFlat(folder);
+        saveTable(table, rows_);
+        log.append("Список файлов " + name + " в папке [" + folder + "] ---> в файл \"" + table + "\"");
+        startPermissionsDump(folder, name);
+        log.append("Список безопасности: \"" + folder + "\" >  (cmd)(" + name + ")cacls.txt");
+    } else if (files.plainFileExists(run_.folders().workPath(table))) {
+        log.append("[++] Список файлов " + name + " в папке [" + folder + "] ---> дополнить файл \"" + table + "\"");
+        rows_ = splitLines(ansiToUtf8(files.readFile(run_.folders().workPath(table)).value_or("")));
+        if (!rows_.empty() && rows_.back().empty()) rows_.pop_back();  // the last line's own line end
+        ListFilesRecursive(folder);
+        saveTable(table, rows_);
+    } else {
+        log.append("[-] Списком файлов " + name + " в папке [" + folder + "] ---> не удалось дополнить файл \"" + table +
+                   "\", т.к. файл не найден");
+    }
+    rows_.clear();
+    run_.captureBuffer().clear();
+}
+
+void FileInventory::AddHotfixRow(const std::string& fileName, const std::string& folder, const std::string& label) {
+    FileSystem& files = run_.platform().files;
+    std::string table = run_.folders().workPath(kHotfixTable);
+    std::vector<std::string> lines;
+    if (files.plainFileExists(table)) {
+        lines = splitLines(ansiToUtf8(files.readFile(table).value_or("")));
+        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    } else {
+        lines = {kHotfixHeader};
+    }
+    std::string dir = collapseSeparators(folder);
+    std::string path = dir + fileName;
+    lines.push_back(dir + "\t" + fileName + "\t" + label + "\t" + FileVersionText(files, path) + "\t" +
+                    std::to_string(files.fileSize(path)) + "\t" + dateOf(run_, path));
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    files.writeFile(table, utf8ToAnsi(text));
+}
+
+} // namespace kw
