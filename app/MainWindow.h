@@ -14,6 +14,7 @@
 #include "app/LogViews.h"
 #include "core/CollectionRun.h"
 #include "platform/Processes.h"
+#include "viewer/ViewerPane.h"
 
 namespace kw {
 
@@ -37,6 +38,7 @@ public:
     OptionSet& options() { return options_; }
     bool runInProgress() const { return worker_.joinable(); }
     bool destroyed() const { return destroyed_; }
+    ViewerPane& viewer() { return *viewer_; }
 
     // RunObserver, called on the run's thread and carried over to the window's thread.
     void progressChanged(int value) override;
@@ -94,6 +96,7 @@ private:
     HFONT font_ = nullptr;
     EventLogView logView_;
     MemoView timingView_, captureView_;
+    std::unique_ptr<ViewerPane> viewer_;
     std::atomic<bool> logPending_{false};
     std::thread worker_;
     std::atomic<bool> closePending_{false};
