@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "viewer/TableModel.h"
 
@@ -64,6 +65,7 @@ private:
     int left_ = 0;  // horizontal scroll in pixels
     CellPos current_{0, 1};
     int anchor_ = 1;
+    std::vector<int> charWidths_;  // advance of each UTF-16 unit in the grid's font, -1 until measured
     int resizing_ = -1, resizeStart_ = 0, resizeWidth_ = 0;
 };
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 #include "viewer/LocaleText.h"
 
@@ -45,20 +47,35 @@ void TableModel::SortByFirstColumn() {
     if (rows_.size() < 3) return;
     struct Keyed {
         std::wstring key;
-        size_t prefix;  // length of first cell + "@", removed again when the row is written back
         size_t row;
     };
     std::vector<Keyed> keys;
     keys.reserve(rows_.size() - 1);
     for (size_t r = 1; r < rows_.size(); ++r) {
         const TableRow& row = rows_[r];
+        // The row itself is moved, not rebuilt from the key, so a first cell holding "@" stays intact.
         std::wstring k = row[0] + L"@";
-        size_t prefix = k.size();
         for (const auto& c : row) (k += c) += L"\r\n";
-        keys.push_back({std::move(k), prefix, r});
+        keys.push_back({std::move(k), r});
     }
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const Keyed& a, const Keyed& b) { return compareNoCase(a.key, b.key) < 0; });
+    auto less = [](const Keyed& a, const Keyed& b) { return compareNoCase(a.key, b.key) < 0; };
+    // The locale comparison is the cost of this sort: a large table is sorted in two halves at once and
+    // merged, which gives the same order as one stable sort.
+    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
+    bool done = std::is_sorted(keys.begin(), keys.end(), less);
+    if (!done && keys.size() >= 20000) {
+        auto mid = keys.begin() + static_cast<std::ptrdiff_t>(keys.size() / 2);
+        try {
+            std::thread half([&] { std::stable_sort(keys.begin(), mid, less); });
+            std::stable_sort(mid, keys.end(), less);
+            half.join();
+            std::inplace_merge(keys.begin(), mid, keys.end(), less);
+            done = true;
+        } catch (const std::system_error&) {
+            // no second thread: sorted whole below
+        }
+    }
+    if (!done) std::stable_sort(keys.begin(), keys.end(), less);
     std::vector<TableRow> sorted;
     sorted.reserve(rows_.size());
     sorted.push_back(std::move(rows_[0]));

@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include "viewer/LocaleText.h"
+
 namespace kw {
 namespace {
 
@@ -137,6 +139,22 @@ TEST(TableModelTest, FirstColumnSortOrdersByTheWholeRowAndKeepsAtSigns) {
     EXPECT_EQ(t.cell(0, 0), L"Имя");
     EXPECT_EQ(column(t, 0), (std::vector<std::wstring>{L"A", L"a", L"b@x", L"b@x"}));
     EXPECT_EQ(column(t, 1), (std::vector<std::wstring>{L"1", L"9", L"1", L"2"}));
+}
+
+TEST(TableModelTest, FirstColumnSortFollowsTheLocaleComparison) {
+    // The sort keys must order rows exactly as the locale's comparison does.
+    const wchar_t* firsts[] = {L"Ёлка", L"елка", L"Елка", L"яблоко", L"Zeta", L"alpha", L"co-op", L"coop", L"1",
+                               L"10", L"2", L"_x", L"ж", L"Ж", L"e", L"é", L"@", L"a b", L"ab"};
+    std::wstring text = L"h\n";
+    for (auto* f : firsts) (text += f) += L"\tv\n";
+    TableModel t = tableOf(text);
+    t.SortByFirstColumn();
+    std::vector<std::wstring> got = column(t, 0);
+    for (size_t i = 1; i < got.size(); ++i) {
+        std::wstring a = got[i - 1] + L"@" + got[i - 1] + L"\r\nv\r\n\r\n\r\n\r\n\r\n";
+        std::wstring b = got[i] + L"@" + got[i] + L"\r\nv\r\n\r\n\r\n\r\n\r\n";
+        EXPECT_LE(compareNoCase(a, b), 0) << i;
+    }
 }
 
 TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {

@@ -143,6 +143,26 @@ TEST_F(ViewerPaneTest, TablesSortByHeaderOnlyWhereAllowedAndCopyWithTheRussianLo
     EXPECT_EQ(desktop.messages.back(), "\"100\" не найдено");
 }
 
+TEST_F(ViewerPaneTest, FittingMeasuresCellsAsTheFontDrawsThem) {
+    const wchar_t* cells[] = {L"Имя файла:", L"MIRTAL-3D Viewer.exe", L"ёЁ Щ  w.W", L"library_x64.dll"};
+    std::wstring text = L"Имя файла:\n";
+    for (auto* c : cells) (text += c) += L"\n";
+    TableGrid& g = pane.table(2);
+    g.model().LoadTableFile(text);
+    g.AutoSizeColumn(0);
+    HDC dc = GetDC(g.hwnd());
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    int widest = 0;
+    for (auto* c : cells) {
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, c, static_cast<int>(wcslen(c)), &sz);
+        widest = std::max(widest, static_cast<int>(sz.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(g.hwnd(), dc);
+    EXPECT_EQ(g.columnWidth(0), widest + 4);
+}
+
 TEST_F(ViewerPaneTest, DoubleClickOpensOnlyFilesOfTheWorkFolder) {
     test::writeFileBytes(work + "\\KW_scan_Screenshots.csv", "Файл\r\nshot1.jpg\r\nmissing.jpg\r\n");
     test::writeFileBytes(work + "\\shot1.jpg", "jpeg");
