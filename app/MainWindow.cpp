@@ -321,7 +321,9 @@ void MainWindow::layout() {
     if (running_) {
         eventsH = h;
     } else if (eventsShown_) {
-        if (eventsHeight_ <= 0) eventsHeight_ = h / 3;
+        // A third of the height goes to the events, the rest to the result tree and its views; the
+        // share follows the window when it is resized.
+        eventsHeight_ = h / 3;
         eventsH = std::clamp(eventsHeight_, scaled(hwnd_, 80), std::max(scaled(hwnd_, 80), h - scaled(hwnd_, 80)));
     }
     int resultsH = running_ ? 0 : h - (eventsH > 0 ? eventsH + gap : 0);

@@ -461,6 +461,7 @@ void ViewerPane::selectNode(int index) {
     HTREEITEM item = items_[static_cast<size_t>(index)];
     SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(tree_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);  // long texts must not push the icons out of sight
 }
 
 void ViewerPane::RefreshCurrentNode() {
