@@ -24,7 +24,8 @@ namespace {
 
 void pump() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
 }
 
 double timed(const std::function<void()>& fn) {
@@ -45,8 +46,8 @@ std::string inventory(int rows) {
         snprintf(line, sizeof line,
                  "Part_%06u%s\t%u\t%02u.%02u.20%02u %02u:%02u:%02u\t%u.%u.%u.%u\t%08X%08X%08X%08X\t"
                  "C:\\Program Files\\TAVIR\\MIRTAL-3D V21\\Libs\\Lib%03u\\\r\n",
-                 r % 900000, ext[r % 8], rnd() % 5000000, r % 28 + 1, r % 12 + 1, r % 20, r % 24, r % 60, r % 59,
-                 r % 22, r % 10, r % 100, r % 5000, rnd(), rnd(), rnd(), rnd(), r % 400);
+                 r % 900000, ext[r % 8], rnd() % 5000000, r % 28 + 1, r % 12 + 1, r % 20, r % 24, r % 60,
+                 r % 59, r % 22, r % 10, r % 100, r % 5000, rnd(), rnd(), rnd(), rnd(), r % 400);
         out += line;
     }
     return out;
@@ -76,10 +77,10 @@ int wmain(int argc, wchar_t** argv) {
     files.writeFile(root + "\\KW_Temp\\" + std::string(node->file), inventory(rows));
     int index = static_cast<int>(node - resultTree().data());
 
-    HWND top = CreateWindowExW(0, L"STATIC", L"KW_Scan! viewer bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1200,
-                               800, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND top = CreateWindowExW(0, L"STATIC", L"KW_Scan! viewer bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               1200, 800, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     Desktop& desktop = windowsDesktop();
-    OptionSet options;  // zebra, colours, "Автоподбор" and "Автосортировка" on, as by default
+    OptionSet options; // zebra, colours, "Автоподбор" and "Автосортировка" on, as by default
     options.set(Option::NotSort, false);
     Settings settings;
     ViewerPane pane(files, desktop, options, settings, root + "\\KW_Temp", root + "\\KW_Temp2");
@@ -87,7 +88,8 @@ int wmain(int argc, wchar_t** argv) {
     pane.move(0, 0, 1180, 760);
     pump();
 
-    Series open{"open node and show (load, sort, fit, paint)"}, bySize{"header click, column \"Байт:\" (numbers)"},
+    Series open{"open node and show (load, sort, fit, paint)"},
+        bySize{"header click, column \"Байт:\" (numbers)"},
         byName{"header click, column \"Имя файла:\" (text)"}, byPath{"header click, column \"Путь:\" (text)"},
         first{"\"Сортировать первый столбец\""}, page{"page down, per page (100 pages)"},
         read{"  of which: read and decode the file"}, parse{"  of which: LoadTableFile"},
@@ -128,7 +130,8 @@ int wmain(int argc, wchar_t** argv) {
                           100);
     }
     std::printf("%d rows, %d runs\n", pane.table(1).model().rowCount() - 1, runs);
-    for (Series* s : {&open, &read, &parse, &fit, &bySize, &byName, &byPath, &first, &page}) s->print();
+    for (Series* s : {&open, &read, &parse, &fit, &bySize, &byName, &byPath, &first, &page})
+        s->print();
     DestroyWindow(top);
     files.deleteFolderTree(root);
     return 0;

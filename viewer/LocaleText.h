@@ -6,7 +6,7 @@
 
 namespace kw {
 
-std::wstring lowerText(std::wstring_view text);  // by the user's locale
+std::wstring lowerText(std::wstring_view text); // by the user's locale
 // True when `hay` holds `needle`, without regard to letter case.
 bool containsNoCase(std::wstring_view hay, std::wstring_view needle);
 bool containsNoCaseUtf8(std::string_view hay, std::string_view needle);

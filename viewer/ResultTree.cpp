@@ -23,8 +23,10 @@ constexpr ResultNode kNodes[] = {
     {2, "Peltrand Server Applications", V::Text, "Peltrand_Server_Applications.rtf", 0},
     {2, "TAVIR BPM", V::Text, "TAVIR_BPM.rtf", 0},
     {1, "Команды консоли - cmd", V::Category, "", 94},
-    {2, "IPconfig /all - полная конфигурация TCP/IP для всех адаптеров", V::Console, "(cmd)ipconfig_all.txt", 18},
-    {2, "SystemInfo - подробные сведения о конфигурации компьютера, ОС и т.д.", V::Console, "(cmd)systeminfo.txt", 18},
+    {2, "IPconfig /all - полная конфигурация TCP/IP для всех адаптеров", V::Console, "(cmd)ipconfig_all.txt",
+     18},
+    {2, "SystemInfo - подробные сведения о конфигурации компьютера, ОС и т.д.", V::Console,
+     "(cmd)systeminfo.txt", 18},
     {2, "Net Accounts - политики учетных записей", V::Console, "(cmd)Net_Accounts.txt", 18},
     {2, "Net LocalGroup - локальные группы", V::Console, "(cmd)net_localgroup.txt", 18},
     {2, "Net LocalGroup /domain - доменные группы", V::Console, "(cmd)net_localgroup_d.txt", 18},
@@ -44,7 +46,8 @@ constexpr ResultNode kNodes[] = {
     {2, "Sc Query State= All - сведения о службах", V::Console, "(cmd)sc_query_all.txt", 18},
     {2, "Set - список установленных переменных среды и их значений", V::Console, "(cmd)set.txt", 18},
     {2, "SQLcmd /L - список серверов", V::Console, "(cmd)sqlcmd.txt", 18},
-    {2, "TaskList - список приложений и служб с кодом процесса (PID) для всех задач", V::Console, "(cmd)tasklist.txt", 18},
+    {2, "TaskList - список приложений и служб с кодом процесса (PID) для всех задач", V::Console,
+     "(cmd)tasklist.txt", 18},
     {1, "TAVIR Shared", V::Category, "", 2},
     {2, "Список файлов [TAVIR Shared]", V::Table, "(TAVIR_Shared)Files.csv", 70},
     {2, "Разрешения (cacls) для каталога [TAVIR Shared]", V::Console, "(cmd)(TAVIR_Shared)cacls.txt", 18},
@@ -62,8 +65,10 @@ constexpr ResultNode kNodes[] = {
     {2, "(x64) HKCU_TAVIR [HKEY_CURRENT_USER\\SOFTWARE\\TAVIR]", V::Text, "(REG)(64)HKCU_TAVIR.txt", 99},
     {2, "HKLM_TAVIR [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR]", V::Text, "(REG)HKLM_TAVIR.txt", 0},
     {2, "(x64) HKLM_TAVIR [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR]", V::Text, "(REG)(64)HKLM_TAVIR.txt", 99},
-    {2, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text, "(REG)Policies_Installer.txt", 0},
-    {2, "(x64) [HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text, "(REG)(64)Policies_Installer.txt", 99},
+    {2, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text,
+     "(REG)Policies_Installer.txt", 0},
+    {2, "(x64) [HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text,
+     "(REG)(64)Policies_Installer.txt", 99},
     {2, ".NETFramework", V::Text, "(REG)NETFramework.txt", 0},
     {2, "NET Framework Setup\\NDP", V::Text, "(REG)NETFrameworkNDP.txt", 0},
     {2, "Microsoft SQL Server", V::Text, "(REG)MS_SQL_Server.txt", 0},
@@ -140,29 +145,49 @@ constexpr ResultNode kNodes[] = {
     {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Bin]", V::Table, "(MIRTAL_Viewer_Bin)Files.csv", 70},
     {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Sys]", V::Table, "(MIRTAL_Viewer_sys)Files.csv", 70},
     {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Libs]", V::Table, "(MIRTAL_Viewer_Libs)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MIRTAL-3D Viewer]", V::Console, "(cmd)(MIRTAL_Viewer)cacls.txt", 18},
+    {2, "Разрешения (cacls) для каталога [MIRTAL-3D Viewer]", V::Console, "(cmd)(MIRTAL_Viewer)cacls.txt",
+     18},
     {1, "Данные МИРТАЛ-3D в реестре (х86)", V::Category, "", 95},
-    {2, "HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text, "(REG)HKLM_MIRTAL-3D_.txt", 0},
+    {2, "HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text,
+     "(REG)HKLM_MIRTAL-3D_.txt", 0},
     {2, "HKLM_Mirtal [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Mirtal]", V::Text, "(REG)HKLM_Mirtal.txt", 0},
-    {2, "HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text, "(REG)HKLM_MIRTAL-3D_LT.txt", 0},
-    {2, "HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text, "(REG)HKLM_MIRTAL_LT.txt", 0},
-    {2, "HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text, "(REG)HKLM_MIRTAL-3D_SE.txt", 0},
-    {2, "HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text, "(REG)HKLM_MIRTAL_Viewer.txt", 0},
-    {2, "HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text, "(REG)HKLM_MIRTAL-3D_Viewer.txt", 0},
-    {2, "HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text, "(REG)HKLM_MIRTAL-3D_HOME_.txt", 0},
-    {2, "HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text, "(REG)HKLM_MIRTAL-SPDS.txt", 0},
-    {2, "HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text, "(REG)HKLM_Classifier.txt", 0},
+    {2, "HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text,
+     "(REG)HKLM_MIRTAL-3D_LT.txt", 0},
+    {2, "HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text, "(REG)HKLM_MIRTAL_LT.txt",
+     0},
+    {2, "HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text,
+     "(REG)HKLM_MIRTAL-3D_SE.txt", 0},
+    {2, "HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text,
+     "(REG)HKLM_MIRTAL_Viewer.txt", 0},
+    {2, "HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text,
+     "(REG)HKLM_MIRTAL-3D_Viewer.txt", 0},
+    {2, "HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text,
+     "(REG)HKLM_MIRTAL-3D_HOME_.txt", 0},
+    {2, "HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text,
+     "(REG)HKLM_MIRTAL-SPDS.txt", 0},
+    {2, "HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text,
+     "(REG)HKLM_Classifier.txt", 0},
     {1, "Данные МИРТАЛ-3D в реестре (х64)", V::Category, "", 95},
-    {2, "(x64) HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text, "(REG)(64)HKLM_MIRTAL-3D_.txt", 99},
-    {2, "(x64) HKLM_Mirtal [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Mirtal]", V::Text, "(REG)(64)HKLM_Mirtal.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text, "(REG)(64)HKLM_MIRTAL-3D_LT.txt", 99},
-    {2, "(x64) HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text, "(REG)(64)HKLM_MIRTAL_LT.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text, "(REG)(64)HKLM_MIRTAL-3D_SE.txt", 99},
-    {2, "(x64) HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text, "(REG)(64)HKLM_MIRTAL_Viewer.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text, "(REG)(64)HKLM_MIRTAL-3D_Viewer.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text, "(REG)(64)HKLM_MIRTAL-3D_HOME_.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text, "(REG)(64)HKLM_MIRTAL-SPDS.txt", 99},
-    {2, "(x64) HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text, "(REG)(64)HKLM_Classifier.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-3D_.txt", 99},
+    {2, "(x64) HKLM_Mirtal [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Mirtal]", V::Text,
+     "(REG)(64)HKLM_Mirtal.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-3D_LT.txt", 99},
+    {2, "(x64) HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text,
+     "(REG)(64)HKLM_MIRTAL_LT.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-3D_SE.txt", 99},
+    {2, "(x64) HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text,
+     "(REG)(64)HKLM_MIRTAL_Viewer.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-3D_Viewer.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-3D_HOME_.txt", 99},
+    {2, "(x64) HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text,
+     "(REG)(64)HKLM_MIRTAL-SPDS.txt", 99},
+    {2, "(x64) HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text,
+     "(REG)(64)HKLM_Classifier.txt", 99},
     {0, "ПЕЛТРАН:PLM", V::Text, "(REG)Peltrand.txt", 106},
     {1, "Сервер приложений [Peltrand\\AppServer]", V::Category, "", 78},
     {2, "PeltrandAppServerMain.ini", V::Text, "(Peltrand)PeltrandAppServerMain.ini", 0},
@@ -195,7 +220,8 @@ constexpr ResultNode kNodes[] = {
     {2, "RequestPlugin.ini", V::Text, "(Peltrand)RequestPlugin.ini", 0},
     {2, "RequestPlanPlugin.ini", V::Text, "(Peltrand)RequestPlanPlugin.ini", 0},
     {2, "Список файлов [PluginStore]", V::Table, "(PeltrandPluginStore)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [PluginStore]", V::Console, "(cmd)(PeltrandPluginStore)cacls.txt", 18},
+    {2, "Разрешения (cacls) для каталога [PluginStore]", V::Console, "(cmd)(PeltrandPluginStore)cacls.txt",
+     18},
     {1, "ПЕЛТРАН Расцеховщик [Peltrand\\Wrokan]", V::Text, "(REG)Wrokan.txt", 12},
     {2, "Division.ini", V::Text, "(Wrokan)Division.ini", 0},
     {2, "config.xml [Wrokan]", V::Text, "(Wrokan)config.xml", 0},
@@ -241,7 +267,8 @@ constexpr ResultNode kNodes[] = {
     {1, "Библиотека Rudazizod o Ridaduvodu [HKLM\\MaterialsLib]", V::Text, "(REG)MaterialsLib.txt", 0},
     {2, "Список файлов [MaterialsLib]", V::Table, "(MaterialsLib)Files.csv", 70},
     {2, "Разрешения (cacls) для каталога [MaterialsLib]", V::Console, "(cmd)(MaterialsLib)cacls.txt", 18},
-    {1, "Корпоративный справочник Rudazizod o Ridaduvodu [HKLM\\Materials]", V::Text, "(REG)Materials.txt", 0},
+    {1, "Корпоративный справочник Rudazizod o Ridaduvodu [HKLM\\Materials]", V::Text, "(REG)Materials.txt",
+     0},
     {2, "Список файлов [Materials]", V::Table, "(Materials)Files.csv", 70},
     {2, "Разрешения (cacls) для каталога [Materials]", V::Console, "(cmd)(Materials)cacls.txt", 18},
     {1, "418F55FF-BD08-42FC-9ECB-D288B3FDF148", V::Text, "(REG)418F55FF.txt", 95},
@@ -313,23 +340,29 @@ bool blank(const std::string& s) {
 
 } // namespace
 
-std::span<const ResultNode> resultTree() { return kNodes; }
+std::span<const ResultNode> resultTree() {
+    return kNodes;
+}
 
 const ResultNode* findAssociation(std::string_view text) {
     for (const ResultNode& n : kNodes)
-        if (n.text == text) return &n;
+        if (n.text == text)
+            return &n;
     return nullptr;
 }
 
 std::optional<int> findTreeNode(const std::string& text, int start, bool continueSearch,
                                 bool (*contains)(std::string_view, std::string_view)) {
-    if (blank(text)) return std::nullopt;
+    if (blank(text))
+        return std::nullopt;
     const int count = static_cast<int>(std::size(kNodes));
     int from = start < 0 || start >= count ? 0 : start;
-    if (continueSearch && contains(kNodes[from].text, text)) ++from;
+    if (continueSearch && contains(kNodes[from].text, text))
+        ++from;
     // No wrap-around: the walk ends at the last node.
     for (int i = from; i < count; ++i)
-        if (contains(kNodes[i].text, text)) return i;
+        if (contains(kNodes[i].text, text))
+            return i;
     return std::nullopt;
 }
 

@@ -11,11 +11,11 @@ namespace kw {
 enum class ViewKind { Category, Text, Console, Table };
 
 struct ResultNode {
-    int depth;              // 0 for top-level nodes
-    std::string_view text;  // shown, and the key of the association: every character counts
+    int depth;             // 0 for top-level nodes
+    std::string_view text; // shown, and the key of the association: every character counts
     ViewKind kind;
-    std::string_view file;  // relative to the work folder; empty for categories
-    int image;              // image index, also the selected image
+    std::string_view file; // relative to the work folder; empty for categories
+    int image;             // image index, also the selected image
 };
 
 // All nodes in tree order: a node, then its children, then its next sibling.

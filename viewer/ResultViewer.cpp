@@ -8,16 +8,26 @@ namespace kw {
 
 ResultViewer::ResultViewer(FileSystem& files, const OptionSet& options, SideViews& side1, SideViews& side2,
                            std::string workFolder, std::string compareFolder)
-    : files_(files), options_(options), side1_{side1, std::move(workFolder)}, side2_{side2, std::move(compareFolder)} {}
+    : files_(files),
+      options_(options), side1_{side1, std::move(workFolder)}, side2_{side2, std::move(compareFolder)} {}
 
 void ResultViewer::TreeView1Change(const ResultNode* node) {
-    if (!node) return;
+    if (!node)
+        return;
     const std::string file(node->file);
     switch (node->kind) {
-    case ViewKind::Category: ShowCategoryHint(); break;
-    case ViewKind::Text: ShowTextFile(file); break;
-    case ViewKind::Console: ShowConsoleFile(file); break;
-    case ViewKind::Table: ShowTableFile(file); break;
+    case ViewKind::Category:
+        ShowCategoryHint();
+        break;
+    case ViewKind::Text:
+        ShowTextFile(file);
+        break;
+    case ViewKind::Console:
+        ShowConsoleFile(file);
+        break;
+    case ViewKind::Table:
+        ShowTableFile(file);
+        break;
     }
 }
 
@@ -118,9 +128,11 @@ void ResultViewer::ShowTableFile(const std::string& name) {
     loadTable(side1_, name);
     loadTable(side2_, name);
     for (Side* s : {&side1_, &side2_}) {
-        if (options_.get(Option::AutoSort)) s->views.table().SortByFirstColumn();
+        if (options_.get(Option::AutoSort))
+            s->views.table().SortByFirstColumn();
         s->views.tableChanged();
-        if (options_.get(Option::AutoFit)) s->views.autoFitTable();
+        if (options_.get(Option::AutoFit))
+            s->views.autoFitTable();
     }
 }
 

@@ -13,25 +13,25 @@ namespace kw {
 
 // One side of the view area: a text view and a table view, one of them visible.
 class SideViews {
-public:
+  public:
     virtual ~SideViews() = default;
     virtual void showText(bool visible) = 0;
     virtual void showTable(bool visible) = 0;
-    virtual void setPlainText(const std::wstring& text) = 0;  // replaces the text view's content
-    virtual void setRichText(const std::string& rtf) = 0;     // rich text shown with its formatting
+    virtual void setPlainText(const std::wstring& text) = 0; // replaces the text view's content
+    virtual void setRichText(const std::string& rtf) = 0;    // rich text shown with its formatting
     virtual void setWordWrap(bool on) = 0;
     virtual TableModel& table() = 0;
-    virtual void tableChanged() = 0;  // the model was replaced or reordered
-    virtual void autoFitTable() = 0;  // "Автоподбор, таблица"
+    virtual void tableChanged() = 0; // the model was replaced or reordered
+    virtual void autoFitTable() = 0; // "Автоподбор, таблица"
 };
 
 class ResultViewer {
-public:
+  public:
     // `workFolder` and `compareFolder` are full folder paths without a trailing separator.
     ResultViewer(FileSystem& files, const OptionSet& options, SideViews& side1, SideViews& side2,
                  std::string workFolder, std::string compareFolder);
 
-    void TreeView1Change(const ResultNode* node);  // nullptr: nothing selected, nothing shown
+    void TreeView1Change(const ResultNode* node); // nullptr: nothing selected, nothing shown
     void ShowCategoryHint();
     void ShowTextFile(const std::string& name);
     void ShowConsoleFile(const std::string& name);
@@ -43,7 +43,7 @@ public:
 
     static std::string notFoundLine(const std::string& name) { return "Файл: " + name + " не найден"; }
 
-private:
+  private:
     struct Side {
         SideViews& views;
         std::string folder;
@@ -56,7 +56,7 @@ private:
     FileSystem& files_;
     const OptionSet& options_;
     Side side1_, side2_;
-    bool consoleConversion_ = true;  // the button is down by default
+    bool consoleConversion_ = true; // the button is down by default
 };
 
 } // namespace kw

@@ -9,7 +9,9 @@ namespace kw {
 namespace {
 
 constexpr wchar_t kClass[] = L"KwTableGrid";
-COLORREF ref(Rgb24 c) { return RGB(c.r, c.g, c.b); }
+COLORREF ref(Rgb24 c) {
+    return RGB(c.r, c.g, c.b);
+}
 
 } // namespace
 
@@ -31,13 +33,16 @@ bool TableGrid::create(HWND parent, int id) {
         wc.lpszClassName = kClass;
         return RegisterClassExW(&wc) != 0;
     }();
-    if (!registered) return false;
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClass, L"", WS_CHILD | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0, 0, 10,
-                            10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                            this);
-    if (!hwnd_) return false;
+    if (!registered)
+        return false;
+    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClass, L"", WS_CHILD | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0,
+                            0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_)
+        return false;
     font_ = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
-    if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!font_)
+        font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_);
     TEXTMETRICW tm{};
@@ -57,18 +62,21 @@ void TableGrid::modelChanged() {
     top_ = 1;
     left_ = 0;
     updateScroll();
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TableGrid::setDrawOptions(const DrawOptions& o) {
     options_ = o;
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TableGrid::setColumnWidth(int col, int width) {
     widths_[static_cast<size_t>(col)] = std::max(width, 0);
     updateScroll();
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TableGrid::AutoSizeColumn(int col) {
@@ -76,7 +84,8 @@ void TableGrid::AutoSizeColumn(int col) {
     HGDIOBJ old = SelectObject(dc, font_);
     // Text without kerning is as wide as the sum of its characters' advances: measured once per
     // character, a column of 100,000 cells fits at once.
-    if (charWidths_.empty()) charWidths_.assign(65536, -1);
+    if (charWidths_.empty())
+        charWidths_.assign(65536, -1);
     int w = model_.autoSizeWidth(col, [this, dc](const std::wstring& s) {
         int width = 0;
         for (wchar_t ch : s) {
@@ -97,18 +106,21 @@ void TableGrid::AutoSizeColumn(int col) {
 
 int TableGrid::visibleRows() const {
     RECT r{};
-    if (hwnd_) GetClientRect(hwnd_, &r);
+    if (hwnd_)
+        GetClientRect(hwnd_, &r);
     return std::max(1, (static_cast<int>(r.bottom) - rowHeight_) / rowHeight_);
 }
 
 int TableGrid::totalWidth() const {
     int w = 0;
-    for (int x : widths_) w += x + 1;
+    for (int x : widths_)
+        w += x + 1;
     return w;
 }
 
 void TableGrid::updateScroll() {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     RECT r;
     GetClientRect(hwnd_, &r);
     int dataRows = model_.rowCount() - 1;
@@ -135,7 +147,8 @@ void TableGrid::scrollTo(int topRow, int left) {
 }
 
 void TableGrid::ensureVisible(int row) {
-    if (row < 1) return;
+    if (row < 1)
+        return;
     int rows = visibleRows();
     if (row < top_)
         scrollTo(row, left_);
@@ -149,7 +162,8 @@ void TableGrid::setCurrent(CellPos p) {
     current_ = p;
     anchor_ = p.row;
     ensureVisible(p.row);
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void TableGrid::selectRows(int from, int to) {
@@ -163,7 +177,8 @@ CellPos TableGrid::cellAt(int x, int y) const {
     int cx = -left_;
     for (int c = 0; c < kTableColumns; ++c) {
         int w = widths_[static_cast<size_t>(c)] + 1;
-        if (x >= cx && x < cx + w) p.col = c;
+        if (x >= cx && x < cx + w)
+            p.col = c;
         cx += w;
     }
     if (y >= 0 && y < rowHeight_) {
@@ -192,9 +207,9 @@ void TableGrid::paint(HDC dc, const RECT& client) {
                 const std::wstring& text = model_.cell(c, r);
                 CellStyle s = cellStyle(r, text, r > 0 && r >= lo && r <= hi, options_);
                 COLORREF bg = s.background == CellStyle::Background::Selection ? GetSysColor(COLOR_HIGHLIGHT)
-                              : s.background == CellStyle::Background::Zebra ? ref(s.zebra)
-                              : r == 0                                        ? GetSysColor(COLOR_BTNFACE)
-                                                                              : GetSysColor(COLOR_WINDOW);
+                              : s.background == CellStyle::Background::Zebra   ? ref(s.zebra)
+                              : r == 0                                         ? GetSysColor(COLOR_BTNFACE)
+                                                                               : GetSysColor(COLOR_WINDOW);
                 COLORREF fg = s.selectionText ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                               : s.text        ? ref(*s.text)
                                               : GetSysColor(COLOR_WINDOWTEXT);
@@ -202,10 +217,11 @@ void TableGrid::paint(HDC dc, const RECT& client) {
                 SetDCBrushColor(dc, bg);
                 FillRect(dc, &cell, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
                 SetTextColor(dc, fg);
-                ExtTextOutW(dc, x + 2, y + 2, ETO_CLIPPED, &cell, text.data(), static_cast<UINT>(text.size()), nullptr);
+                ExtTextOutW(dc, x + 2, y + 2, ETO_CLIPPED, &cell, text.data(), static_cast<UINT>(text.size()),
+                            nullptr);
             }
             x += w;
-            MoveToEx(dc, x, y, nullptr);  // the vertical grid line right of the cell
+            MoveToEx(dc, x, y, nullptr); // the vertical grid line right of the cell
             LineTo(dc, x, y + rowHeight_);
             ++x;
         }
@@ -213,7 +229,8 @@ void TableGrid::paint(HDC dc, const RECT& client) {
         LineTo(dc, x, y + rowHeight_ - 1);
     };
     drawRow(0, 0);
-    for (int i = 0; i < rows && top_ + i < model_.rowCount(); ++i) drawRow(top_ + i, rowHeight_ * (i + 1));
+    for (int i = 0; i < rows && top_ + i < model_.rowCount(); ++i)
+        drawRow(top_ + i, rowHeight_ * (i + 1));
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     SelectObject(dc, oldFont);
@@ -248,21 +265,39 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(hwnd_, &ps);
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
-    case WM_SIZE: updateScroll(); InvalidateRect(hwnd_, nullptr, FALSE); return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        updateScroll();
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
     case WM_VSCROLL: {
         SCROLLINFO si{sizeof si, SIF_ALL};
         GetScrollInfo(hwnd_, SB_VERT, &si);
         int t = top_, page = visibleRows();
         switch (LOWORD(wp)) {
-        case SB_LINEUP: --t; break;
-        case SB_LINEDOWN: ++t; break;
-        case SB_PAGEUP: t -= page; break;
-        case SB_PAGEDOWN: t += page; break;
+        case SB_LINEUP:
+            --t;
+            break;
+        case SB_LINEDOWN:
+            ++t;
+            break;
+        case SB_PAGEUP:
+            t -= page;
+            break;
+        case SB_PAGEDOWN:
+            t += page;
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: t = si.nTrackPos; break;  // the view follows the thumb while it is dragged
-        case SB_TOP: t = 1; break;
-        case SB_BOTTOM: t = model_.rowCount(); break;
+        case SB_THUMBPOSITION:
+            t = si.nTrackPos;
+            break; // the view follows the thumb while it is dragged
+        case SB_TOP:
+            t = 1;
+            break;
+        case SB_BOTTOM:
+            t = model_.rowCount();
+            break;
         }
         scrollTo(t, left_);
         return 0;
@@ -272,12 +307,22 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
         GetScrollInfo(hwnd_, SB_HORZ, &si);
         int l = left_;
         switch (LOWORD(wp)) {
-        case SB_LINELEFT: l -= 20; break;
-        case SB_LINERIGHT: l += 20; break;
-        case SB_PAGELEFT: l -= static_cast<int>(si.nPage); break;
-        case SB_PAGERIGHT: l += static_cast<int>(si.nPage); break;
+        case SB_LINELEFT:
+            l -= 20;
+            break;
+        case SB_LINERIGHT:
+            l += 20;
+            break;
+        case SB_PAGELEFT:
+            l -= static_cast<int>(si.nPage);
+            break;
+        case SB_PAGERIGHT:
+            l += static_cast<int>(si.nPage);
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: l = si.nTrackPos; break;
+        case SB_THUMBPOSITION:
+            l = si.nTrackPos;
+            break;
         }
         scrollTo(top_, l);
         return 0;
@@ -312,7 +357,8 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
             else if (msg == WM_LBUTTONDOWN || !inSelection)
                 setCurrent({std::max(p.col, 0), p.row});
         }
-        if (onMouseDown) onMouseDown(p);
+        if (onMouseDown)
+            onMouseDown(p);
         return 0;
     }
     case WM_MOUSEMOVE:
@@ -322,7 +368,8 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
             int edge = -left_, x = GET_X_LPARAM(lp);
             for (int w : widths_) {
                 edge += w + 1;
-                if (std::abs(x - edge) <= 3) SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+                if (std::abs(x - edge) <= 3)
+                    SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
             }
         }
         return 0;
@@ -333,7 +380,8 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (cellAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)).row > 0 && onDoubleClick) onDoubleClick();
+        if (cellAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)).row > 0 && onDoubleClick)
+            onDoubleClick();
         return 0;
     case WM_CONTEXTMENU:
         if (onContextMenu) {
@@ -347,22 +395,40 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
             onContextMenu(x, y);
         }
         return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN: {
         bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
         int r = current_.row, page = visibleRows();
         int last = std::max(1, model_.rowCount() - 1);
         switch (wp) {
-        case VK_UP: r -= 1; break;
-        case VK_DOWN: r += 1; break;
-        case VK_PRIOR: r -= page; break;
-        case VK_NEXT: r += page; break;
-        case VK_HOME: r = 1; break;
-        case VK_END: r = last; break;
-        case VK_LEFT: setCurrent({current_.col - 1, r}); return 0;
-        case VK_RIGHT: setCurrent({current_.col + 1, r}); return 0;
+        case VK_UP:
+            r -= 1;
+            break;
+        case VK_DOWN:
+            r += 1;
+            break;
+        case VK_PRIOR:
+            r -= page;
+            break;
+        case VK_NEXT:
+            r += page;
+            break;
+        case VK_HOME:
+            r = 1;
+            break;
+        case VK_END:
+            r = last;
+            break;
+        case VK_LEFT:
+            setCurrent({current_.col - 1, r});
+            return 0;
+        case VK_RIGHT:
+            setCurrent({current_.col + 1, r});
+            return 0;
         default:
-            if (onKey && ((ctrl && (wp == 'C' || wp == 'F')) || wp == VK_F3)) onKey(static_cast<UINT>(wp), ctrl);
+            if (onKey && ((ctrl && (wp == 'C' || wp == 'F')) || wp == VK_F3))
+                onKey(static_cast<UINT>(wp), ctrl);
             return 0;
         }
         r = std::clamp(r, 1, last);
@@ -373,8 +439,11 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: return 0;
-    case WM_NCDESTROY: hwnd_ = nullptr; return 0;
+    case WM_KILLFOCUS:
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }

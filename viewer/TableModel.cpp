@@ -11,40 +11,49 @@
 namespace kw {
 
 void TableModel::ClearTable() {
-    if (rows_.empty()) rows_.resize(1);
+    if (rows_.empty())
+        rows_.resize(1);
     rows_.resize(1);
     rows_.resize(2);
 }
 
 void TableModel::setRows(std::vector<TableRow> rows) {
     rows_ = std::move(rows);
-    if (rows_.size() < 2) rows_.resize(2);
+    if (rows_.size() < 2)
+        rows_.resize(2);
 }
 
 void TableModel::LoadTableFile(std::wstring_view text) {
     size_t r = 0, pos = 0;
     while (pos < text.size()) {
         size_t eol = text.find_first_of(L"\r\n", pos);
-        std::wstring_view line = text.substr(pos, eol == std::wstring_view::npos ? std::wstring_view::npos : eol - pos);
-        pos = eol == std::wstring_view::npos ? text.size() : eol + (text.compare(eol, 2, L"\r\n") == 0 ? 2 : 1);
-        if (r >= rows_.size()) rows_.emplace_back();
+        std::wstring_view line =
+            text.substr(pos, eol == std::wstring_view::npos ? std::wstring_view::npos : eol - pos);
+        pos =
+            eol == std::wstring_view::npos ? text.size() : eol + (text.compare(eol, 2, L"\r\n") == 0 ? 2 : 1);
+        if (r >= rows_.size())
+            rows_.emplace_back();
         // A line replaces its whole row, so that no cell of an earlier, wider table stays behind.
         TableRow& row = rows_[r++];
         row = TableRow{};
-        if (line.empty()) continue;
+        if (line.empty())
+            continue;
         size_t from = 0;
         for (int k = 0; k < kTableColumns; ++k) {
             size_t tab = line.find(L'\t', from);
-            std::wstring_view field = line.substr(from, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - from);
+            std::wstring_view field =
+                line.substr(from, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - from);
             row[static_cast<size_t>(k)] = field.empty() ? std::wstring(L" ") : std::wstring(field);
-            if (tab == std::wstring_view::npos || tab + 1 == line.size()) break;  // a trailing tab adds no cell
+            if (tab == std::wstring_view::npos || tab + 1 == line.size())
+                break; // a trailing tab adds no cell
             from = tab + 1;
         }
     }
 }
 
 void TableModel::SortByFirstColumn() {
-    if (rows_.size() < 3) return;
+    if (rows_.size() < 3)
+        return;
     struct Keyed {
         std::wstring key;
         size_t row;
@@ -55,7 +64,8 @@ void TableModel::SortByFirstColumn() {
         const TableRow& row = rows_[r];
         // The row itself is moved, not rebuilt from the key, so a first cell holding "@" stays intact.
         std::wstring k = row[0] + L"@";
-        for (const auto& c : row) (k += c) += L"\r\n";
+        for (const auto& c : row)
+            (k += c) += L"\r\n";
         keys.push_back({std::move(k), r});
     }
     auto less = [](const Keyed& a, const Keyed& b) { return compareNoCase(a.key, b.key) < 0; };
@@ -75,31 +85,39 @@ void TableModel::SortByFirstColumn() {
             // no second thread: sorted whole below
         }
     }
-    if (!done) std::stable_sort(keys.begin(), keys.end(), less);
+    if (!done)
+        std::stable_sort(keys.begin(), keys.end(), less);
     std::vector<TableRow> sorted;
     sorted.reserve(rows_.size());
     sorted.push_back(std::move(rows_[0]));
-    for (const Keyed& k : keys) sorted.push_back(std::move(rows_[k.row]));
+    for (const Keyed& k : keys)
+        sorted.push_back(std::move(rows_[k.row]));
     rows_ = std::move(sorted);
 }
 
 std::optional<long long> readWholeNumber(std::wstring_view t) {
     size_t i = 0;
-    while (i < t.size() && t[i] == L' ') ++i;
+    while (i < t.size() && t[i] == L' ')
+        ++i;
     bool negative = false;
-    if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) negative = t[i++] == L'-';
-    if (i == t.size()) return std::nullopt;
+    if (i < t.size() && (t[i] == L'+' || t[i] == L'-'))
+        negative = t[i++] == L'-';
+    if (i == t.size())
+        return std::nullopt;
     unsigned long long v = 0;
     for (; i < t.size(); ++i) {
-        if (t[i] < L'0' || t[i] > L'9') return std::nullopt;
-        if (v > (9223372036854775807ULL - (t[i] - L'0')) / 10) return std::nullopt;  // too large: text
+        if (t[i] < L'0' || t[i] > L'9')
+            return std::nullopt;
+        if (v > (9223372036854775807ULL - (t[i] - L'0')) / 10)
+            return std::nullopt; // too large: text
         v = v * 10 + static_cast<unsigned>(t[i] - L'0');
     }
     return negative ? -static_cast<long long>(v) : static_cast<long long>(v);
 }
 
 void TableModel::SortByColumn(int col) {
-    if (col < 0 || col >= kTableColumns || rows_.size() < 3) return;
+    if (col < 0 || col >= kTableColumns || rows_.size() < 3)
+        return;
     struct Key {
         std::optional<long long> number;
         std::wstring lower;
@@ -112,7 +130,8 @@ void TableModel::SortByColumn(int col) {
     }
     // The pass swaps a pair when the upper cell is greater: by value for two numbers, else as text.
     auto greater = [&](size_t a, size_t b) {
-        if (keys[a].number && keys[b].number) return *keys[a].number > *keys[b].number;
+        if (keys[a].number && keys[b].number)
+            return *keys[a].number > *keys[b].number;
         return keys[a].lower > keys[b].lower;
     };
 
@@ -120,7 +139,8 @@ void TableModel::SortByColumn(int col) {
     // agrees with their values), the passes end in the order a stable sort gives.
     std::vector<size_t> numeric;
     for (size_t i = 0; i < n; ++i)
-        if (keys[i].number) numeric.push_back(i);
+        if (keys[i].number)
+            numeric.push_back(i);
     bool consistent = numeric.size() == n || numeric.empty();
     if (!consistent) {
         std::stable_sort(numeric.begin(), numeric.end(),
@@ -148,7 +168,8 @@ void TableModel::SortByColumn(int col) {
             for (size_t r = start; r + 1 < n; ++r) {
                 if (greater(order[r], order[r + 1])) {
                     std::swap(order[r], order[r + 1]);
-                    if (!swapped) first = r;
+                    if (!swapped)
+                        first = r;
                     swapped = true;
                 }
             }
@@ -158,11 +179,13 @@ void TableModel::SortByColumn(int col) {
     std::vector<TableRow> sorted;
     sorted.reserve(rows_.size());
     sorted.push_back(std::move(rows_[0]));
-    for (size_t i : order) sorted.push_back(std::move(rows_[i + 1]));
+    for (size_t i : order)
+        sorted.push_back(std::move(rows_[i + 1]));
     rows_ = std::move(sorted);
 }
 
-std::optional<CellPos> TableModel::FindInTable(std::wstring_view text, CellPos current, bool continueSearch) const {
+std::optional<CellPos> TableModel::FindInTable(std::wstring_view text, CellPos current,
+                                               bool continueSearch) const {
     std::wstring needle = lowerText(text);
     int row = continueSearch ? current.row + 1 : current.row;
     int col = continueSearch ? 0 : current.col;
@@ -184,7 +207,8 @@ std::wstring TableModel::copyRows(int from, int to) const {
     std::wstring out;
     for (int r = std::max(from, 0); r <= to && r < rowCount(); ++r) {
         for (int c = 0; c < kTableColumns; ++c) {
-            if (c) out += L'\t';
+            if (c)
+                out += L'\t';
             out += cell(c, r);
         }
         out += L"\r\n";
@@ -194,7 +218,8 @@ std::wstring TableModel::copyRows(int from, int to) const {
 
 int TableModel::autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const {
     int widest = 0;
-    for (const TableRow& r : rows_) widest = std::max(widest, measure(r[static_cast<size_t>(col)]));
+    for (const TableRow& r : rows_)
+        widest = std::max(widest, measure(r[static_cast<size_t>(col)]));
     return widest + 1 + 3;
 }
 
@@ -207,10 +232,14 @@ Rgb24 LightenColor(Rgb24 c, int p) {
 std::optional<Rgb24> extensionColor(std::wstring_view text) {
     size_t dot = text.rfind(L'.');
     std::wstring ext = lowerText(dot == std::wstring_view::npos ? text : text.substr(dot));
-    if (ext == L".dll") return Rgb24{0, 128, 0};
-    if (ext == L".exe") return Rgb24{255, 0, 0};
-    if (ext == L".ocx") return Rgb24{128, 0, 0};
-    if (ext == L".ini") return Rgb24{0, 0, 255};
+    if (ext == L".dll")
+        return Rgb24{0, 128, 0};
+    if (ext == L".exe")
+        return Rgb24{255, 0, 0};
+    if (ext == L".ocx")
+        return Rgb24{128, 0, 0};
+    if (ext == L".ini")
+        return Rgb24{0, 0, 255};
     return std::nullopt;
 }
 
@@ -225,7 +254,8 @@ CellStyle cellStyle(int row, std::wstring_view text, bool selectedRow, const Dra
         s.background = CellStyle::Background::Zebra;
         s.zebra = LightenColor({192, 192, 192}, o.zebraBrightness);
     }
-    if (o.highlight) s.text = extensionColor(text);
+    if (o.highlight)
+        s.text = extensionColor(text);
     return s;
 }
 

@@ -20,7 +20,7 @@ struct CellPos {
 };
 
 class TableModel {
-public:
+  public:
     TableModel() { ClearTable(); }
 
     // Every data row is emptied; one header row and one empty row remain.
@@ -31,8 +31,10 @@ public:
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const TableRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
-    const std::wstring& cell(int col, int row) const { return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)]; }
-    void setRows(std::vector<TableRow> rows);  // row 0 is the header
+    const std::wstring& cell(int col, int row) const {
+        return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+    }
+    void setRows(std::vector<TableRow> rows); // row 0 is the header
 
     // "Сортировать первый столбец": first cell, "@", then every cell with CR LF, in locale order
     // without regard to case; the header stays.
@@ -52,7 +54,7 @@ public:
     // The fitted width of a column: the widest cell, header included, + grid line + 3.
     int autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const;
 
-private:
+  private:
     std::vector<TableRow> rows_;
 };
 
@@ -69,9 +71,9 @@ Rgb24 LightenColor(Rgb24 c, int percent);
 
 struct CellStyle {
     enum class Background { Default, Zebra, Selection } background = Background::Default;
-    Rgb24 zebra{0, 0, 0};                  // the tint when background is Zebra
-    std::optional<Rgb24> text;             // an extension colour; nothing: the default text colour
-    bool selectionText = false;            // the system selection text colour
+    Rgb24 zebra{0, 0, 0};       // the tint when background is Zebra
+    std::optional<Rgb24> text;  // an extension colour; nothing: the default text colour
+    bool selectionText = false; // the system selection text colour
 };
 
 struct DrawOptions {

@@ -1,7 +1,7 @@
 // The image list of the result tree: one small picture per image index a node can name.
 #pragma once
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 namespace kw {
 

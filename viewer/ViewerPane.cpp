@@ -20,22 +20,38 @@ constexpr wchar_t kClass[] = L"KwViewerPane";
 namespace id = viewer_id;
 
 enum MenuCommand {
-    kExpand = 1, kCollapse, kTreeFind, kTreeFindNext,
-    kCopy, kSelectAll, kTextFind, kTextFindNext,
-    kCopyRow, kSortFirst, kFitFirst, kFitAll, kTableFind, kTableFindNext,
-    kSearchFind = 2130, kSearchNext, kExportTree,
+    kExpand = 1,
+    kCollapse,
+    kTreeFind,
+    kTreeFindNext,
+    kCopy,
+    kSelectAll,
+    kTextFind,
+    kTextFindNext,
+    kCopyRow,
+    kSortFirst,
+    kFitFirst,
+    kFitAll,
+    kTableFind,
+    kTableFindNext,
+    kSearchFind = 2130,
+    kSearchNext,
+    kExportTree,
 };
 
 int scaled(HWND w, int px) {
     HDC dc = GetDC(w);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(w, dc);
+    if (dc)
+        ReleaseDC(w, dc);
     return MulDiv(px, dpi, 96);
 }
 
 void place(HWND w, int x, int y, int cx, int cy, bool visible) {
-    if (!w) return;
-    if (visible) SetWindowPos(w, nullptr, x, y, std::max(cx, 0), std::max(cy, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!w)
+        return;
+    if (visible)
+        SetWindowPos(w, nullptr, x, y, std::max(cx, 0), std::max(cy, 0), SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(w, visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -43,8 +59,8 @@ void place(HWND w, int x, int y, int cx, int cy, bool visible) {
 
 ViewerPane::ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, Settings& settings,
                        std::string workFolder, std::string compareFolder)
-    : files_(files), desktop_(desktop), options_(options), settings_(settings), workFolder_(std::move(workFolder)),
-      compareFolder_(std::move(compareFolder)) {
+    : files_(files), desktop_(desktop), options_(options), settings_(settings),
+      workFolder_(std::move(workFolder)), compareFolder_(std::move(compareFolder)) {
     viewer_ = std::make_unique<ResultViewer>(files_, options_, side1_, side2_, workFolder_, compareFolder_);
     ask = [this](const std::string& title, const std::string& prompt, const std::string& initial) {
         return askString(hwnd_, title, prompt, initial);
@@ -52,18 +68,21 @@ ViewerPane::ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, 
 }
 
 ViewerPane::~ViewerPane() {
-    if (images_) ImageList_Destroy(images_);
+    if (images_)
+        ImageList_Destroy(images_);
 }
 
 // SideViews of one side: the rich-edit box and the grid.
 
 void ViewerPane::Side::showText(bool v) {
     textShown = v;
-    if (relayout) relayout();
+    if (relayout)
+        relayout();
 }
 void ViewerPane::Side::showTable(bool v) {
     tableShown = v;
-    if (relayout) relayout();
+    if (relayout)
+        relayout();
 }
 void ViewerPane::Side::setPlainText(const std::wstring& t) {
     // Plain text: no formatting carried over from a rich file shown before.
@@ -75,7 +94,7 @@ void ViewerPane::Side::setPlainText(const std::wstring& t) {
     cf.dwEffects = CFE_AUTOCOLOR;
     SendMessageW(text, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(t.c_str()));
-    SendMessageW(text, EM_SETSEL, 0, 0);  // a loaded file is shown from its top
+    SendMessageW(text, EM_SETSEL, 0, 0); // a loaded file is shown from its top
 }
 void ViewerPane::Side::setRichText(const std::string& rtf) {
     struct Source {
@@ -95,7 +114,9 @@ void ViewerPane::Side::setRichText(const std::string& rtf) {
     SendMessageW(text, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
     SendMessageW(text, EM_SETSEL, 0, 0);
 }
-void ViewerPane::Side::setWordWrap(bool on) { SendMessageW(text, EM_SETTARGETDEVICE, 0, on ? 0 : 1); }
+void ViewerPane::Side::setWordWrap(bool on) {
+    SendMessageW(text, EM_SETTARGETDEVICE, 0, on ? 0 : 1);
+}
 
 bool ViewerPane::create(HWND parent, HFONT font) {
     static const bool registered = [] {
@@ -111,12 +132,14 @@ bool ViewerPane::create(HWND parent, HFONT font) {
         wc.lpszClassName = kClass;
         return RegisterClassExW(&wc) != 0;
     }();
-    if (!registered) return false;
+    if (!registered)
+        return false;
     font_ = font;
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10, 10,
-                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kPane)), GetModuleHandleW(nullptr),
-                            this);
-    if (!hwnd_) return false;
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                            10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kPane)),
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_)
+        return false;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     HINSTANCE inst = GetModuleHandleW(nullptr);
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int ctl, DWORD ex = 0) {
@@ -138,7 +161,8 @@ bool ViewerPane::create(HWND parent, HFONT font) {
         int ctl;
         const wchar_t* text;
     };
-    for (Btn b : {Btn{id::kWordWrap, L"Перенос по словам"}, Btn{id::kOemToAnsi, L"Кодировка Dos -> Win (для cmd-файлов)"},
+    for (Btn b : {Btn{id::kWordWrap, L"Перенос по словам"},
+                  Btn{id::kOemToAnsi, L"Кодировка Dos -> Win (для cmd-файлов)"},
                   Btn{id::kPlacement, L"Размещение панелей"}}) {
         TBBUTTON t{};
         t.iBitmap = I_IMAGENONE;
@@ -189,8 +213,8 @@ bool ViewerPane::create(HWND parent, HFONT font) {
 
 void ViewerPane::createTree() {
     tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                TVS_SHOWSELALWAYS,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                                TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                             0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id::kTree)),
                             GetModuleHandleW(nullptr), nullptr);
     SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -214,7 +238,8 @@ void ViewerPane::createTree() {
         ins.item.pszText = text.data();
         ins.item.iImage = ins.item.iSelectedImage = n.image;
         ins.item.lParam = static_cast<LPARAM>(i);
-        HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+        HTREEITEM item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
         items_.push_back(item);
         parents.push_back(item);
     }
@@ -227,7 +252,8 @@ void ViewerPane::move(int x, int y, int width, int height) {
 }
 
 void ViewerPane::layout() {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     RECT rc;
     GetClientRect(hwnd_, &rc);
     const int w = rc.right, h = rc.bottom, gap = scaled(hwnd_, 4);
@@ -257,7 +283,8 @@ void ViewerPane::layout() {
     auto placeSide = [&](Side& s, HWND caption, bool captionShown, const RECT& r, bool visible) {
         int top = r.top;
         place(caption, r.left, top, r.right - r.left, capH, visible && captionShown);
-        if (visible && captionShown) top += capH;
+        if (visible && captionShown)
+            top += capH;
         place(s.text, r.left, top, r.right - r.left, r.bottom - top, visible && s.textShown);
         place(s.grid.hwnd(), r.left, top, r.right - r.left, r.bottom - top, visible && s.tableShown);
     };
@@ -281,7 +308,8 @@ LRESULT CALLBACK ViewerPane::keyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UIN
     if (msg == WM_KEYDOWN && ((GetKeyState(VK_CONTROL) < 0 && wp == 'F') || wp == VK_F3) &&
         self->onKey(w, static_cast<UINT>(wp)))
         return 0;
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(w, keyProc, 1);
+    if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(w, keyProc, 1);
     return DefSubclassProc(w, msg, wp, lp);
 }
 
@@ -303,7 +331,9 @@ bool ViewerPane::onKey(HWND control, UINT key) {
 
 LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_SIZE: layout(); return 0;
+    case WM_SIZE:
+        layout();
+        return 0;
     case WM_NOTIFY: {
         auto* hdr = reinterpret_cast<NMHDR*>(lp);
         if (hdr->hwndFrom == tree_ && hdr->code == TVN_SELCHANGEDW) {
@@ -311,7 +341,8 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
             auto nodes = resultTree();
             size_t i = static_cast<size_t>(nm->itemNew.lParam);
             applyDrawOptions();
-            if (nm->itemNew.hItem && i < nodes.size()) viewer_->TreeView1Change(&nodes[i]);
+            if (nm->itemNew.hItem && i < nodes.size())
+                viewer_->TreeView1Change(&nodes[i]);
         }
         return 0;
     }
@@ -329,10 +360,13 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case kSearchFind: {
             wchar_t buf[512] = {};
             GetDlgItemTextW(hwnd_, id::kSearchBar + 1, buf, 512);
-            if (auto p = side1_.grid.model().FindInTable(buf, side1_.grid.current(), false)) side1_.grid.setCurrent(*p);
+            if (auto p = side1_.grid.model().FindInTable(buf, side1_.grid.current(), false))
+                side1_.grid.setCurrent(*p);
             break;
         }
-        case kSearchNext: tableSearch(1, true); break;
+        case kSearchNext:
+            tableSearch(1, true);
+            break;
         case kExportTree: {
             wchar_t file[MAX_PATH] = {};
             OPENFILENAMEW ofn{};
@@ -343,12 +377,15 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
             ofn.lpstrFile = file;
             ofn.nMaxFile = MAX_PATH;
             ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-            if (GetSaveFileNameW(&ofn)) exportTree(toUtf8(file));
+            if (GetSaveFileNameW(&ofn))
+                exportTree(toUtf8(file));
             break;
         }
         }
         return 0;
-    case WM_CONTEXTMENU: contextMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
+    case WM_CONTEXTMENU:
+        contextMenu(reinterpret_cast<HWND>(wp), GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return 0;
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lp) == caption1_ || reinterpret_cast<HWND>(lp) == caption2_) {
             HDC dc = reinterpret_cast<HDC>(wp);
@@ -380,7 +417,9 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 void ViewerPane::contextMenu(HWND control, int x, int y) {
     HMENU m = CreatePopupMenu();
-    auto add = [m](int cmd, const wchar_t* text) { AppendMenuW(m, cmd ? MF_STRING : MF_SEPARATOR, cmd, text); };
+    auto add = [m](int cmd, const wchar_t* text) {
+        AppendMenuW(m, cmd ? MF_STRING : MF_SEPARATOR, cmd, text);
+    };
     int n = control == side1_.text || control == side1_.grid.hwnd() ? 1 : 2;
     if (control == tree_) {
         add(kExpand, L"Развернуть");
@@ -417,20 +456,48 @@ void ViewerPane::contextMenu(HWND control, int x, int y) {
     int cmd = TrackPopupMenu(m, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
     DestroyMenu(m);
     switch (cmd) {
-    case kExpand: expandAll(true); break;
-    case kCollapse: expandAll(false); break;
-    case kTreeFind: treeSearch(false); break;
-    case kTreeFindNext: treeSearch(true); break;
-    case kCopy: SendMessageW(side(n).text, WM_COPY, 0, 0); break;
-    case kSelectAll: SendMessageW(side(n).text, EM_SETSEL, 0, -1); break;
-    case kTextFind: FindInText(n, false); break;
-    case kTextFindNext: FindInText(n, true); break;
-    case kCopyRow: CopySelectedRows(n); break;
-    case kSortFirst: SortByFirstColumn(n); break;
-    case kFitFirst: autoFit(n, true); break;
-    case kFitAll: autoFit(n, false); break;
-    case kTableFind: tableSearch(n, false); break;
-    case kTableFindNext: tableSearch(n, true); break;
+    case kExpand:
+        expandAll(true);
+        break;
+    case kCollapse:
+        expandAll(false);
+        break;
+    case kTreeFind:
+        treeSearch(false);
+        break;
+    case kTreeFindNext:
+        treeSearch(true);
+        break;
+    case kCopy:
+        SendMessageW(side(n).text, WM_COPY, 0, 0);
+        break;
+    case kSelectAll:
+        SendMessageW(side(n).text, EM_SETSEL, 0, -1);
+        break;
+    case kTextFind:
+        FindInText(n, false);
+        break;
+    case kTextFindNext:
+        FindInText(n, true);
+        break;
+    case kCopyRow:
+        CopySelectedRows(n);
+        break;
+    case kSortFirst:
+        SortByFirstColumn(n);
+        break;
+    case kFitFirst:
+        autoFit(n, true);
+        break;
+    case kFitAll:
+        autoFit(n, false);
+        break;
+    case kTableFind:
+        tableSearch(n, false);
+        break;
+    case kTableFindNext:
+        tableSearch(n, true);
+        break;
     }
 }
 
@@ -442,13 +509,15 @@ void ViewerPane::applyDrawOptions() {
 
 void ViewerPane::activated() {
     static constexpr int kWidths[kTableColumns] = {150, 65, 110, 65, 65, 220};
-    for (int c = 0; c < kTableColumns; ++c) side1_.grid.setColumnWidth(c, scaled(hwnd_, kWidths[c]));
+    for (int c = 0; c < kTableColumns; ++c)
+        side1_.grid.setColumnWidth(c, scaled(hwnd_, kWidths[c]));
     applyDrawOptions();
 }
 
 int ViewerPane::selectedNode() const {
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!item) return -1;
+    if (!item)
+        return -1;
     TVITEMW it{};
     it.mask = TVIF_PARAM;
     it.hItem = item;
@@ -457,11 +526,13 @@ int ViewerPane::selectedNode() const {
 }
 
 void ViewerPane::selectNode(int index) {
-    if (index < 0 || index >= static_cast<int>(items_.size())) return;
+    if (index < 0 || index >= static_cast<int>(items_.size()))
+        return;
     HTREEITEM item = items_[static_cast<size_t>(index)];
     SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    SendMessageW(tree_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);  // long texts must not push the icons out of sight
+    SendMessageW(tree_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                 0); // long texts must not push the icons out of sight
 }
 
 void ViewerPane::RefreshCurrentNode() {
@@ -472,13 +543,17 @@ void ViewerPane::RefreshCurrentNode() {
     }
     applyDrawOptions();
     viewer_->TreeView1Change(&resultTree()[static_cast<size_t>(i)]);
-    if (IsWindowVisible(hwnd_)) SetFocus(tree_);
+    if (IsWindowVisible(hwnd_))
+        SetFocus(tree_);
 }
 
 bool ViewerPane::FindTreeNode(const std::string& text, bool continueSearch) {
-    auto found = findTreeNode(text, selectedNode(), continueSearch,
-                              [](std::string_view hay, std::string_view needle) { return containsNoCaseUtf8(hay, needle); });
-    if (!found) return false;
+    auto found =
+        findTreeNode(text, selectedNode(), continueSearch, [](std::string_view hay, std::string_view needle) {
+            return containsNoCaseUtf8(hay, needle);
+        });
+    if (!found)
+        return false;
     selectNode(*found);
     return true;
 }
@@ -491,7 +566,9 @@ void ViewerPane::expandAll(bool expand) {
     InvalidateRect(tree_, nullptr, TRUE);
 }
 
-bool ViewerPane::exportTree(const std::string& path) { return files_.writeFile(path, utf8ToAnsi(treeExportText())); }
+bool ViewerPane::exportTree(const std::string& path) {
+    return files_.writeFile(path, utf8ToAnsi(treeExportText()));
+}
 
 void ViewerPane::notFound(const std::string& text) {
     desktop_.showMessage(hwnd_, "\"" + text + "\" не найдено", MessageKind::Info);
@@ -500,7 +577,8 @@ void ViewerPane::notFound(const std::string& text) {
 void ViewerPane::treeSearch(bool continueSearch) {
     if (!continueSearch) {
         auto answer = ask("Поиск в дереве", "Задайте строку поиска", sharedSearch);
-        if (!answer) return;
+        if (!answer)
+            return;
         sharedSearch = *answer;
     }
     bool found = FindTreeNode(sharedSearch, continueSearch);
@@ -512,8 +590,10 @@ void ViewerPane::treeSearch(bool continueSearch) {
 
 void ViewerPane::tableSearch(int n, bool continueSearch) {
     if (!continueSearch) {
-        auto answer = ask(n == 1 ? "Поиск в таблице" : "Поиск в таблице #2", "Задайте строку поиска", sharedSearch);
-        if (!answer) return;
+        auto answer =
+            ask(n == 1 ? "Поиск в таблице" : "Поиск в таблице #2", "Задайте строку поиска", sharedSearch);
+        if (!answer)
+            return;
         sharedSearch = *answer;
     }
     TableGrid& g = side(n).grid;
@@ -530,7 +610,8 @@ void ViewerPane::FindInText(int n, bool continueSearch) {
     std::string& remembered = textSearch_[n - 1];
     if (!continueSearch || remembered.empty()) {
         auto answer = ask("Поиск", "Задайте искомую строку", remembered);
-        if (!answer) return;
+        if (!answer)
+            return;
         remembered = *answer;
     }
     HWND edit = side(n).text;
@@ -552,18 +633,21 @@ void ViewerPane::FindInText(int n, bool continueSearch) {
 void ViewerPane::CopySelectedRows(int n) {
     TableGrid& g = side(n).grid;
     std::wstring text = g.model().copyRows(g.selectionTop(), g.selectionBottom());
-    if (!OpenClipboard(hwnd_)) return;
+    if (!OpenClipboard(hwnd_))
+        return;
     EmptyClipboard();
     if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
         memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         GlobalUnlock(mem);
-        if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+        if (!SetClipboardData(CF_UNICODETEXT, mem))
+            GlobalFree(mem);
     }
     // The Russian locale goes with the text, so that programs reading it as ANSI get Cyrillic.
     if (HGLOBAL loc = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID))) {
         *static_cast<LCID*>(GlobalLock(loc)) = 1049;
         GlobalUnlock(loc);
-        if (!SetClipboardData(CF_LOCALE, loc)) GlobalFree(loc);
+        if (!SetClipboardData(CF_LOCALE, loc))
+            GlobalFree(loc);
     }
     CloseClipboard();
 }
@@ -574,13 +658,16 @@ void ViewerPane::SortByFirstColumn(int n) {
 }
 
 void ViewerPane::autoFit(int n, bool firstColumnOnly) {
-    for (int c = 0; c < (firstColumnOnly ? 1 : kTableColumns); ++c) side(n).grid.AutoSizeColumn(c);
+    for (int c = 0; c < (firstColumnOnly ? 1 : kTableColumns); ++c)
+        side(n).grid.AutoSizeColumn(c);
 }
 
 void ViewerPane::headerPress(int n, CellPos cell) {
-    if (cell.row > 0 || cell.col < 0) return;
+    if (cell.row > 0 || cell.col < 0)
+        return;
     // Side 1 sorts by a header click only while "Не сортировать по столбцу" is off.
-    if (n == 1 && options_.get(Option::NotSort)) return;
+    if (n == 1 && options_.get(Option::NotSort))
+        return;
     side(n).grid.model().SortByColumn(cell.col);
     InvalidateRect(side(n).grid.hwnd(), nullptr, FALSE);
 }
@@ -588,9 +675,11 @@ void ViewerPane::headerPress(int n, CellPos cell) {
 void ViewerPane::tableDoubleClick() {
     TableGrid& g = side1_.grid;
     std::string name = toUtf8(g.model().cell(g.current().col, g.current().row));
-    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos) return;
+    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        return;
     std::string path = workFolder_ + "\\" + name;
-    if (files_.plainFileExists(path)) desktop_.shellOpen(path);
+    if (files_.plainFileExists(path))
+        desktop_.shellOpen(path);
 }
 
 void ViewerPane::showSide2(bool visible) {
@@ -605,12 +694,15 @@ void ViewerPane::setSide1Caption(const std::string& text, bool visible) {
     layout();
 }
 
-void ViewerPane::setSide2Caption(const std::string& text) { SetWindowTextW(caption2_, toWide(text).c_str()); }
+void ViewerPane::setSide2Caption(const std::string& text) {
+    SetWindowTextW(caption2_, toWide(text).c_str());
+}
 
 void ViewerPane::setSideBySide(bool sideBySide) {
     sideBySide_ = sideBySide;
     SendMessageW(strip_, TB_CHECKBUTTON, id::kPlacement, sideBySide);
-    if (side2Visible_) layout();
+    if (side2Visible_)
+        layout();
 }
 
 void ViewerPane::setConsoleConversion(bool on) {

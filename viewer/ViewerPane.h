@@ -2,8 +2,8 @@
 // folder) with its caption bar, side 2 (comparison folder) hidden until a comparison package is
 // opened, the viewer's tool strip and the hidden search bar. The main window hosts it as one child.
 #pragma once
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <memory>
@@ -23,24 +23,24 @@ namespace kw {
 // Control identifiers inside the pane (tests and the end-to-end test find the controls by them).
 namespace viewer_id {
 inline constexpr int kPane = 2101;
-inline constexpr int kTree = 2102;       // TreeView1
-inline constexpr int kText1 = 2103;      // RichEdit7
-inline constexpr int kTable1 = 2104;     // StringGrid1
-inline constexpr int kCaption1 = 2105;   // StaticText2
-inline constexpr int kText2 = 2106;      // RichEdit8
-inline constexpr int kTable2 = 2107;     // StringGrid2
-inline constexpr int kCaption2 = 2108;   // StaticText1
+inline constexpr int kTree = 2102;     // TreeView1
+inline constexpr int kText1 = 2103;    // RichEdit7
+inline constexpr int kTable1 = 2104;   // StringGrid1
+inline constexpr int kCaption1 = 2105; // StaticText2
+inline constexpr int kText2 = 2106;    // RichEdit8
+inline constexpr int kTable2 = 2107;   // StringGrid2
+inline constexpr int kCaption2 = 2108; // StaticText1
 inline constexpr int kToolStrip = 2109;
-inline constexpr int kWordWrap = 2110;   // ToolButton55 "Перенос по словам"
-inline constexpr int kOemToAnsi = 2111;  // ToolButton45 "Кодировка Dos -> Win (для cmd-файлов)"
-inline constexpr int kPlacement = 2112;  // ToolButton39 "Размещение панелей"
+inline constexpr int kWordWrap = 2110; // ToolButton55 "Перенос по словам"
+inline constexpr int kOemToAnsi = 2111; // ToolButton45 "Кодировка Dos -> Win (для cmd-файлов)"
+inline constexpr int kPlacement = 2112; // ToolButton39 "Размещение панелей"
 inline constexpr int kSearchBar = 2120;
 } // namespace viewer_id
 
 class ViewerPane {
-public:
-    ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, Settings& settings, std::string workFolder,
-               std::string compareFolder);
+  public:
+    ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, Settings& settings,
+               std::string workFolder, std::string compareFolder);
     ~ViewerPane();
     ViewerPane(const ViewerPane&) = delete;
     ViewerPane& operator=(const ViewerPane&) = delete;
@@ -58,20 +58,21 @@ public:
     bool side2Visible() const { return side2Visible_; }
     void setSide1Caption(const std::string& text, bool visible);
     void setSide2Caption(const std::string& text);
-    void setSideBySide(bool sideBySide);  // ToolButton39
+    void setSideBySide(bool sideBySide); // ToolButton39
 
     // The tree, by node index in tree order (-1: none).
     int selectedNode() const;
     void selectNode(int index);
     bool FindTreeNode(const std::string& text, bool continueSearch);
     void expandAll(bool expand);
-    bool exportTree(const std::string& path);  // the tree as text in the ANSI code page
+    bool exportTree(const std::string& path); // the tree as text in the ANSI code page
+    bool exportTreeDat() { return exportTree(workFolder_ + "\\tree.dat"); } // the hidden tool button
 
     ResultViewer& viewer() { return *viewer_; }
     TableGrid& table(int side) { return side == 1 ? side1_.grid : side2_.grid; }
     HWND textView(int side) const { return side == 1 ? side1_.text : side2_.text; }
-    void setConsoleConversion(bool on);  // ToolButton45 toggled: the open node is shown again
-    void setWordWrap(bool on);           // ToolButton55
+    void setConsoleConversion(bool on); // ToolButton45 toggled: the open node is shown again
+    void setWordWrap(bool on);          // ToolButton55
 
     // The commands of the context menus, for the shortcuts and for tests.
     void treeSearch(bool continueSearch);
@@ -80,16 +81,16 @@ public:
     void CopySelectedRows(int side);
     void SortByFirstColumn(int side);
     void autoFit(int side, bool firstColumnOnly);
-    void headerPress(int side, CellPos cell);  // SortByColumn, with the side 1 gate
+    void headerPress(int side, CellPos cell); // SortByColumn, with the side 1 gate
     void tableDoubleClick();
 
     // Questions and messages go through these, so that tests can answer them.
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
                                              const std::string& initial)>
         ask;
-    std::string sharedSearch;  // tree and table searches
+    std::string sharedSearch; // tree and table searches
 
-private:
+  private:
     struct Side final : SideViews {
         HWND text = nullptr;
         TableGrid grid;
@@ -103,7 +104,8 @@ private:
         TableModel& table() override { return grid.model(); }
         void tableChanged() override { grid.modelChanged(); }
         void autoFitTable() override {
-            for (int c = 0; c < kTableColumns; ++c) grid.AutoSizeColumn(c);
+            for (int c = 0; c < kTableColumns; ++c)
+                grid.AutoSizeColumn(c);
         }
     };
 
@@ -125,7 +127,7 @@ private:
     std::string workFolder_, compareFolder_;
     Side side1_, side2_;
     std::unique_ptr<ResultViewer> viewer_;
-    std::string textSearch_[2];  // remembered per text view
+    std::string textSearch_[2]; // remembered per text view
 
     HWND hwnd_ = nullptr, tree_ = nullptr, strip_ = nullptr, caption1_ = nullptr, caption2_ = nullptr;
     HWND searchBar_ = nullptr;

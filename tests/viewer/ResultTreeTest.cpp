@@ -326,7 +326,7 @@ std::vector<Expected> expectedNodes() {
             ADD_FAILURE() << "unreadable line: " << line;
             continue;
         }
-        ViewKind k = m[3].matched ? ViewKind::Category
+        ViewKind k = m[3].matched  ? ViewKind::Category
                      : m[4] == "T" ? ViewKind::Text
                      : m[4] == "C" ? ViewKind::Console
                                    : ViewKind::Table;
@@ -359,11 +359,19 @@ TEST(ResultTreeTest, TextsThatDifferOnlyByABlankOrAScriptOpenDifferentThings) {
     EXPECT_EQ(findAssociation("mHome.ini ")->file, "(MIRTAL)mHome.ini");
     EXPECT_EQ(findAssociation("mHome.ini")->file, "(MIRTAL_Home)mHome.ini");
     // Cyrillic х (U+0445, bytes D1 85) in three group texts, Latin x in the fourth.
-    EXPECT_NE(findAssociation("Данные МИРТАЛ-3D в реестре (\xD1\x85" "86)"), nullptr);
-    EXPECT_NE(findAssociation("Данные МИРТАЛ-3D в реестре (\xD1\x85" "64)"), nullptr);
-    EXPECT_NE(findAssociation("Данные СИ в реестре (\xD1\x85" "86)"), nullptr);
+    EXPECT_NE(findAssociation("Данные МИРТАЛ-3D в реестре (\xD1\x85"
+                              "86)"),
+              nullptr);
+    EXPECT_NE(findAssociation("Данные МИРТАЛ-3D в реестре (\xD1\x85"
+                              "64)"),
+              nullptr);
+    EXPECT_NE(findAssociation("Данные СИ в реестре (\xD1\x85"
+                              "86)"),
+              nullptr);
     EXPECT_NE(findAssociation("Данные СИ в реестре (x64)"), nullptr);
-    EXPECT_EQ(findAssociation("Данные СИ в реестре (\xD1\x85" "64)"), nullptr);
+    EXPECT_EQ(findAssociation("Данные СИ в реестре (\xD1\x85"
+                              "64)"),
+              nullptr);
     EXPECT_EQ(findAssociation("Данные МИРТАЛ-3D в реестре (x86)"), nullptr);
     int logs = 0;
     for (const ResultNode& n : resultTree())
@@ -375,13 +383,23 @@ TEST(ResultTreeTest, TextsThatDifferOnlyByABlankOrAScriptOpenDifferentThings) {
 }
 
 TEST(ResultTreeTest, ImageIndexesFollowTheKindsAndTheNodesWithIconsOfTheirOwn) {
-    const std::pair<const char*, int> own[] = {
-        {"Параметры программного обеспечения", 31}, {"Мой компьютер / Приложения COM+", 58},
-        {"Команды консоли - cmd", 94}, {"Свойства принтеров", 105}, {"ТЕССАРИН", 17}, {"МОРВАНТАЙД", 96},
-        {"МИРТАЛ-3D Home", 6}, {"МИРТАЛ-3D MCAD/AEC", 6}, {"ПЕЛТРАН Расцеховщик [Peltrand\\Wrokan]", 12},
-        {"КВАДРИКС:MDM", 114}, {"KW_Scan!", 101}, {"(x64) Установленные программы", 99},
-        {"Журналы установки КОМПЛЕКСа", 70}, {"418F55FF-BD08-42FC-9ECB-D288B3FDF148", 95},
-        {"Данные в реестре", 95}, {"Журналы СИ", 74}, {"TAVIR Shared", 2}};
+    const std::pair<const char*, int> own[] = {{"Параметры программного обеспечения", 31},
+                                               {"Мой компьютер / Приложения COM+", 58},
+                                               {"Команды консоли - cmd", 94},
+                                               {"Свойства принтеров", 105},
+                                               {"ТЕССАРИН", 17},
+                                               {"МОРВАНТАЙД", 96},
+                                               {"МИРТАЛ-3D Home", 6},
+                                               {"МИРТАЛ-3D MCAD/AEC", 6},
+                                               {"ПЕЛТРАН Расцеховщик [Peltrand\\Wrokan]", 12},
+                                               {"КВАДРИКС:MDM", 114},
+                                               {"KW_Scan!", 101},
+                                               {"(x64) Установленные программы", 99},
+                                               {"Журналы установки КОМПЛЕКСа", 70},
+                                               {"418F55FF-BD08-42FC-9ECB-D288B3FDF148", 95},
+                                               {"Данные в реестре", 95},
+                                               {"Журналы СИ", 74},
+                                               {"TAVIR Shared", 2}};
     for (auto [text, image] : own) {
         ASSERT_NE(findAssociation(text), nullptr) << text;
         EXPECT_EQ(findAssociation(text)->image, image) << text;
@@ -392,9 +410,13 @@ TEST(ResultTreeTest, ImageIndexesFollowTheKindsAndTheNodesWithIconsOfTheirOwn) {
     EXPECT_EQ(findAssociation("HKLM_ELEMLib")->image, 0);
 }
 
-bool contains(std::string_view hay, std::string_view needle) { return containsNoCaseUtf8(hay, needle); }
+bool contains(std::string_view hay, std::string_view needle) {
+    return containsNoCaseUtf8(hay, needle);
+}
 
-int indexOf(const char* text) { return static_cast<int>(findAssociation(text) - resultTree().data()); }
+int indexOf(const char* text) {
+    return static_cast<int>(findAssociation(text) - resultTree().data());
+}
 
 TEST(ResultTreeTest, SearchContinuesForwardWithoutWrappingAndNeverFindsBlanks) {
     EXPECT_FALSE(findTreeNode("   ", -1, false, contains));
@@ -413,11 +435,14 @@ TEST(ResultTreeTest, SearchContinuesForwardWithoutWrappingAndNeverFindsBlanks) {
 TEST(ResultTreeTest, ExportWritesOneLinePerNodeIndentedByTabs) {
     std::string text = treeExportText();
     EXPECT_EQ(text.rfind("Параметры программного обеспечения\r\n\tМой компьютер / Приложения COM+\r\n"
-                         "\t\tTAVIR Applications\r\n", 0), 0u);
+                         "\t\tTAVIR Applications\r\n",
+                         0),
+              0u);
     EXPECT_TRUE(text.ends_with("\tСобытия\r\n"));
     EXPECT_NE(text.find("\t\tmHome.ini \r\n"), std::string::npos);
     size_t lines = 0;
-    for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) ++lines;
+    for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
+        ++lines;
     EXPECT_EQ(lines, 293u);
 }
 

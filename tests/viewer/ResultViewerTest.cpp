@@ -33,7 +33,7 @@ struct RecordedSide final : SideViews {
 };
 
 class ResultViewerTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         files.createFolder(work);
         files.createFolder(compare);
@@ -67,7 +67,8 @@ TEST_F(ResultViewerTest, BothMHomeNodesOpenTheirOwnFiles) {
 TEST_F(ResultViewerTest, CategoriesShowTheHintOnBothSides) {
     side1.tableShown = side2.tableShown = true;
     for (const ResultNode& n : resultTree()) {
-        if (n.text != "Журналы") continue;
+        if (n.text != "Журналы")
+            continue;
         side1.plain = side2.plain = L"";
         viewer.TreeView1Change(&n);
         EXPECT_EQ(side1.plain, L"Выберите подкатегорию");
@@ -90,11 +91,12 @@ TEST_F(ResultViewerTest, EachSideReportsItsOwnMissingFile) {
 
 TEST_F(ResultViewerTest, TextFilesKeepTheirEncodingAndRichTextItsFormatting) {
     put(work, "software.txt", utf8ToAnsi("Версия: 6.1"));
-    put(work, "(REG)BIOS.txt", std::string("\xFF\xFEW\0i\0n\0\x04\x04", 10));  // UTF-16 as reg export writes it
+    put(work, "(REG)BIOS.txt",
+        std::string("\xFF\xFEW\0i\0n\0\x04\x04", 10)); // UTF-16 as reg export writes it
     put(work, "KW_Scan!.rtf", "{\\rtf1\\ansi x}");
     select("Параметры программного обеспечения");
     EXPECT_EQ(side1.plain, L"Версия: 6.1");
-    EXPECT_TRUE(side1.wrap);  // "Перенос по словам" is on by default
+    EXPECT_TRUE(side1.wrap); // "Перенос по словам" is on by default
     select("BIOS");
     EXPECT_EQ(side1.plain, L"Win\x0404");
     select("KW_Scan!");
@@ -107,14 +109,14 @@ TEST_F(ResultViewerTest, TextFilesKeepTheirEncodingAndRichTextItsFormatting) {
 }
 
 TEST_F(ResultViewerTest, TheOemToggleConvertsConsoleFilesOnly) {
-    const std::string oem = "\x8F\xE0\xA8\xA2\xA5\xE2";  // "Привет" in code page 866
+    const std::string oem = "\x8F\xE0\xA8\xA2\xA5\xE2"; // "Привет" in code page 866
     put(work, "(cmd)ipconfig_all.txt", oem);
     put(work, "software.txt", oem);
     select("IPconfig /all - полная конфигурация TCP/IP для всех адаптеров");
     EXPECT_EQ(side1.plain, L"Привет");
     viewer.setConsoleConversion(false);
     select("IPconfig /all - полная конфигурация TCP/IP для всех адаптеров");
-    EXPECT_EQ(side1.plain, toWide(ansiToUtf8(oem)));  // raw: read in the ANSI code page
+    EXPECT_EQ(side1.plain, toWide(ansiToUtf8(oem))); // raw: read in the ANSI code page
     select("Параметры программного обеспечения");
     std::wstring raw = side1.plain;
     viewer.setConsoleConversion(true);
@@ -136,8 +138,8 @@ TEST_F(ResultViewerTest, TablesLoadOnEachSideThenFitAndSort) {
     EXPECT_FALSE(side1.text);
     EXPECT_EQ(side1.plain, L"Открываем таблицу");
     ASSERT_EQ(side1.model.rowCount(), 3);
-    EXPECT_EQ(side1.model.cell(0, 1), L"Alpha");  // "Автосортировка" is on
-    EXPECT_EQ(side1.model.cell(1, 1), L"");  // a trailing tab adds no cell
+    EXPECT_EQ(side1.model.cell(0, 1), L"Alpha"); // "Автосортировка" is on
+    EXPECT_EQ(side1.model.cell(1, 1), L"");      // a trailing tab adds no cell
     EXPECT_EQ(side1.fitted, 1);
     EXPECT_EQ(side2.model.rowCount(), 2);
     EXPECT_EQ(side2.model.cell(0, 0), L"Name");

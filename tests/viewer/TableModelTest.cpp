@@ -12,7 +12,8 @@ namespace {
 
 std::vector<std::wstring> column(const TableModel& t, int col) {
     std::vector<std::wstring> out;
-    for (int r = 1; r < t.rowCount(); ++r) out.push_back(t.cell(col, r));
+    for (int r = 1; r < t.rowCount(); ++r)
+        out.push_back(t.cell(col, r));
     return out;
 }
 
@@ -28,7 +29,7 @@ TEST(TableModelTest, LoadingKeepsSixColumnsAndMarksEmptyFields) {
     EXPECT_EQ(t.row(0), (TableRow{L"Имя", L"Байт", L"", L"", L"", L""}));
     EXPECT_EQ(t.row(1), (TableRow{L"a", L" ", L"b", L"", L"", L""}));
     EXPECT_EQ(t.row(2), (TableRow{L"1", L"2", L"3", L"4", L"5", L"6"}));
-    EXPECT_EQ(t.row(3), (TableRow{L"x", L"", L"", L"", L"", L""}));  // a trailing tab adds no cell
+    EXPECT_EQ(t.row(3), (TableRow{L"x", L"", L"", L"", L"", L""})); // a trailing tab adds no cell
 
     // A header line alone: the header and one empty row.
     TableModel h = tableOf(L"Имя файла:\tБайт:");
@@ -49,15 +50,15 @@ TEST(TableModelTest, ZebraTintsEvenRowsByTheBrightnessAndTheCurrentRowShowsAsSel
     EXPECT_EQ(LightenColor({192, 192, 192}, 75), (Rgb24{239, 239, 239}));
     EXPECT_EQ(LightenColor({192, 192, 192}, 25), (Rgb24{208, 208, 208}));
     EXPECT_EQ(LightenColor({192, 192, 192}, 95), (Rgb24{252, 252, 252}));
-    EXPECT_EQ(LightenColor({0, 255, 1}, 50), (Rgb24{128, 255, 128}));  // halves round away from zero
+    EXPECT_EQ(LightenColor({0, 255, 1}, 50), (Rgb24{128, 255, 128})); // halves round away from zero
 
     DrawOptions o;
     using B = CellStyle::Background;
-    EXPECT_EQ(cellStyle(0, L"Имя файла:", false, o).background, B::Zebra);  // the header is row 0
+    EXPECT_EQ(cellStyle(0, L"Имя файла:", false, o).background, B::Zebra); // the header is row 0
     EXPECT_EQ(cellStyle(2, L"x", false, o).background, B::Zebra);
     EXPECT_EQ(cellStyle(3, L"x", false, o).background, B::Default);
     EXPECT_EQ(cellStyle(2, L"x", true, o).background, B::Selection);
-    EXPECT_FALSE(cellStyle(2, L"a.dll", true, o).text);  // no extension colour in the current row
+    EXPECT_FALSE(cellStyle(2, L"a.dll", true, o).text); // no extension colour in the current row
     o.zebra = false;
     EXPECT_EQ(cellStyle(2, L"x", false, o).background, B::Default);
 }
@@ -84,13 +85,13 @@ TEST(TableModelTest, HeaderClickSortsNumbersByValueAndTextByLowerCase) {
     TableModel names = tableOf(L"h\nb\t1\nA\t2\nc\t3\n");
     names.SortByColumn(0);
     EXPECT_EQ(column(names, 0), (std::vector<std::wstring>{L"A", L"b", L"c"}));
-    EXPECT_EQ(column(names, 1), (std::vector<std::wstring>{L"2", L"1", L"3"}));  // whole rows move
-    names.SortByColumn(0);  // a second click changes nothing
+    EXPECT_EQ(column(names, 1), (std::vector<std::wstring>{L"2", L"1", L"3"})); // whole rows move
+    names.SortByColumn(0); // a second click changes nothing
     EXPECT_EQ(column(names, 0), (std::vector<std::wstring>{L"A", L"b", L"c"}));
 
     TableModel mixed = tableOf(L"h\nabc\n10\n");
     mixed.SortByColumn(0);
-    EXPECT_EQ(column(mixed, 0), (std::vector<std::wstring>{L"10", L"abc"}));  // compared as text
+    EXPECT_EQ(column(mixed, 0), (std::vector<std::wstring>{L"10", L"abc"})); // compared as text
 
     TableModel one = tableOf(L"h\nz\ty\n");
     one.SortByColumn(1);
@@ -104,7 +105,7 @@ std::vector<std::wstring> bubble(std::vector<std::wstring> v) {
         swapped = false;
         for (size_t r = 0; r + 1 < v.size(); ++r) {
             auto a = num(v[r]), b = num(v[r + 1]);
-            bool swap = a && b ? *b < *a : v[r] > v[r + 1];  // lower case only in this data
+            bool swap = a && b ? *b < *a : v[r] > v[r + 1]; // lower case only in this data
             if (swap) {
                 std::swap(v[r], v[r + 1]);
                 swapped = true;
@@ -143,10 +144,12 @@ TEST(TableModelTest, FirstColumnSortOrdersByTheWholeRowAndKeepsAtSigns) {
 
 TEST(TableModelTest, FirstColumnSortFollowsTheLocaleComparison) {
     // The sort keys must order rows exactly as the locale's comparison does.
-    const wchar_t* firsts[] = {L"Ёлка", L"елка", L"Елка", L"яблоко", L"Zeta", L"alpha", L"co-op", L"coop", L"1",
-                               L"10", L"2", L"_x", L"ж", L"Ж", L"e", L"é", L"@", L"a b", L"ab"};
+    const wchar_t* firsts[] = {L"Ёлка", L"елка", L"Елка", L"яблоко", L"Zeta", L"alpha", L"co-op",
+                               L"coop", L"1",    L"10",   L"2",      L"_x",   L"ж",     L"Ж",
+                               L"e",    L"é",    L"@",    L"a b",    L"ab"};
     std::wstring text = L"h\n";
-    for (auto* f : firsts) (text += f) += L"\tv\n";
+    for (auto* f : firsts)
+        (text += f) += L"\tv\n";
     TableModel t = tableOf(text);
     t.SortByFirstColumn();
     std::vector<std::wstring> got = column(t, 0);
@@ -159,10 +162,11 @@ TEST(TableModelTest, FirstColumnSortFollowsTheLocaleComparison) {
 
 TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
     TableModel t = tableOf(L"key\tkey\nx\tKEY1\tkey2\nfoo\tbar\nlast key\n");
-    EXPECT_EQ(t.FindInTable(L"key", {0, 0}, false), (CellPos{1, 1}));  // the header is never searched
-    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, false), (CellPos{1, 1}));  // a new search includes the current cell
-    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, true), (CellPos{0, 3}));   // skips "key2" further right
-    EXPECT_FALSE(t.FindInTable(L"key", {0, 3}, true));                 // no wrap-around
+    EXPECT_EQ(t.FindInTable(L"key", {0, 0}, false), (CellPos{1, 1})); // the header is never searched
+    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, false),
+              (CellPos{1, 1}));                                      // a new search includes the current cell
+    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, true), (CellPos{0, 3})); // skips "key2" further right
+    EXPECT_FALSE(t.FindInTable(L"key", {0, 3}, true));               // no wrap-around
     EXPECT_EQ(t.FindInTable(L"БАР", {0, 1}, false), std::nullopt);
     TableModel c = tableOf(L"h\nПуть\n");
     EXPECT_EQ(c.FindInTable(L"пУТЬ", {0, 0}, false), (CellPos{0, 1}));

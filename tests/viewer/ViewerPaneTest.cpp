@@ -19,7 +19,9 @@ struct QuietDesktop : Desktop {
         opened.push_back(t);
         return true;
     }
-    void showMessage(WindowHandle, const std::string& text, MessageKind) override { messages.push_back(text); }
+    void showMessage(WindowHandle, const std::string& text, MessageKind) override {
+        messages.push_back(text);
+    }
     bool confirm(WindowHandle, const std::string&) override { return true; }
 };
 
@@ -31,10 +33,12 @@ std::string textOf(HWND w) {
     return toUtf8(s);
 }
 
-int indexOf(const char* text) { return static_cast<int>(findAssociation(text) - resultTree().data()); }
+int indexOf(const char* text) {
+    return static_cast<int>(findAssociation(text) - resultTree().data());
+}
 
 class ViewerPaneTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         files.createFolder(work);
         files.createFolder(compare);
@@ -67,12 +71,13 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     pane.selectNode(indexOf("mHome.ini "));
     EXPECT_EQ(textOf(pane.textView(1)), "[MCAD]");
     EXPECT_EQ(textOf(pane.textView(2)), "Файл: (MIRTAL)mHome.ini не найден");
-    EXPECT_FALSE(IsWindowVisible(pane.textView(2)));  // side 2 stays hidden without a comparison package
+    EXPECT_FALSE(IsWindowVisible(pane.textView(2))); // side 2 stays hidden without a comparison package
     pane.showSide2(true);
     EXPECT_TRUE(IsWindowVisible(pane.textView(2)));
 
     // Rich text keeps its colours.
-    test::writeFileBytes(work + "\\KW_Scan!.rtf", "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 blue\\par}");
+    test::writeFileBytes(work + "\\KW_Scan!.rtf",
+                         "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 blue\\par}");
     pane.selectNode(indexOf("KW_Scan!"));
     EXPECT_EQ(textOf(pane.textView(1)), "blue");
     SendMessageW(pane.textView(1), EM_SETSEL, 0, 1);
@@ -80,6 +85,11 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     cf.cbSize = sizeof cf;
     SendMessageW(pane.textView(1), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
     EXPECT_EQ(cf.crTextColor, RGB(0, 0, 255));
+
+    // The tree export is ANSI text.
+    ASSERT_TRUE(pane.exportTreeDat());
+    std::string dat = test::readFileBytes(work + "\\tree.dat");
+    EXPECT_EQ(dat.rfind(utf8ToAnsi("Параметры программного обеспечения\r\n\tМой компьютер"), 0), 0u);
 
     // With nothing selected, a refresh selects and shows the first node.
     TreeView_SelectItem(tree, nullptr);
@@ -100,7 +110,7 @@ TEST_F(ViewerPaneTest, TreeSearchAsksWithTheSharedStringAndReportsAMiss) {
     answer = "нет такого узла";
     pane.treeSearch(false);
     EXPECT_EQ(desktop.messages, std::vector<std::string>{"\"нет такого узла\" не найдено"});
-    answer.reset();  // Cancel changes nothing
+    answer.reset(); // Cancel changes nothing
     pane.treeSearch(false);
     EXPECT_EQ(pane.sharedSearch, "нет такого узла");
 }
@@ -114,11 +124,11 @@ TEST_F(ViewerPaneTest, TablesSortByHeaderOnlyWhereAllowedAndCopyWithTheRussianLo
     ASSERT_EQ(g.model().rowCount(), 4);
     EXPECT_EQ(g.model().cell(0, 1), L"а");
 
-    pane.headerPress(1, {1, 0});  // "Не сортировать по столбцу" is on: side 1 keeps its order
+    pane.headerPress(1, {1, 0}); // "Не сортировать по столбцу" is on: side 1 keeps its order
     EXPECT_EQ(g.model().cell(1, 1), L"9");
     EXPECT_EQ(g.model().cell(1, 2), L"10");
     options.set(Option::NotSort, false);
-    pane.headerPress(1, {1, 2});  // a data row is no header
+    pane.headerPress(1, {1, 2}); // a data row is no header
     EXPECT_EQ(g.model().cell(1, 2), L"10");
     pane.headerPress(1, {1, 0});
     EXPECT_EQ(g.model().cell(1, 3), L"100");
@@ -146,7 +156,8 @@ TEST_F(ViewerPaneTest, TablesSortByHeaderOnlyWhereAllowedAndCopyWithTheRussianLo
 TEST_F(ViewerPaneTest, FittingMeasuresCellsAsTheFontDrawsThem) {
     const wchar_t* cells[] = {L"Имя файла:", L"MIRTAL-3D Viewer.exe", L"ёЁ Щ  w.W", L"library_x64.dll"};
     std::wstring text = L"Имя файла:\n";
-    for (auto* c : cells) (text += c) += L"\n";
+    for (auto* c : cells)
+        (text += c) += L"\n";
     TableGrid& g = pane.table(2);
     g.model().LoadTableFile(text);
     g.AutoSizeColumn(0);
@@ -180,7 +191,7 @@ TEST_F(ViewerPaneTest, TextSearchRemembersItsStringPerSide) {
     test::writeFileBytes(work + "\\software.txt", "one two one");
     pane.selectNode(0);
     answer = "ONE";
-    pane.FindInText(1, true);  // nothing remembered yet: it asks first
+    pane.FindInText(1, true); // nothing remembered yet: it asks first
     ASSERT_EQ(asked.size(), 1u);
     CHARRANGE sel{};
     SendMessageW(pane.textView(1), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
@@ -192,7 +203,7 @@ TEST_F(ViewerPaneTest, TextSearchRemembersItsStringPerSide) {
     pane.FindInText(1, true);
     EXPECT_EQ(desktop.messages.back(), "\"ONE\" не найдено");
     answer = "x";
-    pane.FindInText(2, true);  // side 2 remembers nothing yet
+    pane.FindInText(2, true); // side 2 remembers nothing yet
     EXPECT_EQ(asked.size(), 2u);
 }
 
