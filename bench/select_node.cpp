@@ -1,8 +1,9 @@
 // Screenshot helper for scripts/screens.sh: selects a result-tree node of a running KW_Scan! window
 // by its text, as a click would, and optionally hides the events panel. Usage:
 //   select_node.exe "<node text>" [hide-events]
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>

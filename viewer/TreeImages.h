@@ -1,7 +1,8 @@
 // The image list of the result tree: one small picture per image index a node can name.
 #pragma once
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace kw {
 

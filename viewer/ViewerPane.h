@@ -2,8 +2,9 @@
 // folder) with its caption bar, side 2 (comparison folder) hidden until a comparison package is
 // opened, the viewer's tool strip and the hidden search bar. The main window hosts it as one child.
 #pragma once
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
