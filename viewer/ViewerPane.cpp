@@ -396,11 +396,13 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     // The splitter between the tree and the views.
     case WM_LBUTTONDOWN:
-        draggingSplitter_ = true;
-        SetCapture(hwnd_);
+        if (overSplitter(GET_X_LPARAM(lp))) {
+            draggingSplitter_ = true;
+            SetCapture(hwnd_);
+        }
         return 0;
     case WM_MOUSEMOVE:
-        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        if (draggingSplitter_ || overSplitter(GET_X_LPARAM(lp))) SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
         if (draggingSplitter_) {
             treeWidth_ = std::max(scaled(hwnd_, 60), static_cast<int>(GET_X_LPARAM(lp)));
             settings_.geometry.treeWidth = treeWidth_;
@@ -413,6 +415,13 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+bool ViewerPane::overSplitter(int x) const {
+    RECT r{};
+    GetWindowRect(tree_, &r);
+    int edge = r.right - r.left;
+    return x >= edge && x < edge + scaled(hwnd_, 4);
 }
 
 void ViewerPane::contextMenu(HWND control, int x, int y) {

@@ -116,6 +116,7 @@ class ViewerPane {
     void layout();
     void createTree();
     void contextMenu(HWND control, int x, int y);
+    bool overSplitter(int x) const; // between the tree and the views
     void applyDrawOptions();
     bool onKey(HWND control, UINT key);
     void notFound(const std::string& text);
