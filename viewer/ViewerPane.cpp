@@ -268,17 +268,26 @@ void ViewerPane::layout() {
     int sy = stripH + scaled(hwnd_, 2), sh = h - sy;
 
     RECT s1{vx, sy, vx + vw, sy + sh}, s2{};
+    const int minSide = scaled(hwnd_, 40);
     if (side2Visible_) {
+        // Splitter6: side 1 keeps its share of the width (side by side) or of the height (one below the
+        // other).
         if (sideBySide_) {
-            int half = (vw - gap) / 2;
-            s1.right = vx + half;
+            int first = std::clamp(static_cast<int>((vw - gap) * side1Share_), minSide,
+                                   std::max(minSide, vw - gap - minSide));
+            s1.right = vx + first;
             s2 = {s1.right + gap, sy, vx + vw, sy + sh};
         } else {
-            int half = (sh - gap) / 2;
-            s1.bottom = sy + half;
+            int first = std::clamp(static_cast<int>((sh - gap) * side1Share_), minSide,
+                                   std::max(minSide, sh - gap - minSide));
+            s1.bottom = sy + first;
             s2 = {vx, s1.bottom + gap, vx + vw, sy + sh};
         }
     }
+    sidesSplitter_ = side2Visible_ ? (sideBySide_ ? RECT{s1.right, sy, s2.left, sy + sh}
+                                                  : RECT{vx, s1.bottom, vx + vw, s2.top})
+                                   : RECT{};
+    sidesArea_ = {vx, sy, vx + vw, sy + sh};
     const int capH = scaled(hwnd_, 20);
     auto placeSide = [&](Side& s, HWND caption, bool captionShown, const RECT& r, bool visible) {
         int top = r.top;
@@ -395,14 +404,33 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     // The splitter between the tree and the views.
-    case WM_LBUTTONDOWN:
-        if (overSplitter(GET_X_LPARAM(lp))) {
+    case WM_LBUTTONDOWN: {
+        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (overSplitter(pt.x)) {
             draggingSplitter_ = true;
+            SetCapture(hwnd_);
+        } else if (PtInRect(&sidesSplitter_, pt)) {
+            draggingSides_ = true;
             SetCapture(hwnd_);
         }
         return 0;
+    }
     case WM_MOUSEMOVE:
-        if (draggingSplitter_ || overSplitter(GET_X_LPARAM(lp))) SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        if (draggingSides_) {
+            const RECT& a = sidesArea_;
+            double share = sideBySide_ ? double(GET_X_LPARAM(lp) - a.left) / std::max(1L, a.right - a.left)
+                                       : double(GET_Y_LPARAM(lp) - a.top) / std::max(1L, a.bottom - a.top);
+            side1Share_ = std::clamp(share, 0.05, 0.95);
+            layout();
+            return 0;
+        }
+        if (draggingSplitter_ || overSplitter(GET_X_LPARAM(lp)))
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        {
+            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (PtInRect(&sidesSplitter_, pt))
+                SetCursor(LoadCursorW(nullptr, sideBySide_ ? IDC_SIZEWE : IDC_SIZENS));
+        }
         if (draggingSplitter_) {
             treeWidth_ = std::max(scaled(hwnd_, 60), static_cast<int>(GET_X_LPARAM(lp)));
             settings_.geometry.treeWidth = treeWidth_;
@@ -410,7 +438,7 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_LBUTTONUP:
-        draggingSplitter_ = false;
+        draggingSplitter_ = draggingSides_ = false;
         ReleaseCapture();
         return 0;
     }

@@ -139,6 +139,9 @@ class ViewerPane {
     bool side2Visible_ = false, sideBySide_ = true, caption1Visible_ = false;
     int treeWidth_ = 312;
     bool draggingSplitter_ = false;
+    bool draggingSides_ = false;
+    double side1Share_ = 0.5;            // of the room the two sides share
+    RECT sidesSplitter_{}, sidesArea_{}; // Splitter6 and the room of both sides, from the last layout
 };
 
 } // namespace kw

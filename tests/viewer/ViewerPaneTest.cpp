@@ -75,6 +75,26 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     pane.showSide2(true);
     EXPECT_TRUE(IsWindowVisible(pane.textView(2)));
 
+    // Side by side, the splitter between the sides moves with the mouse; below, side 2 spans the width.
+    auto rectOf = [&](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, pane.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT a = rectOf(pane.textView(1)), b = rectOf(pane.textView(2));
+    EXPECT_GE(b.left, a.right);  // side 2 beside side 1 (below its own caption bar)
+    int x = (a.right + b.left) / 2, y = (a.top + a.bottom) / 2;
+    SendMessageW(pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(pane.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 100, y));
+    SendMessageW(pane.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x - 100, y));
+    EXPECT_LT(rectOf(pane.textView(2)).left, b.left - 80);
+    pane.setSideBySide(false);
+    a = rectOf(pane.textView(1));
+    b = rectOf(pane.textView(2));
+    EXPECT_GT(b.top, a.bottom - 1);
+    EXPECT_EQ(a.left, b.left);
+
     // Rich text keeps its colours.
     test::writeFileBytes(work + "\\KW_Scan!.rtf",
                          "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 blue\\par}");
