@@ -246,9 +246,11 @@ void MainWindow::createControls() {
     make(L"BUTTON", L"Сохранить лог", BS_PUSHBUTTON, IDC_SAVE_LOG);
 
     // results area
-    make(L"STATIC", L"Информация", SS_LEFT, IDC_VIEW_CAPTION);
-    make(L"STATIC", L"\r\n  Результаты сбора информации будут показаны здесь по темам после окончания сбора.",
-         WS_VISIBLE | SS_LEFT | SS_SUNKEN, IDC_RESULTS);
+    // results area: the result tree and the views
+    viewer_ = std::make_unique<ViewerPane>(platform_.files, platform_.desktop, options_, settings_,
+                                           engine_.folders().folderPath(kWorkFolder),
+                                           engine_.folders().folderPath(kCompareFolder));
+    viewer_->create(hwnd_, font_);
 
     // events panel: event log, capture buffer, timing log
     HWND log = make(MSFTEDIT_CLASS, L"",
@@ -333,15 +335,14 @@ void MainWindow::layout() {
     if (running_) {
         eventsH = h;
     } else if (eventsShown_) {
-        if (eventsHeight_ <= 0) eventsHeight_ = h / 3;
+        // A third of the height goes to the events, the rest to the result tree and its views; the
+        // share follows the window when it is resized.
+        eventsHeight_ = h / 3;
         eventsH = std::clamp(eventsHeight_, scaled(hwnd_, 80), std::max(scaled(hwnd_, 80), h - scaled(hwnd_, 80)));
     }
     int resultsH = running_ ? 0 : h - (eventsH > 0 ? eventsH + gap : 0);
     if (!running_) {
-        HWND caption = GetDlgItem(hwnd_, IDC_VIEW_CAPTION);
-        int capH = IsWindowVisible(caption) ? scaled(hwnd_, 20) : 0;
-        place(IDC_VIEW_CAPTION, gap, y, width - 2 * gap, capH);
-        place(IDC_RESULTS, gap, y + capH, width - 2 * gap, std::max(0, resultsH - capH));
+        if (viewer_) viewer_->move(gap, y, width - 2 * gap, std::max(0, resultsH));
     }
     if (eventsH > 0) {
         int ey = y + (running_ ? 0 : resultsH + gap);
@@ -354,7 +355,7 @@ void MainWindow::layout() {
     }
     for (int id : {IDC_EVENT_LOG, IDC_CAPTURE}) showControl(id, eventsH > 0);
     showControl(IDC_TIMING, eventsH > 0 && timingShown_);
-    showControl(IDC_RESULTS, !running_);
+    if (viewer_) ShowWindow(viewer_->hwnd(), running_ ? SW_HIDE : SW_SHOW);
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -454,6 +455,7 @@ void MainWindow::onActivate() {
         optionsDialog_.showOptions();
     }
     firstActivation_ = readOnActivation_ = false;
+    viewer_->activated();
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
     applyTransparency();
     if (args_.autoStart && !args_.hidden && !autoStartDone_) {
@@ -537,6 +539,7 @@ void MainWindow::onRunFinished() {
     logView_.refresh();
     timingView_.refresh();
     captureView_.refresh();
+    viewer_->RefreshCurrentNode();
     // A hidden run ends the program once its results are written.
     if (args_.hidden || closePending_.load()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
@@ -591,7 +594,7 @@ void MainWindow::runningLayout() {
         enableCommand(IDC_START, false);
         enableCommand(IDC_STOP, true);
         ToggleEventsPanel(true);
-        HWND caption = GetDlgItem(hwnd_, IDC_VIEW_CAPTION);
+        HWND caption = GetDlgItem(viewer_->hwnd(), viewer_id::kCaption1);
         if (GetWindowTextLengthW(caption) > 0) SetWindowTextW(caption, L"");
         layout();
     });
@@ -680,8 +683,9 @@ void MainWindow::ToolButton1Click() {
     engine_.folders().CreateWorkFolder(kCompareFolder);
     enableCommand(IDC_SAVE_PACKAGE, false);
     enableCommand(IDC_LOAD_COMPARE, false);
-    setControlText(IDC_VIEW_CAPTION, "Информация");
-    showControl(IDC_VIEW_CAPTION, false);
+    viewer_->setSide1Caption("Информация", false);
+    viewer_->showSide2(false);
+    viewer_->RefreshCurrentNode();
     layout();
     // Console tools of the last run may still be finishing: the rest follows after a pause that
     // keeps the window responsive.

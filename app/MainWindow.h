@@ -17,6 +17,7 @@
 #include "settings/AboutBox.h"
 #include "settings/OptionsDialog.h"
 #include "settings/StartForm.h"
+#include "viewer/ViewerPane.h"
 
 namespace kw {
 
@@ -43,6 +44,7 @@ public:
     StartForm& startForm() { return startForm_; }
     bool runInProgress() const { return worker_.joinable(); }
     bool destroyed() const { return destroyed_; }
+    ViewerPane& viewer() { return *viewer_; }
 
     // RunObserver, called on the run's thread and carried over to the window's thread.
     void progressChanged(int value) override;
@@ -111,6 +113,7 @@ private:
     HFONT font_ = nullptr;
     EventLogView logView_;
     MemoView timingView_, captureView_;
+    std::unique_ptr<ViewerPane> viewer_;
     std::atomic<bool> logPending_{false};
     std::thread worker_;
     std::atomic<bool> closePending_{false};

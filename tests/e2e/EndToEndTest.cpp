@@ -12,6 +12,9 @@
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 #include "tests/TempFolder.h"
+#include "viewer/ResultViewer.h"
+#include "viewer/ViewerPane.h"
+#include <commctrl.h>
 
 namespace kw {
 namespace {
@@ -89,6 +92,48 @@ std::string rtfBody(const std::string& text, LogColor color, bool bold) {
     return rtf.substr(from, rtf.rfind("\\par") + 4 - from);
 }
 
+HWND descendant(HWND top, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } s{id, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (GetDlgCtrlID(w) != s->id) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The tree's items in tree order, walked through the control of the other process (handles only).
+std::vector<HTREEITEM> treeItems(HWND tree) {
+    std::vector<HTREEITEM> out;
+    auto next = [tree](HTREEITEM item, UINT how) {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    };
+    HTREEITEM item = next(nullptr, TVGN_ROOT);
+    while (item) {
+        out.push_back(item);
+        if (HTREEITEM child = next(item, TVGN_CHILD)) {
+            item = child;
+            continue;
+        }
+        while (item && !next(item, TVGN_NEXT)) item = next(item, TVGN_PARENT);
+        if (item) item = next(item, TVGN_NEXT);
+    }
+    return out;
+}
+
+std::string windowText(HWND w) {
+    wchar_t buf[512] = {};
+    SendMessageW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
+    return toUtf8(buf);
+}
+
 class EndToEndTest : public testing::Test {
 protected:
     std::string work(const char* name) { return test::tempDir() + "KW_Temp\\" + name; }
@@ -138,6 +183,34 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
 
     HWND w = mainWindowOf(c.id);
     ASSERT_NE(w, nullptr);
+
+    // Every node whose file the run wrote opens it; the others say the file is missing.
+    HWND tree = descendant(w, viewer_id::kTree), text = descendant(w, viewer_id::kText1);
+    HWND grid = descendant(w, viewer_id::kTable1);
+    ASSERT_TRUE(tree && text && grid);
+    auto items = treeItems(tree);
+    auto nodes = resultTree();
+    ASSERT_EQ(items.size(), nodes.size());
+    int opened = 0, missing = 0;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const ResultNode& n = nodes[i];
+        if (n.kind == ViewKind::Category) continue;
+        std::string file(n.file);
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i]));
+        std::string shown = windowText(text);
+        if (test::fileExists(work(file.c_str()))) {
+            ++opened;
+            EXPECT_NE(shown, ResultViewer::notFoundLine(file)) << n.text;
+            if (n.kind == ViewKind::Table && windowsFileSystem().fileSize(work(file.c_str())) > 0) {
+                EXPECT_TRUE(IsWindowVisible(grid)) << n.text;
+            }
+        } else {
+            ++missing;
+            EXPECT_EQ(shown, ResultViewer::notFoundLine(file)) << n.text;
+        }
+    }
+    EXPECT_GE(opened, 3);  // at least the two logs and the settings copy
+    EXPECT_GT(missing, 0);
     PostMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);
     // Closing removes the work folders and keeps the settings.

@@ -1,5 +1,5 @@
 // Shows one of the program's dialogs for a few seconds, for screenshots: options, about, about-expanded,
-// start. Run by scripts/screens.sh under Xvfb.
+// start. Run by scripts/screens-dialogs.sh under Xvfb.
 #include <windows.h>
 
 #include <string>

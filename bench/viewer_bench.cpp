@@ -1,0 +1,138 @@
+// Opening, showing and sorting a large inventory table in the results area: writes a table of
+// 100,000 rows (a CAD library's inventory), opens its tree node in a visible window with zebra and
+// colours on, sorts it by header clicks and by "Сортировать первый столбец", and pages through it.
+// Prints the best and the median of the runs. Run by hand under Xvfb:
+//   xvfb-run -a scripts/wine-run.sh build/bin/kw_viewer_bench.exe [runs] [rows]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "viewer/LocaleText.h"
+#include "viewer/ViewerPane.h"
+
+using namespace kw;
+
+namespace {
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+}
+
+double timed(const std::function<void()>& fn) {
+    auto t0 = std::chrono::steady_clock::now();
+    fn();
+    pump();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+std::string inventory(int rows) {
+    std::string out = utf8ToAnsi("Имя файла:\tБайт:\tДата:\tВерсия:\tmd5\tПуть:") + "\r\n";
+    const char* ext[] = {".dll", ".exe", ".ocx", ".ini", ".lib", ".txt", ".m3d", ".dll.old"};
+    unsigned seed = 12345;
+    auto rnd = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFFFF; };
+    char line[512];
+    for (int i = 0; i < rows; ++i) {
+        unsigned r = rnd();
+        snprintf(line, sizeof line,
+                 "Part_%06u%s\t%u\t%02u.%02u.20%02u %02u:%02u:%02u\t%u.%u.%u.%u\t%08X%08X%08X%08X\t"
+                 "C:\\Program Files\\TAVIR\\MIRTAL-3D V21\\Libs\\Lib%03u\\\r\n",
+                 r % 900000, ext[r % 8], rnd() % 5000000, r % 28 + 1, r % 12 + 1, r % 20, r % 24, r % 60,
+                 r % 59, r % 22, r % 10, r % 100, r % 5000, rnd(), rnd(), rnd(), rnd(), r % 400);
+        out += line;
+    }
+    return out;
+}
+
+struct Series {
+    const char* name;
+    std::vector<double> ms;
+    void print() {
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-48s best %8.1f ms   median %8.1f ms\n", name, ms.front(), ms[ms.size() / 2]);
+    }
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+    int rows = argc > 2 ? std::max(1, _wtoi(argv[2])) : 100000;
+    FileSystem& files = windowsFileSystem();
+    std::string root = files.tempDirectory() + "kw_viewer_bench";
+    files.deleteFolderTree(root);
+    files.createFolder(root);
+    files.createFolder(root + "\\KW_Temp");
+    files.createFolder(root + "\\KW_Temp2");
+    const ResultNode* node = findAssociation("Список файлов [MIRTAL-3D Vxx\\Libs]");
+    files.writeFile(root + "\\KW_Temp\\" + std::string(node->file), inventory(rows));
+    int index = static_cast<int>(node - resultTree().data());
+
+    HWND top = CreateWindowExW(0, L"STATIC", L"KW_Scan! viewer bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               1200, 800, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Desktop& desktop = windowsDesktop();
+    OptionSet options; // zebra, colours, "Автоподбор" and "Автосортировка" on, as by default
+    options.set(Option::NotSort, false);
+    Settings settings;
+    ViewerPane pane(files, desktop, options, settings, root + "\\KW_Temp", root + "\\KW_Temp2");
+    pane.create(top, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    pane.move(0, 0, 1180, 760);
+    pump();
+
+    Series open{"open node and show (load, sort, fit, paint)"},
+        bySize{"header click, column \"Байт:\" (numbers)"},
+        byName{"header click, column \"Имя файла:\" (text)"}, byPath{"header click, column \"Путь:\" (text)"},
+        first{"\"Сортировать первый столбец\""}, page{"page down, per page (100 pages)"},
+        read{"  of which: read and decode the file"}, parse{"  of which: LoadTableFile"},
+        fit{"  of which: \"Автоподбор, таблица\""};
+    std::string path = root + "\\KW_Temp\\" + std::string(node->file);
+    for (int run = 0; run < runs; ++run) {
+        pane.selectNode(0);
+        pump();
+        open.ms.push_back(timed([&] {
+            pane.selectNode(index);
+            UpdateWindow(pane.table(1).hwnd());
+        }));
+        auto header = [&](int col) {
+            return timed([&] {
+                pane.headerPress(1, {col, 0});
+                UpdateWindow(pane.table(1).hwnd());
+            });
+        };
+        bySize.ms.push_back(header(1));
+        byName.ms.push_back(header(0));
+        byPath.ms.push_back(header(5));
+        first.ms.push_back(timed([&] {
+            pane.SortByFirstColumn(1);
+            UpdateWindow(pane.table(1).hwnd());
+        }));
+        HWND grid = pane.table(1).hwnd();
+        std::wstring decoded;
+        read.ms.push_back(timed([&] { decoded = decodeText(*files.readFile(path), Encoding::Ansi); }));
+        TableModel scratch;
+        parse.ms.push_back(timed([&] { scratch.LoadTableFile(decoded); }));
+        fit.ms.push_back(timed([&] { pane.autoFit(1, false); }));
+        page.ms.push_back(timed([&] {
+                              for (int i = 0; i < 100; ++i) {
+                                  SendMessageW(grid, WM_VSCROLL, SB_PAGEDOWN, 0);
+                                  UpdateWindow(grid);
+                              }
+                          }) /
+                          100);
+    }
+    std::printf("%d rows, %d runs\n", pane.table(1).model().rowCount() - 1, runs);
+    for (Series* s : {&open, &read, &parse, &fit, &bySize, &byName, &byPath, &first, &page})
+        s->print();
+    DestroyWindow(top);
+    files.deleteFolderTree(root);
+    return 0;
+}

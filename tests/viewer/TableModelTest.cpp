@@ -1,0 +1,183 @@
+// Table views without windows: loading, the colour rules, both sorts, search and copying.
+#include "viewer/TableModel.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "viewer/LocaleText.h"
+
+namespace kw {
+namespace {
+
+std::vector<std::wstring> column(const TableModel& t, int col) {
+    std::vector<std::wstring> out;
+    for (int r = 1; r < t.rowCount(); ++r)
+        out.push_back(t.cell(col, r));
+    return out;
+}
+
+TableModel tableOf(const std::wstring& text) {
+    TableModel t;
+    t.LoadTableFile(text);
+    return t;
+}
+
+TEST(TableModelTest, LoadingKeepsSixColumnsAndMarksEmptyFields) {
+    TableModel t = tableOf(L"Имя\tБайт\r\na\t\tb\r\n1\t2\t3\t4\t5\t6\t7\t8\r\nx\t\r\n");
+    ASSERT_EQ(t.rowCount(), 4);
+    EXPECT_EQ(t.row(0), (TableRow{L"Имя", L"Байт", L"", L"", L"", L""}));
+    EXPECT_EQ(t.row(1), (TableRow{L"a", L" ", L"b", L"", L"", L""}));
+    EXPECT_EQ(t.row(2), (TableRow{L"1", L"2", L"3", L"4", L"5", L"6"}));
+    EXPECT_EQ(t.row(3), (TableRow{L"x", L"", L"", L"", L"", L""})); // a trailing tab adds no cell
+
+    // A header line alone: the header and one empty row.
+    TableModel h = tableOf(L"Имя файла:\tБайт:");
+    ASSERT_EQ(h.rowCount(), 2);
+    EXPECT_EQ(h.cell(0, 0), L"Имя файла:");
+    EXPECT_EQ(h.row(1), TableRow{});
+
+    // Clearing keeps one header row and one empty row; a narrower table leaves no old cells behind.
+    t.ClearTable();
+    EXPECT_EQ(t.rowCount(), 2);
+    EXPECT_EQ(t.row(1), TableRow{});
+    t.LoadTableFile(L"A\nb\n");
+    EXPECT_EQ(t.row(0), (TableRow{L"A", L"", L"", L"", L"", L""}));
+    EXPECT_EQ(t.rowCount(), 2);
+}
+
+TEST(TableModelTest, ZebraTintsEvenRowsByTheBrightnessAndTheCurrentRowShowsAsSelected) {
+    EXPECT_EQ(LightenColor({192, 192, 192}, 75), (Rgb24{239, 239, 239}));
+    EXPECT_EQ(LightenColor({192, 192, 192}, 25), (Rgb24{208, 208, 208}));
+    EXPECT_EQ(LightenColor({192, 192, 192}, 95), (Rgb24{252, 252, 252}));
+    EXPECT_EQ(LightenColor({0, 255, 1}, 50), (Rgb24{128, 255, 128})); // halves round away from zero
+
+    DrawOptions o;
+    using B = CellStyle::Background;
+    EXPECT_EQ(cellStyle(0, L"Имя файла:", false, o).background, B::Zebra); // the header is row 0
+    EXPECT_EQ(cellStyle(2, L"x", false, o).background, B::Zebra);
+    EXPECT_EQ(cellStyle(3, L"x", false, o).background, B::Default);
+    EXPECT_EQ(cellStyle(2, L"x", true, o).background, B::Selection);
+    EXPECT_FALSE(cellStyle(2, L"a.dll", true, o).text); // no extension colour in the current row
+    o.zebra = false;
+    EXPECT_EQ(cellStyle(2, L"x", false, o).background, B::Default);
+}
+
+TEST(TableModelTest, OnlyFourLastExtensionsAreColoured) {
+    EXPECT_EQ(extensionColor(L"SETUP.EXE"), (Rgb24{255, 0, 0}));
+    EXPECT_EQ(extensionColor(L"setup.ini"), (Rgb24{0, 0, 255}));
+    EXPECT_EQ(extensionColor(L"lib.Dll"), (Rgb24{0, 128, 0}));
+    EXPECT_EQ(extensionColor(L"grid.ocx"), (Rgb24{128, 0, 0}));
+    EXPECT_FALSE(extensionColor(L"x.dll.old"));
+    EXPECT_FALSE(extensionColor(L"dll"));
+    EXPECT_FALSE(extensionColor(L".dllx"));
+    DrawOptions off;
+    off.highlight = false;
+    EXPECT_FALSE(cellStyle(1, L"a.exe", false, off).text);
+}
+
+TEST(TableModelTest, HeaderClickSortsNumbersByValueAndTextByLowerCase) {
+    TableModel sizes = tableOf(L"h\n10\n9\n100\n");
+    sizes.SortByColumn(0);
+    EXPECT_EQ(column(sizes, 0), (std::vector<std::wstring>{L"9", L"10", L"100"}));
+    EXPECT_EQ(sizes.cell(0, 0), L"h");
+
+    TableModel names = tableOf(L"h\nb\t1\nA\t2\nc\t3\n");
+    names.SortByColumn(0);
+    EXPECT_EQ(column(names, 0), (std::vector<std::wstring>{L"A", L"b", L"c"}));
+    EXPECT_EQ(column(names, 1), (std::vector<std::wstring>{L"2", L"1", L"3"})); // whole rows move
+    names.SortByColumn(0); // a second click changes nothing
+    EXPECT_EQ(column(names, 0), (std::vector<std::wstring>{L"A", L"b", L"c"}));
+
+    TableModel mixed = tableOf(L"h\nabc\n10\n");
+    mixed.SortByColumn(0);
+    EXPECT_EQ(column(mixed, 0), (std::vector<std::wstring>{L"10", L"abc"})); // compared as text
+
+    TableModel one = tableOf(L"h\nz\ty\n");
+    one.SortByColumn(1);
+    EXPECT_EQ(one.row(1), (TableRow{L"z", L"y", L"", L"", L"", L""}));
+}
+
+// The passes exactly as the procedure states them, for comparison.
+std::vector<std::wstring> bubble(std::vector<std::wstring> v) {
+    auto num = [](const std::wstring& s) { return readWholeNumber(s); };
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (size_t r = 0; r + 1 < v.size(); ++r) {
+            auto a = num(v[r]), b = num(v[r + 1]);
+            bool swap = a && b ? *b < *a : v[r] > v[r + 1]; // lower case only in this data
+            if (swap) {
+                std::swap(v[r], v[r + 1]);
+                swapped = true;
+            }
+        }
+    }
+    return v;
+}
+
+TEST(TableModelTest, HeaderClickOnNumbersMixedWithTextGivesThePassesResult) {
+    std::mt19937 rng(7);
+    const std::wstring pool[] = {L"9", L"10", L"100", L"5a", L"abc", L" ", L"-3", L"007", L"7", L"1b"};
+    for (int round = 0; round < 200; ++round) {
+        std::wstring text = L"h\n";
+        std::vector<std::wstring> cells;
+        for (int i = 0; i < 2 + static_cast<int>(rng() % 12); ++i) {
+            cells.push_back(pool[rng() % std::size(pool)]);
+            text += cells.back() + L"\n";
+        }
+        TableModel t = tableOf(text);
+        t.SortByColumn(0);
+        ASSERT_EQ(column(t, 0), bubble(cells)) << round;
+    }
+    EXPECT_EQ(readWholeNumber(L"  -12"), -12);
+    EXPECT_FALSE(readWholeNumber(L"12 "));
+    EXPECT_FALSE(readWholeNumber(L"99999999999999999999"));
+}
+
+TEST(TableModelTest, FirstColumnSortOrdersByTheWholeRowAndKeepsAtSigns) {
+    TableModel t = tableOf(L"Имя\tБайт\nb@x\t2\na\t9\nA\t1\nb@x\t1\n");
+    t.SortByFirstColumn();
+    EXPECT_EQ(t.cell(0, 0), L"Имя");
+    EXPECT_EQ(column(t, 0), (std::vector<std::wstring>{L"A", L"a", L"b@x", L"b@x"}));
+    EXPECT_EQ(column(t, 1), (std::vector<std::wstring>{L"1", L"9", L"1", L"2"}));
+}
+
+TEST(TableModelTest, FirstColumnSortFollowsTheLocaleComparison) {
+    // The sort keys must order rows exactly as the locale's comparison does.
+    const wchar_t* firsts[] = {L"Ёлка", L"елка", L"Елка", L"яблоко", L"Zeta", L"alpha", L"co-op",
+                               L"coop", L"1",    L"10",   L"2",      L"_x",   L"ж",     L"Ж",
+                               L"e",    L"é",    L"@",    L"a b",    L"ab"};
+    std::wstring text = L"h\n";
+    for (auto* f : firsts)
+        (text += f) += L"\tv\n";
+    TableModel t = tableOf(text);
+    t.SortByFirstColumn();
+    std::vector<std::wstring> got = column(t, 0);
+    for (size_t i = 1; i < got.size(); ++i) {
+        std::wstring a = got[i - 1] + L"@" + got[i - 1] + L"\r\nv\r\n\r\n\r\n\r\n\r\n";
+        std::wstring b = got[i] + L"@" + got[i] + L"\r\nv\r\n\r\n\r\n\r\n\r\n";
+        EXPECT_LE(compareNoCase(a, b), 0) << i;
+    }
+}
+
+TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
+    TableModel t = tableOf(L"key\tkey\nx\tKEY1\tkey2\nfoo\tbar\nlast key\n");
+    EXPECT_EQ(t.FindInTable(L"key", {0, 0}, false), (CellPos{1, 1})); // the header is never searched
+    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, false),
+              (CellPos{1, 1}));                                      // a new search includes the current cell
+    EXPECT_EQ(t.FindInTable(L"key", {1, 1}, true), (CellPos{0, 3})); // skips "key2" further right
+    EXPECT_FALSE(t.FindInTable(L"key", {0, 3}, true));               // no wrap-around
+    EXPECT_EQ(t.FindInTable(L"БАР", {0, 1}, false), std::nullopt);
+    TableModel c = tableOf(L"h\nПуть\n");
+    EXPECT_EQ(c.FindInTable(L"пУТЬ", {0, 0}, false), (CellPos{0, 1}));
+}
+
+TEST(TableModelTest, CopyingThreeRowsGivesThreeTabSeparatedLines) {
+    TableModel t = tableOf(L"h\na\t1\nb\t\tc\nd\ne\n");
+    EXPECT_EQ(t.copyRows(1, 3), L"a\t1\t\t\t\t\r\nb\t \tc\t\t\t\r\nd\t\t\t\t\t\r\n");
+    auto width = [](const std::wstring& s) { return static_cast<int>(s.size()) * 7; };
+    EXPECT_EQ(t.autoSizeWidth(0, width), 7 + 4);
+}
+
+} // namespace
+} // namespace kw

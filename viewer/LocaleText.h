@@ -1,0 +1,22 @@
+// Text operations of the views that follow the user's locale: letter case, comparison, and the
+// decoding of a shown file by its byte-order mark or code page.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kw {
+
+std::wstring lowerText(std::wstring_view text); // by the user's locale
+// True when `hay` holds `needle`, without regard to letter case.
+bool containsNoCase(std::wstring_view hay, std::wstring_view needle);
+bool containsNoCaseUtf8(std::string_view hay, std::string_view needle);
+// <0, 0, >0 like the user's locale orders the texts, ignoring letter case.
+int compareNoCase(std::wstring_view a, std::wstring_view b);
+
+enum class Encoding { Ansi, Oem };
+// A file's bytes as text: by its byte-order mark (UTF-8, UTF-16 LE/BE), else in the given code page.
+std::wstring decodeText(std::string_view bytes, Encoding fallback);
+// True when the bytes are rich text (they start with "{\rtf").
+bool isRichText(std::string_view bytes);
+
+} // namespace kw

@@ -1,0 +1,63 @@
+// Locale text operations through CharLowerBuff, CompareString and MultiByteToWideChar.
+#include "viewer/LocaleText.h"
+
+#include <windows.h>
+
+#include "platform/Text.h"
+
+namespace kw {
+
+std::wstring lowerText(std::wstring_view text) {
+    std::wstring s(text);
+    if (!s.empty())
+        CharLowerBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+bool containsNoCase(std::wstring_view hay, std::wstring_view needle) {
+    if (needle.empty())
+        return true;
+    if (needle.size() > hay.size())
+        return false;
+    return lowerText(hay).find(lowerText(needle)) != std::wstring::npos;
+}
+
+bool containsNoCaseUtf8(std::string_view hay, std::string_view needle) {
+    return containsNoCase(toWide(hay), toWide(needle));
+}
+
+int compareNoCase(std::wstring_view a, std::wstring_view b) {
+    int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                           b.data(), static_cast<int>(b.size()));
+    return r - CSTR_EQUAL;
+}
+
+std::wstring decodeText(std::string_view bytes, Encoding fallback) {
+    auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
+    if (starts("\xEF\xBB\xBF"))
+        return toWide(bytes.substr(3));
+    bool le = starts("\xFF\xFE"), be = starts("\xFE\xFF");
+    if (le || be) {
+        std::wstring out;
+        out.reserve(bytes.size() / 2);
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            auto lo = static_cast<unsigned char>(bytes[le ? i : i + 1]);
+            auto hi = static_cast<unsigned char>(bytes[le ? i + 1 : i]);
+            out.push_back(static_cast<wchar_t>(lo | (hi << 8)));
+        }
+        return out;
+    }
+    if (bytes.empty())
+        return {};
+    UINT cp = fallback == Encoding::Oem ? CP_OEMCP : CP_ACP;
+    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+    return w;
+}
+
+bool isRichText(std::string_view bytes) {
+    return bytes.substr(0, 5) == "{\\rtf";
+}
+
+} // namespace kw

@@ -1,0 +1,139 @@
+// The loaders of the result tree's nodes.
+#include "viewer/ResultViewer.h"
+
+#include "platform/Text.h"
+#include "viewer/LocaleText.h"
+
+namespace kw {
+
+ResultViewer::ResultViewer(FileSystem& files, const OptionSet& options, SideViews& side1, SideViews& side2,
+                           std::string workFolder, std::string compareFolder)
+    : files_(files),
+      options_(options), side1_{side1, std::move(workFolder)}, side2_{side2, std::move(compareFolder)} {}
+
+void ResultViewer::TreeView1Change(const ResultNode* node) {
+    if (!node)
+        return;
+    const std::string file(node->file);
+    switch (node->kind) {
+    case ViewKind::Category:
+        ShowCategoryHint();
+        break;
+    case ViewKind::Text:
+        ShowTextFile(file);
+        break;
+    case ViewKind::Console:
+        ShowConsoleFile(file);
+        break;
+    case ViewKind::Table:
+        ShowTableFile(file);
+        break;
+    }
+}
+
+void ResultViewer::ShowCategoryHint() {
+    for (Side* s : {&side1_, &side2_}) {
+        s->views.showText(true);
+        s->views.showTable(false);
+        s->views.setPlainText(L"Выберите подкатегорию");
+    }
+}
+
+void ResultViewer::loadText(Side& s, const std::string& name) {
+    std::string path = pathOf(s, name);
+    if (!files_.plainFileExists(path)) {
+        s.views.setPlainText(toWide(notFoundLine(name)));
+        return;
+    }
+    // A file that exists but cannot be read says so in the view instead of showing nothing.
+    std::optional<std::string> bytes = files_.readFile(path);
+    if (!bytes) {
+        s.views.setPlainText(toWide("Файл: " + name + " не удалось прочитать"));
+        return;
+    }
+    if (isRichText(*bytes))
+        s.views.setRichText(*bytes);
+    else
+        s.views.setPlainText(decodeText(*bytes, Encoding::Ansi));
+}
+
+void ResultViewer::ShowTextFile(const std::string& name) {
+    side1_.views.showText(true);
+    side1_.views.showTable(false);
+    bool wrap = options_.get(Option::WordWrap);
+    side1_.views.setWordWrap(wrap);
+    side2_.views.setWordWrap(wrap);
+    loadText(side1_, name);
+    side2_.views.showText(true);
+    side2_.views.showTable(false);
+    loadText(side2_, name);
+}
+
+void ResultViewer::loadConsole(Side& s, const std::string& name) {
+    s.views.showText(true);
+    s.views.showTable(false);
+    std::string path = pathOf(s, name);
+    if (!files_.plainFileExists(path)) {
+        s.views.setPlainText(toWide(notFoundLine(name)));
+        return;
+    }
+    if (files_.fileSize(path) == 0) {
+        s.views.setPlainText(L"");
+        return;
+    }
+    if (!consoleConversion_) {
+        loadText(s, name);
+        return;
+    }
+    std::optional<std::string> bytes = files_.readFile(path);
+    if (!bytes) {
+        s.views.setPlainText(toWide("Файл: " + name + " не удалось прочитать"));
+        return;
+    }
+    // Shown converted; the stored file stays as the tool wrote it.
+    s.views.setPlainText(decodeText(*bytes, Encoding::Oem));
+}
+
+void ResultViewer::ShowConsoleFile(const std::string& name) {
+    loadConsole(side1_, name);
+    loadConsole(side2_, name);
+}
+
+void ResultViewer::loadTable(Side& s, const std::string& name) {
+    std::string path = pathOf(s, name);
+    if (!files_.plainFileExists(path)) {
+        s.views.showText(true);
+        s.views.setPlainText(toWide(notFoundLine(name)));
+        return;
+    }
+    std::optional<std::string> bytes =
+        files_.fileSize(path) == 0 ? std::optional<std::string>(std::string()) : files_.readFile(path);
+    if (!bytes || bytes->empty()) {
+        // An empty (or unreadable) table file: no table, and no text of the previous node either.
+        s.views.showText(true);
+        s.views.setPlainText(bytes ? L"" : toWide("Файл: " + name + " не удалось прочитать"));
+        return;
+    }
+    s.views.setPlainText(L"Открываем таблицу");
+    s.views.table().LoadTableFile(decodeText(*bytes, Encoding::Ansi));
+    s.views.showText(false);
+    s.views.showTable(true);
+}
+
+void ResultViewer::ShowTableFile(const std::string& name) {
+    for (Side* s : {&side1_, &side2_}) {
+        s->views.showTable(false);
+        s->views.table().ClearTable();
+    }
+    loadTable(side1_, name);
+    loadTable(side2_, name);
+    for (Side* s : {&side1_, &side2_}) {
+        if (options_.get(Option::AutoSort))
+            s->views.table().SortByFirstColumn();
+        s->views.tableChanged();
+        if (options_.get(Option::AutoFit))
+            s->views.autoFitTable();
+    }
+}
+
+} // namespace kw

@@ -1,0 +1,262 @@
+// Loading, sorting, searching and colour rules of the table views.
+#include "viewer/TableModel.h"
+
+#include <algorithm>
+#include <numeric>
+#include <system_error>
+#include <thread>
+
+#include "viewer/LocaleText.h"
+
+namespace kw {
+
+void TableModel::ClearTable() {
+    if (rows_.empty())
+        rows_.resize(1);
+    rows_.resize(1);
+    rows_.resize(2);
+}
+
+void TableModel::setRows(std::vector<TableRow> rows) {
+    rows_ = std::move(rows);
+    if (rows_.size() < 2)
+        rows_.resize(2);
+}
+
+void TableModel::LoadTableFile(std::wstring_view text) {
+    size_t r = 0, pos = 0;
+    while (pos < text.size()) {
+        size_t eol = text.find_first_of(L"\r\n", pos);
+        std::wstring_view line =
+            text.substr(pos, eol == std::wstring_view::npos ? std::wstring_view::npos : eol - pos);
+        pos =
+            eol == std::wstring_view::npos ? text.size() : eol + (text.compare(eol, 2, L"\r\n") == 0 ? 2 : 1);
+        if (r >= rows_.size())
+            rows_.emplace_back();
+        // A line replaces its whole row, so that no cell of an earlier, wider table stays behind.
+        TableRow& row = rows_[r++];
+        row = TableRow{};
+        if (line.empty())
+            continue;
+        size_t from = 0;
+        for (int k = 0; k < kTableColumns; ++k) {
+            size_t tab = line.find(L'\t', from);
+            std::wstring_view field =
+                line.substr(from, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - from);
+            row[static_cast<size_t>(k)] = field.empty() ? std::wstring(L" ") : std::wstring(field);
+            if (tab == std::wstring_view::npos || tab + 1 == line.size())
+                break; // a trailing tab adds no cell
+            from = tab + 1;
+        }
+    }
+}
+
+void TableModel::SortByFirstColumn() {
+    if (rows_.size() < 3)
+        return;
+    struct Keyed {
+        std::wstring key;
+        size_t row;
+    };
+    std::vector<Keyed> keys;
+    keys.reserve(rows_.size() - 1);
+    for (size_t r = 1; r < rows_.size(); ++r) {
+        const TableRow& row = rows_[r];
+        // The row itself is moved, not rebuilt from the key, so a first cell holding "@" stays intact.
+        std::wstring k = row[0] + L"@";
+        for (const auto& c : row)
+            (k += c) += L"\r\n";
+        keys.push_back({std::move(k), r});
+    }
+    auto less = [](const Keyed& a, const Keyed& b) { return compareNoCase(a.key, b.key) < 0; };
+    // The locale comparison is the cost of this sort: a large table is sorted in two halves at once and
+    // merged, which gives the same order as one stable sort.
+    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
+    bool done = std::is_sorted(keys.begin(), keys.end(), less);
+    if (!done && keys.size() >= 20000) {
+        auto mid = keys.begin() + static_cast<std::ptrdiff_t>(keys.size() / 2);
+        try {
+            std::thread half([&] { std::stable_sort(keys.begin(), mid, less); });
+            std::stable_sort(mid, keys.end(), less);
+            half.join();
+            std::inplace_merge(keys.begin(), mid, keys.end(), less);
+            done = true;
+        } catch (const std::system_error&) {
+            // no second thread: sorted whole below
+        }
+    }
+    if (!done)
+        std::stable_sort(keys.begin(), keys.end(), less);
+    std::vector<TableRow> sorted;
+    sorted.reserve(rows_.size());
+    sorted.push_back(std::move(rows_[0]));
+    for (const Keyed& k : keys)
+        sorted.push_back(std::move(rows_[k.row]));
+    rows_ = std::move(sorted);
+}
+
+std::optional<long long> readWholeNumber(std::wstring_view t) {
+    size_t i = 0;
+    while (i < t.size() && t[i] == L' ')
+        ++i;
+    bool negative = false;
+    if (i < t.size() && (t[i] == L'+' || t[i] == L'-'))
+        negative = t[i++] == L'-';
+    if (i == t.size())
+        return std::nullopt;
+    unsigned long long v = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < L'0' || t[i] > L'9')
+            return std::nullopt;
+        if (v > (9223372036854775807ULL - (t[i] - L'0')) / 10)
+            return std::nullopt; // too large: text
+        v = v * 10 + static_cast<unsigned>(t[i] - L'0');
+    }
+    return negative ? -static_cast<long long>(v) : static_cast<long long>(v);
+}
+
+void TableModel::SortByColumn(int col) {
+    if (col < 0 || col >= kTableColumns || rows_.size() < 3)
+        return;
+    struct Key {
+        std::optional<long long> number;
+        std::wstring lower;
+    };
+    const size_t n = rows_.size() - 1;
+    std::vector<Key> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::wstring& c = rows_[i + 1][static_cast<size_t>(col)];
+        keys[i] = {readWholeNumber(c), lowerText(c)};
+    }
+    // The pass swaps a pair when the upper cell is greater: by value for two numbers, else as text.
+    auto greater = [&](size_t a, size_t b) {
+        if (keys[a].number && keys[b].number)
+            return *keys[a].number > *keys[b].number;
+        return keys[a].lower > keys[b].lower;
+    };
+
+    // Where that relation is a consistent order (no numbers, only numbers, or numbers whose text order
+    // agrees with their values), the passes end in the order a stable sort gives.
+    std::vector<size_t> numeric;
+    for (size_t i = 0; i < n; ++i)
+        if (keys[i].number)
+            numeric.push_back(i);
+    bool consistent = numeric.size() == n || numeric.empty();
+    if (!consistent) {
+        std::stable_sort(numeric.begin(), numeric.end(),
+                         [&](size_t a, size_t b) { return *keys[a].number < *keys[b].number; });
+        consistent = true;
+        for (size_t k = 1; k < numeric.size() && consistent; ++k) {
+            const Key& a = keys[numeric[k - 1]];
+            const Key& b = keys[numeric[k]];
+            consistent = *a.number == *b.number ? a.lower == b.lower : a.lower < b.lower;
+        }
+    }
+
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    if (consistent) {
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return greater(b, a); });
+    } else {
+        // Numbers mixed with text that orders them otherwise: the relation is not transitive, and only
+        // the passes themselves give their result. A pass leaves the rows before its first swap as they
+        // were, so the next one starts just before it.
+        size_t start = 0;
+        for (bool swapped = true; swapped;) {
+            swapped = false;
+            size_t first = n;
+            for (size_t r = start; r + 1 < n; ++r) {
+                if (greater(order[r], order[r + 1])) {
+                    std::swap(order[r], order[r + 1]);
+                    if (!swapped)
+                        first = r;
+                    swapped = true;
+                }
+            }
+            start = first > 0 ? first - 1 : 0;
+        }
+    }
+    std::vector<TableRow> sorted;
+    sorted.reserve(rows_.size());
+    sorted.push_back(std::move(rows_[0]));
+    for (size_t i : order)
+        sorted.push_back(std::move(rows_[i + 1]));
+    rows_ = std::move(sorted);
+}
+
+std::optional<CellPos> TableModel::FindInTable(std::wstring_view text, CellPos current,
+                                               bool continueSearch) const {
+    std::wstring needle = lowerText(text);
+    int row = continueSearch ? current.row + 1 : current.row;
+    int col = continueSearch ? 0 : current.col;
+    if (row < 1) {
+        row = 1;
+        col = 0;
+    }
+    for (; row < rowCount(); ++row, col = 0) {
+        for (; col < kTableColumns; ++col) {
+            const std::wstring& c = cell(col, row);
+            if (c.size() >= needle.size() && lowerText(c).find(needle) != std::wstring::npos)
+                return CellPos{col, row};
+        }
+    }
+    return std::nullopt;
+}
+
+std::wstring TableModel::copyRows(int from, int to) const {
+    std::wstring out;
+    for (int r = std::max(from, 0); r <= to && r < rowCount(); ++r) {
+        for (int c = 0; c < kTableColumns; ++c) {
+            if (c)
+                out += L'\t';
+            out += cell(c, r);
+        }
+        out += L"\r\n";
+    }
+    return out;
+}
+
+int TableModel::autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const {
+    int widest = 0;
+    for (const TableRow& r : rows_)
+        widest = std::max(widest, measure(r[static_cast<size_t>(col)]));
+    return widest + 1 + 3;
+}
+
+Rgb24 LightenColor(Rgb24 c, int p) {
+    // (255 - channel) * p / 100 is never negative, so adding 50 before the division rounds halves up.
+    auto ch = [p](int v) { return v + ((255 - v) * p + 50) / 100; };
+    return {ch(c.r), ch(c.g), ch(c.b)};
+}
+
+std::optional<Rgb24> extensionColor(std::wstring_view text) {
+    size_t dot = text.rfind(L'.');
+    std::wstring ext = lowerText(dot == std::wstring_view::npos ? text : text.substr(dot));
+    if (ext == L".dll")
+        return Rgb24{0, 128, 0};
+    if (ext == L".exe")
+        return Rgb24{255, 0, 0};
+    if (ext == L".ocx")
+        return Rgb24{128, 0, 0};
+    if (ext == L".ini")
+        return Rgb24{0, 0, 255};
+    return std::nullopt;
+}
+
+CellStyle cellStyle(int row, std::wstring_view text, bool selectedRow, const DrawOptions& o) {
+    CellStyle s;
+    if (selectedRow) {
+        s.background = CellStyle::Background::Selection;
+        s.selectionText = true;
+        return s;
+    }
+    if (o.zebra && row % 2 == 0) {
+        s.background = CellStyle::Background::Zebra;
+        s.zebra = LightenColor({192, 192, 192}, o.zebraBrightness);
+    }
+    if (o.highlight)
+        s.text = extensionColor(text);
+    return s;
+}
+
+} // namespace kw

@@ -1,0 +1,90 @@
+// The content of a table view: six columns, one header row (row 0) and the data rows, with the
+// loading, sorting, searching and copying the views offer. Cells are kept in UTF-16: they are drawn
+// and compared by the system, and a large inventory has hundreds of thousands of them.
+#pragma once
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+inline constexpr int kTableColumns = 6;
+using TableRow = std::array<std::wstring, kTableColumns>;
+
+struct CellPos {
+    int col = 0, row = 0;
+    bool operator==(const CellPos&) const = default;
+};
+
+class TableModel {
+  public:
+    TableModel() { ClearTable(); }
+
+    // Every data row is emptied; one header row and one empty row remain.
+    void ClearTable();
+    // LoadTableFile from the decoded text: the first line is the header, each further line a row; lines
+    // are cut at tabs, an empty field becomes " ", fields beyond the sixth are dropped.
+    void LoadTableFile(std::wstring_view text);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    const TableRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
+    const std::wstring& cell(int col, int row) const {
+        return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+    }
+    void setRows(std::vector<TableRow> rows); // row 0 is the header
+
+    // "Сортировать первый столбец": first cell, "@", then every cell with CR LF, in locale order
+    // without regard to case; the header stays.
+    void SortByFirstColumn();
+    // Header-click sort: ascending, whole numbers by value, anything else as lower-case text by
+    // character codes; the result of repeated neighbour-swap passes.
+    void SortByColumn(int col);
+
+    // The first cell holding `text` (without regard to case): a new search from `current` along its
+    // row and then the following rows, a continued one from the row after it. The header is never
+    // searched and there is no wrap-around.
+    std::optional<CellPos> FindInTable(std::wstring_view text, CellPos current, bool continueSearch) const;
+
+    // The rows from..to (inclusive), each line its cells joined by tabs and ended by CR LF.
+    std::wstring copyRows(int from, int to) const;
+
+    // The fitted width of a column: the widest cell, header included, + grid line + 3.
+    int autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const;
+
+  private:
+    std::vector<TableRow> rows_;
+};
+
+// Whole number as the header-click sort reads it: optional blanks, an optional sign, decimal digits.
+std::optional<long long> readWholeNumber(std::wstring_view text);
+
+struct Rgb24 {
+    int r, g, b;
+    bool operator==(const Rgb24&) const = default;
+};
+
+// Each channel moved towards 255 by p percent, rounded half away from zero.
+Rgb24 LightenColor(Rgb24 c, int percent);
+
+struct CellStyle {
+    enum class Background { Default, Zebra, Selection } background = Background::Default;
+    Rgb24 zebra{0, 0, 0};       // the tint when background is Zebra
+    std::optional<Rgb24> text;  // an extension colour; nothing: the default text colour
+    bool selectionText = false; // the system selection text colour
+};
+
+struct DrawOptions {
+    bool zebra = true;
+    int zebraBrightness = 75;
+    bool highlight = true;
+};
+
+// How a cell is drawn: the current (selected) row in selection colours, even rows (the header
+// included) tinted, and ".dll", ".exe", ".ocx", ".ini" cells coloured by extension.
+CellStyle cellStyle(int row, std::wstring_view text, bool selectedRow, const DrawOptions& options);
+std::optional<Rgb24> extensionColor(std::wstring_view text);
+
+} // namespace kw
