@@ -13,6 +13,7 @@
 #include "core/StepTable.h"
 #include "core/TextBuffer.h"
 #include "core/WorkFolders.h"
+#include "platform/Com.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Processes.h"
@@ -29,6 +30,7 @@ struct Platform {
     Desktop& desktop;
     Processes& processes;
     Registry& registry = windowsRegistry();
+    Com& com = windowsCom();
 };
 
 enum class StartVariant { PerSettings, Main, Full };

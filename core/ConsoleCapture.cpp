@@ -58,6 +58,8 @@ bool ConsoleCapture::startProgram(const std::string& commandLine, const std::str
     return launch(commandLine, run_.folders().workPath(outputName)) != nullptr;
 }
 
+bool ConsoleCapture::startDetached(const std::string& commandLine) { return launch(commandLine, "") != nullptr; }
+
 void ConsoleCapture::startRegistryExport(const std::string& fullKey, const std::string& name) {
     std::string commandLine =
         "reg export " + quoteArgument(fullKey) + " " + quoteArgument(run_.folders().workPath(name + ".txt"));

@@ -28,6 +28,9 @@ public:
     // standard output in the work-folder file outputName.
     bool startProgram(const std::string& commandLine, const std::string& outputName);
 
+    // A command line that writes its own output file (dxdiag): started hidden, tracked, not redirected.
+    bool startDetached(const std::string& commandLine);
+
     // "reg export" of fullKey into the work folder as name + ".txt"; tracked like every console process.
     void startRegistryExport(const std::string& fullKey, const std::string& name);
     // Waits for the registry exports this object started (instead of a fixed pause).

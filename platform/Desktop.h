@@ -16,6 +16,13 @@ public:
     virtual void unregisterHotKey(WindowHandle window, int id) = 0;
     // Opens a folder, document or web page in the user's program for it.
     virtual bool shellOpen(const std::string& target) = 0;
+    // Starts a program through the shell with a normal window (a tool that shows its own progress).
+    // Fakes that never start programs keep the default.
+    virtual bool shellExecute(const std::string& program, const std::string& parameters) {
+        (void)program;
+        (void)parameters;
+        return false;
+    }
     virtual void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) = 0;
     virtual bool confirm(WindowHandle owner, const std::string& text) = 0;  // true for OK
     // The open dialog; filter as "name|pattern|name|pattern". Nothing when cancelled. Not every fake

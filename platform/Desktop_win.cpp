@@ -23,6 +23,12 @@ public:
         return r > 32;
     }
 
+    bool shellExecute(const std::string& program, const std::string& parameters) override {
+        auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, nullptr, toWide(program).c_str(),
+                                                         toWide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
+        return r > 32;
+    }
+
     void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) override {
         UINT icon = kind == MessageKind::Error     ? MB_ICONERROR
                     : kind == MessageKind::Warning ? MB_ICONWARNING

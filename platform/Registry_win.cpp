@@ -25,8 +25,11 @@ HKEY rootKey(RegistryRoot r) {
 REGSAM accessOf(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : 0); }
 
 RegKey openKey(RegistryRoot root, const std::string& key, RegistryView view, LONG* status = nullptr) {
+    // A leading separator means "from the root", as callers write key paths; the API wants none.
+    std::string_view path = key;
+    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
     HKEY raw = nullptr;
-    LONG r = RegOpenKeyExW(rootKey(root), toWide(key).c_str(), 0, accessOf(view), &raw);
+    LONG r = RegOpenKeyExW(rootKey(root), toWide(path).c_str(), 0, accessOf(view), &raw);
     if (status) *status = r;
     return RegKey(r == ERROR_SUCCESS ? raw : nullptr);
 }

@@ -19,6 +19,8 @@ std::optional<std::string> ansiBytesOf(char32_t ch);
 unsigned ansiCodePage();
 unsigned oemCodePage();
 
+// Equal without regard to letter case, Cyrillic included (the way Windows compares names).
+bool sameTextIgnoringCase(std::string_view a, std::string_view b);
 // The system's message for an error code (GetLastError), without its trailing line break.
 std::string systemErrorText(unsigned code);
 

@@ -93,4 +93,10 @@ std::u32string decodeUtf8(std::string_view s) {
     return out;
 }
 
+bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
+    std::wstring wa = toWide(a), wb = toWide(b);
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()), wb.data(),
+                          static_cast<int>(wb.size())) == CSTR_EQUAL;
+}
+
 } // namespace kw

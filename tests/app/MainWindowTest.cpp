@@ -9,6 +9,7 @@
 
 #include "app/resource.h"
 #include "platform/Text.h"
+#include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
 
 namespace kw {
@@ -75,7 +76,8 @@ bool menuEnabled(HWND window, int id) {
 class MainWindowTest : public testing::Test {
 protected:
     FakeDesktop desktop;
-    Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, windowsProcesses()};
+    test::RecordingProcesses processes;
+    Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, processes};
 
     std::unique_ptr<MainWindow> open(StartArguments args = {}) {
         auto w = std::make_unique<MainWindow>(platform, args);

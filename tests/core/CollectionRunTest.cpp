@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
 #include "platform/Text.h"
 #include "products/ProductSections.h"
@@ -29,9 +30,10 @@ struct RecordingObserver : RunObserver {
 class CollectionRunTest : public testing::Test {
 protected:
     test::FakeSystem clock;
+    test::RecordingProcesses processes;
     OptionSet options;
     Settings settings;
-    CollectionRun run{{windowsFileSystem(), clock, windowsDesktop(), windowsProcesses()}, options, settings};
+    CollectionRun run{{windowsFileSystem(), clock, windowsDesktop(), processes}, options, settings};
     RecordingObserver observer;
 
     void SetUp() override {

@@ -12,67 +12,13 @@
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 #include "tests/TempFolder.h"
+#include "tests/e2e/RunningProgram.h"
 #include "viewer/ResultViewer.h"
 #include "viewer/ViewerPane.h"
 #include <commctrl.h>
 
 namespace kw {
 namespace {
-
-// KW_Scan.exe is built beside the test program.
-std::string programPath() {
-    std::string self = windowsFileSystem().programPath();
-    return self.substr(0, self.rfind('\\') + 1) + "KW_Scan.exe";
-}
-
-struct Child {
-    KernelHandle process;
-    DWORD id = 0;
-};
-
-Child start(const std::string& argument) {
-    std::wstring cmd = L"\"" + toWide(programPath()) + L"\" " + toWide(argument);
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    Child c;
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        c.process.reset(pi.hProcess);
-        c.id = pi.dwProcessId;
-    }
-    return c;
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-HWND mainWindowOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{pid, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) WINAPI -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t cls[64];
-            GetClassNameW(w, cls, 64);
-            if (owner == s->pid && wcscmp(cls, L"TForm1") == 0) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> out;

@@ -14,6 +14,7 @@
 #include "settings/AboutBox.h"
 #include "settings/HelpMenu.h"
 #include "settings/StartForm.h"
+#include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
 
 namespace kw {
@@ -46,7 +47,8 @@ void pump() {
 class OptionsDialogTest : public testing::Test {
   protected:
     RecordingDesktop desktop;
-    Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, windowsProcesses()};
+    test::RecordingProcesses processes;
+    Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, processes};
 
     std::unique_ptr<MainWindow> open() {
         auto w = std::make_unique<MainWindow>(platform, StartArguments{});

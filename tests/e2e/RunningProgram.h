@@ -1,0 +1,71 @@
+// Starting KW_Scan.exe from a test and finding its main window, for the end-to-end tests.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "platform/WinHandle.h"
+
+namespace kw {
+
+// KW_Scan.exe is built beside the test program.
+inline std::string programPath() {
+    std::string self = windowsFileSystem().programPath();
+    return self.substr(0, self.rfind('\\') + 1) + "KW_Scan.exe";
+}
+
+struct Child {
+    KernelHandle process;
+    DWORD id = 0;
+};
+
+inline Child start(const std::string& argument) {
+    std::wstring cmd = L"\"" + toWide(programPath()) + L"\" " + toWide(argument);
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    Child c;
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        c.process.reset(pi.hProcess);
+        c.id = pi.dwProcessId;
+    }
+    return c;
+}
+
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+inline HWND mainWindowOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64];
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && wcscmp(cls, L"TForm1") == 0) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+} // namespace kw
