@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/Text.h"
 
 namespace kw {
@@ -30,6 +32,45 @@ int compareNoCase(std::wstring_view a, std::wstring_view b) {
     int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
                            b.data(), static_cast<int>(b.size()));
     return r - CSTR_EQUAL;
+}
+
+namespace {
+
+bool asciiAlnum(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+// Locales whose order of the Latin letters and digits has no contractions ("ch", "cs" and the like).
+bool plainLatinOrder() {
+    static const bool plain = [] {
+        LANGID lang = PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID()));
+        return lang == LANG_RUSSIAN || lang == LANG_ENGLISH || lang == LANG_UKRAINIAN || lang == LANG_BELARUSIAN;
+    }();
+    return plain;
+}
+
+} // namespace
+
+int compareSortKeys(std::wstring_view a, std::wstring_view b) {
+    // Most keys differ early, in a Latin letter or digit after a common start; there digits come before
+    // letters and letters go by the alphabet, case ignored, as the locale orders them, and an identical
+    // start weighs the same in both keys. Anything else (punctuation or Cyrillic where they differ, one
+    // key a prefix of the other) asks the locale.
+    if (plainLatinOrder()) {
+        size_t n = std::min(a.size(), b.size());
+        for (size_t i = 0; i < n; ++i) {
+            wchar_t x = a[i], y = b[i];
+            if (x == y)
+                continue;
+            if (!asciiAlnum(x) || !asciiAlnum(y))
+                break;
+            if (x >= L'A' && x <= L'Z')
+                x = static_cast<wchar_t>(x + 32);
+            if (y >= L'A' && y <= L'Z')
+                y = static_cast<wchar_t>(y + 32);
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+    }
+    return compareNoCase(a, b);
 }
 
 std::wstring decodeText(std::string_view bytes, Encoding fallback) {

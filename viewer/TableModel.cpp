@@ -68,7 +68,7 @@ void TableModel::SortByFirstColumn() {
             (k += c) += L"\r\n";
         keys.push_back({std::move(k), r});
     }
-    auto less = [](const Keyed& a, const Keyed& b) { return compareNoCase(a.key, b.key) < 0; };
+    auto less = [](const Keyed& a, const Keyed& b) { return compareSortKeys(a.key, b.key) < 0; };
     // The locale comparison is the cost of this sort: a large table is sorted in two halves at once and
     // merged, which gives the same order as one stable sort.
     // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.

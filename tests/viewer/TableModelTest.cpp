@@ -160,6 +160,24 @@ TEST(TableModelTest, FirstColumnSortFollowsTheLocaleComparison) {
     }
 }
 
+TEST(TableModelTest, QuickKeyComparisonAgreesWithTheLocale) {
+    // Keys of the kind an inventory holds: Latin and Cyrillic letters, digits, dots, hyphens, blanks, "@".
+    const std::wstring alphabet = L"aAbBcCzZ019.-_ \\@'ёжЖяé";
+    std::mt19937 random(7);
+    auto word = [&] {
+        std::wstring w;
+        std::size_t n = random() % 8;
+        for (std::size_t i = 0; i < n; ++i)
+            w += alphabet[random() % alphabet.size()];
+        return w;
+    };
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (int i = 0; i < 5000; ++i) {
+        std::wstring common = word() + word(), a = common + word(), b = common + word();
+        EXPECT_EQ(sign(compareSortKeys(a, b)), sign(compareNoCase(a, b))) << i;
+    }
+}
+
 TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
     TableModel t = tableOf(L"key\tkey\nx\tKEY1\tkey2\nfoo\tbar\nlast key\n");
     EXPECT_EQ(t.FindInTable(L"key", {0, 0}, false), (CellPos{1, 1})); // the header is never searched
