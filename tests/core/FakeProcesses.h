@@ -1,6 +1,9 @@
 // Console tools recorded, not run: engine and section tests look at their own output only, and a run
-// does not wait for two dozen real tools. The instance lock is the real one.
+// does not wait for two dozen real tools. The instance lock is the real one under a name of this test
+// process, so that a KW_Scan.exe started by another test in the same prefix does not see it.
 #pragma once
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +16,7 @@ class RecordingProcesses final : public Processes {
 public:
     std::vector<std::string> started;
     std::unique_ptr<InstanceLock> lockInstance(const std::string& name) override {
-        return windowsProcesses().lockInstance(name);
+        return windowsProcesses().lockInstance(name + "." + std::to_string(GetCurrentProcessId()));
     }
     void sleepMs(unsigned) override {}
     LaunchResult launch(const ProcessLaunch& l) override {
