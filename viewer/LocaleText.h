@@ -7,6 +7,8 @@
 namespace kw {
 
 std::wstring lowerText(std::wstring_view text); // by the user's locale
+// The lower-case text in the ANSI code page, whose character codes order the header-click sort.
+std::string lowerAnsiText(std::wstring_view text);
 // True when `hay` holds `needle`, without regard to letter case.
 bool containsNoCase(std::wstring_view hay, std::wstring_view needle);
 bool containsNoCaseUtf8(std::string_view hay, std::string_view needle);

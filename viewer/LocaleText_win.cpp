@@ -16,6 +16,16 @@ std::wstring lowerText(std::wstring_view text) {
     return s;
 }
 
+std::string lowerAnsiText(std::wstring_view text) {
+    std::wstring lower = lowerText(text);
+    if (lower.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 bool containsNoCase(std::wstring_view hay, std::wstring_view needle) {
     if (needle.empty())
         return true;

@@ -120,13 +120,13 @@ void TableModel::SortByColumn(int col) {
         return;
     struct Key {
         std::optional<long long> number;
-        std::wstring lower;
+        std::string lower;  // in the ANSI code page: texts compare by its character codes
     };
     const size_t n = rows_.size() - 1;
     std::vector<Key> keys(n);
     for (size_t i = 0; i < n; ++i) {
         const std::wstring& c = rows_[i + 1][static_cast<size_t>(col)];
-        keys[i] = {readWholeNumber(c), lowerText(c)};
+        keys[i] = {readWholeNumber(c), lowerAnsiText(c)};
     }
     // The pass swaps a pair when the upper cell is greater: by value for two numbers, else as text.
     auto greater = [&](size_t a, size_t b) {

@@ -93,6 +93,11 @@ TEST(TableModelTest, HeaderClickSortsNumbersByValueAndTextByLowerCase) {
     mixed.SortByColumn(0);
     EXPECT_EQ(column(mixed, 0), (std::vector<std::wstring>{L"10", L"abc"})); // compared as text
 
+    // Character codes of the ANSI code page: "ё" (0xB8) comes before "а" (0xE0), Latin before Cyrillic.
+    TableModel cyrillic = tableOf(L"h\nарбуз\nЁлка\nzeta\nЯщик\n");
+    cyrillic.SortByColumn(0);
+    EXPECT_EQ(column(cyrillic, 0), (std::vector<std::wstring>{L"zeta", L"Ёлка", L"арбуз", L"Ящик"}));
+
     TableModel one = tableOf(L"h\nz\ty\n");
     one.SortByColumn(1);
     EXPECT_EQ(one.row(1), (TableRow{L"z", L"y", L"", L"", L"", L""}));
