@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "core/CollectionRun.h"
 #include "core/ConsoleCapture.h"
@@ -44,13 +45,30 @@ std::string hexDigest(const std::array<std::uint8_t, 16>& digest) {
     return out;
 }
 
+// What one thread reuses from row to row: the read buffer, and the date texts, because files installed
+// together share their time and formatting a date through the locale is the slow part of a row.
+struct RowScratch {
+    std::string block;
+    std::unordered_map<std::int64_t, std::string> dates;
+
+    const std::string& dateText(SystemInfo& system, const LocalTime& t) {
+        if (dates.size() > 65536) dates.clear();
+        std::int64_t key =
+            ((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
+        auto [it, added] = dates.try_emplace(key);
+        if (added) it->second = dateTimeText(system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+        return it->second;
+    }
+};
+
 // One table row: name, size, date, version, md5, folder. The file is opened once for its size and
 // its sum; only a program file (one that starts with "MZ") can hold a version resource.
 constexpr size_t kReadBlock = 1 << 16;  // small enough to stay in the cache while it is hashed
 
-// block: the caller's read buffer, reused from file to file.
+// scratch: the calling thread's, reused from file to file.
 std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry, const std::string& folder,
-                         std::string& block) {
+                         RowScratch& scratch) {
+    std::string& block = scratch.block;
     FileSystem& files = run.platform().files;
     std::string path = folder + entry.name;
     FileError err;
@@ -71,7 +89,7 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
     bool opened = in != nullptr;
     in.reset();
     LocalTime t = entry.modified ? *entry.modified : files.fileDate(path).value_or(LocalTime{});
-    std::string date = dateTimeText(run.platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+    const std::string& date = scratch.dateText(run.platform().system, t);
     // A file that cannot be opened may still be a program file: its version is asked all the same.
     std::string version = program || !opened ? FileVersionText(files, path) : std::string();
     return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" + folder;
@@ -128,7 +146,7 @@ public:
 
     void add(const FolderEntry& entry, const std::string& folder) {
         if (workers_.empty()) {
-            sink_(inventoryRow(run_, md5_, entry, folder, block_));
+            sink_(inventoryRow(run_, md5_, entry, folder, scratch_));
             return;
         }
         auto job = std::make_shared<Job>(Job{entry, folder, {}, false});
@@ -170,7 +188,7 @@ private:
     }
 
     void work() {
-        std::string block;
+        RowScratch scratch;
         for (;;) {
             std::shared_ptr<Job> job;
             {
@@ -180,7 +198,7 @@ private:
                 job = queue_.front();
                 queue_.pop_front();
             }
-            std::string row = inventoryRow(run_, md5_, job->entry, job->folder, block);
+            std::string row = inventoryRow(run_, md5_, job->entry, job->folder, scratch);
             {
                 std::lock_guard lock(mutex_);
                 job->row = std::move(row);
@@ -193,7 +211,7 @@ private:
     CollectionRun& run_;
     bool md5_;
     std::function<void(std::string)> sink_;
-    std::string block_;  // the read buffer when rows are made on the walking thread
+    RowScratch scratch_;  // when rows are made on the walking thread
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::deque<std::shared_ptr<Job>> order_, queue_;
