@@ -702,7 +702,7 @@ void MainWindow::finishClearResults() {
 }
 
 void MainWindow::setStatusText(int part, const std::string& text) {
-    // Part 0 is the events toggle: raised while the panel is hidden, sunken while it is shown.
+    // Status panel 0 is the events toggle: raised while the panel is hidden, sunken while it is shown.
     WPARAM style = part == 0 && !eventsShown_ ? SBT_POPOUT : 0;
     SendDlgItemMessageW(hwnd_, IDC_STATUS, SB_SETTEXTW, static_cast<WPARAM>(part) | style,
                         reinterpret_cast<LPARAM>(toWide(text).c_str()));
