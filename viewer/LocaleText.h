@@ -16,6 +16,9 @@ bool containsNoCaseUtf8(std::string_view hay, std::string_view needle);
 int compareNoCase(std::wstring_view a, std::wstring_view b);
 // The same order, faster for keys that differ early in a Latin letter or digit (the sort of large tables).
 int compareSortKeys(std::wstring_view a, std::wstring_view b);
+// The step of that quick order for the first differing code units x != y: -1 or 1 when the locale's order is
+// decided by them, 0 when they are the same letter in another case, 2 when only the locale can tell.
+int quickOrderOf(wchar_t x, wchar_t y);
 
 enum class Encoding { Ansi, Oem };
 // A file's bytes as text: by its byte-order mark (UTF-8, UTF-16 LE/BE), else in the given code page.

@@ -59,26 +59,30 @@ bool plainLatinOrder() {
 
 } // namespace
 
+int quickOrderOf(wchar_t x, wchar_t y) {
+    if (!plainLatinOrder() || !asciiAlnum(x) || !asciiAlnum(y))
+        return 2;
+    if (x >= L'A' && x <= L'Z')
+        x = static_cast<wchar_t>(x + 32);
+    if (y >= L'A' && y <= L'Z')
+        y = static_cast<wchar_t>(y + 32);
+    return x == y ? 0 : x < y ? -1 : 1;
+}
+
 int compareSortKeys(std::wstring_view a, std::wstring_view b) {
     // Most keys differ early, in a Latin letter or digit after a common start; there digits come before
     // letters and letters go by the alphabet, case ignored, as the locale orders them, and an identical
     // start weighs the same in both keys. Anything else (punctuation or Cyrillic where they differ, one
     // key a prefix of the other) asks the locale.
-    if (plainLatinOrder()) {
-        size_t n = std::min(a.size(), b.size());
-        for (size_t i = 0; i < n; ++i) {
-            wchar_t x = a[i], y = b[i];
-            if (x == y)
-                continue;
-            if (!asciiAlnum(x) || !asciiAlnum(y))
-                break;
-            if (x >= L'A' && x <= L'Z')
-                x = static_cast<wchar_t>(x + 32);
-            if (y >= L'A' && y <= L'Z')
-                y = static_cast<wchar_t>(y + 32);
-            if (x != y)
-                return x < y ? -1 : 1;
-        }
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i])
+            continue;
+        int order = quickOrderOf(a[i], b[i]);
+        if (order == 2)
+            break;
+        if (order != 0)
+            return order;
     }
     return compareNoCase(a, b);
 }

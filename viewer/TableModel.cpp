@@ -51,47 +51,98 @@ void TableModel::LoadTableFile(std::wstring_view text) {
     }
 }
 
+namespace {
+
+// The sort key of a row: its first cell, "@", then every cell followed by CR LF.
+std::wstring firstColumnKey(const TableRow& row) {
+    std::wstring k = row[0] + L"@";
+    for (const auto& c : row)
+        (k += c) += L"\r\n";
+    return k;
+}
+
+// Walks a row's sort key code unit by code unit without building it.
+class KeyCursor {
+public:
+    explicit KeyCursor(const TableRow& row) : row_(row) {}
+    // The next code unit, or -1 after the last.
+    int next() {
+        for (;;) {
+            std::wstring_view part = segment();
+            if (segment_ >= kSegments)
+                return -1;
+            if (at_ < part.size())
+                return part[at_++];
+            ++segment_;
+            at_ = 0;
+        }
+    }
+
+private:
+    static constexpr size_t kSegments = 2 + 2 * kTableColumns;
+    std::wstring_view segment() const {
+        if (segment_ >= kSegments)
+            return {};
+        if (segment_ == 0)
+            return row_[0];
+        if (segment_ == 1)
+            return L"@";
+        size_t k = segment_ - 2;
+        return k % 2 == 0 ? std::wstring_view(row_[k / 2]) : std::wstring_view(L"\r\n");
+    }
+    const TableRow& row_;
+    size_t segment_ = 0, at_ = 0;
+};
+
+// The order of two rows' sort keys: the quick order where it decides, the locale's otherwise.
+bool firstColumnLess(const TableRow& a, const TableRow& b) {
+    KeyCursor x(a), y(b);
+    for (;;) {
+        int p = x.next(), q = y.next();
+        if (p < 0 || q < 0)
+            break;  // one key is a prefix of the other
+        if (p == q)
+            continue;
+        int order = quickOrderOf(static_cast<wchar_t>(p), static_cast<wchar_t>(q));
+        if (order == 2)
+            break;
+        if (order != 0)
+            return order < 0;
+    }
+    return compareNoCase(firstColumnKey(a), firstColumnKey(b)) < 0;
+}
+
+} // namespace
+
 void TableModel::SortByFirstColumn() {
     if (rows_.size() < 3)
         return;
-    struct Keyed {
-        std::wstring key;
-        size_t row;
-    };
-    std::vector<Keyed> keys;
-    keys.reserve(rows_.size() - 1);
-    for (size_t r = 1; r < rows_.size(); ++r) {
-        const TableRow& row = rows_[r];
-        // The row itself is moved, not rebuilt from the key, so a first cell holding "@" stays intact.
-        std::wstring k = row[0] + L"@";
-        for (const auto& c : row)
-            (k += c) += L"\r\n";
-        keys.push_back({std::move(k), r});
-    }
-    auto less = [](const Keyed& a, const Keyed& b) { return compareSortKeys(a.key, b.key) < 0; };
-    // The locale comparison is the cost of this sort: a large table is sorted in two halves at once and
-    // merged, which gives the same order as one stable sort.
-    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
-    bool done = std::is_sorted(keys.begin(), keys.end(), less);
-    if (!done && keys.size() >= 20000) {
-        auto mid = keys.begin() + static_cast<std::ptrdiff_t>(keys.size() / 2);
+    // The rows themselves are moved, not rebuilt from their keys, so a first cell holding "@" stays intact.
+    std::vector<size_t> order(rows_.size() - 1);
+    std::iota(order.begin(), order.end(), 1);
+    auto less = [this](size_t a, size_t b) { return firstColumnLess(rows_[a], rows_[b]); };
+    // A large table is sorted in two halves at once and merged, which gives the same order as one stable
+    // sort. A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
+    bool done = std::is_sorted(order.begin(), order.end(), less);
+    if (!done && order.size() >= 20000) {
+        auto mid = order.begin() + static_cast<std::ptrdiff_t>(order.size() / 2);
         try {
-            std::thread half([&] { std::stable_sort(keys.begin(), mid, less); });
-            std::stable_sort(mid, keys.end(), less);
+            std::thread half([&] { std::stable_sort(order.begin(), mid, less); });
+            std::stable_sort(mid, order.end(), less);
             half.join();
-            std::inplace_merge(keys.begin(), mid, keys.end(), less);
+            std::inplace_merge(order.begin(), mid, order.end(), less);
             done = true;
         } catch (const std::system_error&) {
             // no second thread: sorted whole below
         }
     }
     if (!done)
-        std::stable_sort(keys.begin(), keys.end(), less);
+        std::stable_sort(order.begin(), order.end(), less);
     std::vector<TableRow> sorted;
     sorted.reserve(rows_.size());
     sorted.push_back(std::move(rows_[0]));
-    for (const Keyed& k : keys)
-        sorted.push_back(std::move(rows_[k.row]));
+    for (size_t r : order)
+        sorted.push_back(std::move(rows_[r]));
     rows_ = std::move(sorted);
 }
 

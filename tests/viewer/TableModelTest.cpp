@@ -183,6 +183,30 @@ TEST(TableModelTest, QuickKeyComparisonAgreesWithTheLocale) {
     }
 }
 
+TEST(TableModelTest, FirstColumnSortOfRandomRowsIsTheLocaleOrderOfTheirKeys) {
+    const std::wstring alphabet = L"aAbB019.-_ \\@'ёЖя";
+    std::mt19937 random(11);
+    auto cell = [&] {
+        std::wstring w;
+        for (std::size_t i = 0, n = random() % 5; i < n; ++i)
+            w += alphabet[random() % alphabet.size()];
+        return w;
+    };
+    std::wstring text = L"h\n";
+    for (int r = 0; r < 400; ++r)
+        text += L"Part" + cell() + L"\t" + cell() + L"\t" + cell() + L"\n";
+    TableModel t = tableOf(text);
+    t.SortByFirstColumn();
+    auto key = [&](int r) {
+        std::wstring k = t.cell(0, r) + L"@";
+        for (int c = 0; c < 6; ++c)
+            (k += t.cell(c, r)) += L"\r\n";
+        return k;
+    };
+    for (int r = 2; r < t.rowCount(); ++r)
+        EXPECT_LE(compareNoCase(key(r - 1), key(r)), 0) << r;
+}
+
 TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
     TableModel t = tableOf(L"key\tkey\nx\tKEY1\tkey2\nfoo\tbar\nlast key\n");
     EXPECT_EQ(t.FindInTable(L"key", {0, 0}, false), (CellPos{1, 1})); // the header is never searched
