@@ -105,9 +105,11 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     if (bytes.empty())
         return {};
     UINT cp = fallback == Encoding::Oem ? CP_OEMCP : CP_ACP;
-    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+    // No code page gives more UTF-16 units than it has bytes: one pass into a buffer of that size.
+    std::wstring w(bytes.size(), L'\0');
+    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(),
+                                static_cast<int>(w.size()));
+    w.resize(static_cast<size_t>(std::max(n, 0)));
     return w;
 }
 

@@ -1,10 +1,28 @@
 // The loaders of the result tree's nodes.
 #include "viewer/ResultViewer.h"
 
+#include <future>
+#include <system_error>
+
 #include "platform/Text.h"
 #include "viewer/LocaleText.h"
 
 namespace kw {
+
+namespace {
+
+// The first-column order on a thread of its own; where none can be started, here.
+std::future<std::vector<size_t>> firstColumnOrderBeside(const TableModel& table) {
+    try {
+        return std::async(std::launch::async, [&table] { return table.firstColumnOrder(); });
+    } catch (const std::system_error&) {
+        std::promise<std::vector<size_t>> done;
+        done.set_value(table.firstColumnOrder());
+        return done.get_future();
+    }
+}
+
+} // namespace
 
 ResultViewer::ResultViewer(FileSystem& files, const OptionSet& options, SideViews& side1, SideViews& side2,
                            std::string workFolder, std::string compareFolder)
@@ -128,11 +146,17 @@ void ResultViewer::ShowTableFile(const std::string& name) {
     loadTable(side1_, name);
     loadTable(side2_, name);
     for (Side* s : {&side1_, &side2_}) {
+        // The widths do not depend on the order, and both only read the table: the order is found
+        // while the columns are fitted, and applied after.
+        TableModel& table = s->views.table();
+        std::future<std::vector<size_t>> order;
         if (options_.get(Option::AutoSort))
-            s->views.table().SortByFirstColumn();
-        s->views.tableChanged();
+            order = firstColumnOrderBeside(table);
         if (options_.get(Option::AutoFit))
             s->views.autoFitTable();
+        if (order.valid())
+            table.applyOrder(order.get());
+        s->views.tableChanged();
     }
 }
 

@@ -79,29 +79,23 @@ void TableGrid::setColumnWidth(int col, int width) {
         InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void TableGrid::AutoSizeColumn(int col) {
+void TableGrid::AutoSizeColumns(int count) {
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_);
     // Text without kerning is as wide as the sum of its characters' advances: measured once per
-    // character, a column of 100,000 cells fits at once.
-    if (charWidths_.empty())
-        charWidths_.assign(65536, -1);
-    int w = model_.autoSizeWidth(col, [this, dc](const std::wstring& s) {
-        int width = 0;
-        for (wchar_t ch : s) {
-            int& cw = charWidths_[static_cast<unsigned short>(ch)];
-            if (cw < 0) {
-                SIZE sz{};
-                GetTextExtentPoint32W(dc, &ch, 1, &sz);
-                cw = static_cast<int>(sz.cx);
-            }
-            width += cw;
-        }
-        return width;
+    // character, a table of 100,000 rows fits at once.
+    std::array<int, kTableColumns> w = model_.autoSizeWidths(count, charWidths_, [dc](wchar_t ch) {
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, &ch, 1, &sz);
+        return static_cast<int>(sz.cx);
     });
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
-    setColumnWidth(col, w);
+    for (int c = 0; c < count && c < kTableColumns; ++c)
+        widths_[static_cast<size_t>(c)] = w[static_cast<size_t>(c)];
+    updateScroll();
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 int TableGrid::visibleRows() const {
@@ -204,7 +198,7 @@ void TableGrid::paint(HDC dc, const RECT& client) {
         for (int c = 0; c < kTableColumns; ++c) {
             int w = widths_[static_cast<size_t>(c)];
             if (x + w >= 0 && x < client.right) {
-                const std::wstring& text = model_.cell(c, r);
+                std::wstring_view text = model_.cell(c, r);
                 CellStyle s = cellStyle(r, text, r > 0 && r >= lo && r <= hi, options_);
                 COLORREF bg = s.background == CellStyle::Background::Selection ? GetSysColor(COLOR_HIGHLIGHT)
                               : s.background == CellStyle::Background::Zebra   ? ref(s.zebra)

@@ -29,7 +29,7 @@ class TableGrid {
 
     void setColumnWidth(int col, int width);
     int columnWidth(int col) const { return widths_[static_cast<size_t>(col)]; }
-    void AutoSizeColumn(int col);
+    void AutoSizeColumns(int count); // "Автоподбор" of the first `count` columns
 
     CellPos current() const { return current_; }
     void setCurrent(CellPos p); // selects its row and scrolls it into view

@@ -11,51 +11,68 @@
 namespace kw {
 
 void TableModel::ClearTable() {
-    if (rows_.empty())
-        rows_.resize(1);
-    rows_.resize(1);
-    rows_.resize(2);
+    // The header stays as it is; it moves into a text of its own so that the files' texts can go.
+    TableRow header = rows_.empty() ? TableRow{} : rows_[0];
+    std::wstring kept;
+    for (std::wstring_view c : header)
+        kept += c;
+    texts_.clear();
+    const std::wstring& owned = texts_.emplace_back(std::move(kept));
+    size_t at = 0;
+    for (std::wstring_view& c : header) {
+        c = std::wstring_view(owned).substr(at, c.size());
+        at += c.size();
+    }
+    rows_.assign(2, TableRow{});
+    rows_[0] = header;
 }
 
-void TableModel::setRows(std::vector<TableRow> rows) {
-    rows_ = std::move(rows);
-    if (rows_.size() < 2)
-        rows_.resize(2);
-}
-
-void TableModel::LoadTableFile(std::wstring_view text) {
-    size_t r = 0, pos = 0;
-    while (pos < text.size()) {
-        size_t eol = text.find_first_of(L"\r\n", pos);
-        std::wstring_view line =
-            text.substr(pos, eol == std::wstring_view::npos ? std::wstring_view::npos : eol - pos);
-        pos =
-            eol == std::wstring_view::npos ? text.size() : eol + (text.compare(eol, 2, L"\r\n") == 0 ? 2 : 1);
+void TableModel::LoadTableFile(std::wstring decoded) {
+    const std::wstring_view text = texts_.emplace_back(std::move(decoded));
+    rows_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 2);
+    // Plain loops over the text: the library's searches call into the C runtime once per character.
+    const wchar_t* p = text.data();
+    const wchar_t* const end = p + text.size();
+    size_t r = 0;
+    while (p < end) {
+        const wchar_t* eol = std::find_if(p, end, [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+        std::wstring_view line(p, static_cast<size_t>(eol - p));
+        p = eol == end ? end : eol + (*eol == L'\r' && eol + 1 < end && eol[1] == L'\n' ? 2 : 1);
         if (r >= rows_.size())
             rows_.emplace_back();
         // A line replaces its whole row, so that no cell of an earlier, wider table stays behind.
         TableRow& row = rows_[r++];
         row = TableRow{};
-        if (line.empty())
-            continue;
-        size_t from = 0;
-        for (int k = 0; k < kTableColumns; ++k) {
-            size_t tab = line.find(L'\t', from);
-            std::wstring_view field =
-                line.substr(from, tab == std::wstring_view::npos ? std::wstring_view::npos : tab - from);
-            row[static_cast<size_t>(k)] = field.empty() ? std::wstring(L" ") : std::wstring(field);
-            if (tab == std::wstring_view::npos || tab + 1 == line.size())
-                break; // a trailing tab adds no cell
-            from = tab + 1;
+        const wchar_t* from = line.data();
+        const wchar_t* const lineEnd = from + line.size();
+        for (int k = 0; k < kTableColumns && from < lineEnd; ++k) {
+            const wchar_t* tab = std::find(from, lineEnd, L'\t');
+            row[static_cast<size_t>(k)] = tab == from ? std::wstring_view(L" ")
+                                                      : std::wstring_view(from, static_cast<size_t>(tab - from));
+            if (tab == lineEnd)
+                break;
+            from = tab + 1; // a trailing tab adds no cell
         }
     }
+}
+
+void TableModel::applyOrder(const std::vector<size_t>& order) {
+    if (order.empty())
+        return;
+    std::vector<TableRow> sorted;
+    sorted.reserve(rows_.size());
+    sorted.push_back(rows_[0]);
+    for (size_t r : order)
+        sorted.push_back(rows_[r]);
+    rows_ = std::move(sorted);
 }
 
 namespace {
 
 // The sort key of a row: its first cell, "@", then every cell followed by CR LF.
 std::wstring firstColumnKey(const TableRow& row) {
-    std::wstring k = row[0] + L"@";
+    std::wstring k(row[0]);
+    k += L"@";
     for (const auto& c : row)
         (k += c) += L"\r\n";
     return k;
@@ -88,7 +105,7 @@ private:
         if (segment_ == 1)
             return L"@";
         size_t k = segment_ - 2;
-        return k % 2 == 0 ? std::wstring_view(row_[k / 2]) : std::wstring_view(L"\r\n");
+        return k % 2 == 0 ? row_[k / 2] : std::wstring_view(L"\r\n");
     }
     const TableRow& row_;
     size_t segment_ = 0, at_ = 0;
@@ -114,36 +131,32 @@ bool firstColumnLess(const TableRow& a, const TableRow& b) {
 
 } // namespace
 
-void TableModel::SortByFirstColumn() {
+std::vector<size_t> TableModel::firstColumnOrder() const {
     if (rows_.size() < 3)
-        return;
+        return {};
     // The rows themselves are moved, not rebuilt from their keys, so a first cell holding "@" stays intact.
     std::vector<size_t> order(rows_.size() - 1);
     std::iota(order.begin(), order.end(), 1);
     auto less = [this](size_t a, size_t b) { return firstColumnLess(rows_[a], rows_[b]); };
+    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
+    if (std::is_sorted(order.begin(), order.end(), less))
+        return {};
     // A large table is sorted in two halves at once and merged, which gives the same order as one stable
-    // sort. A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
-    bool done = std::is_sorted(order.begin(), order.end(), less);
-    if (!done && order.size() >= 20000) {
+    // sort.
+    if (order.size() >= 20000) {
         auto mid = order.begin() + static_cast<std::ptrdiff_t>(order.size() / 2);
         try {
             std::thread half([&] { std::stable_sort(order.begin(), mid, less); });
             std::stable_sort(mid, order.end(), less);
             half.join();
             std::inplace_merge(order.begin(), mid, order.end(), less);
-            done = true;
+            return order;
         } catch (const std::system_error&) {
             // no second thread: sorted whole below
         }
     }
-    if (!done)
-        std::stable_sort(order.begin(), order.end(), less);
-    std::vector<TableRow> sorted;
-    sorted.reserve(rows_.size());
-    sorted.push_back(std::move(rows_[0]));
-    for (size_t r : order)
-        sorted.push_back(std::move(rows_[r]));
-    rows_ = std::move(sorted);
+    std::stable_sort(order.begin(), order.end(), less);
+    return order;
 }
 
 std::optional<long long> readWholeNumber(std::wstring_view t) {
@@ -176,7 +189,7 @@ void TableModel::SortByColumn(int col) {
     const size_t n = rows_.size() - 1;
     std::vector<Key> keys(n);
     for (size_t i = 0; i < n; ++i) {
-        const std::wstring& c = rows_[i + 1][static_cast<size_t>(col)];
+        std::wstring_view c = rows_[i + 1][static_cast<size_t>(col)];
         keys[i] = {readWholeNumber(c), lowerAnsiText(c)};
     }
     // The pass swaps a pair when the upper cell is greater: by value for two numbers, else as text.
@@ -227,12 +240,9 @@ void TableModel::SortByColumn(int col) {
             start = first > 0 ? first - 1 : 0;
         }
     }
-    std::vector<TableRow> sorted;
-    sorted.reserve(rows_.size());
-    sorted.push_back(std::move(rows_[0]));
-    for (size_t i : order)
-        sorted.push_back(std::move(rows_[i + 1]));
-    rows_ = std::move(sorted);
+    for (size_t& i : order)
+        ++i; // data rows start at 1
+    applyOrder(order);
 }
 
 std::optional<CellPos> TableModel::FindInTable(std::wstring_view text, CellPos current,
@@ -246,7 +256,7 @@ std::optional<CellPos> TableModel::FindInTable(std::wstring_view text, CellPos c
     }
     for (; row < rowCount(); ++row, col = 0) {
         for (; col < kTableColumns; ++col) {
-            const std::wstring& c = cell(col, row);
+            std::wstring_view c = cell(col, row);
             if (c.size() >= needle.size() && lowerText(c).find(needle) != std::wstring::npos)
                 return CellPos{col, row};
         }
@@ -267,11 +277,27 @@ std::wstring TableModel::copyRows(int from, int to) const {
     return out;
 }
 
-int TableModel::autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const {
-    int widest = 0;
-    for (const TableRow& r : rows_)
-        widest = std::max(widest, measure(r[static_cast<size_t>(col)]));
-    return widest + 1 + 3;
+std::array<int, kTableColumns> TableModel::autoSizeWidths(int columns, std::vector<int>& advances,
+                                                          const std::function<int(wchar_t)>& measure) const {
+    advances.resize(65536, -1);
+    const size_t count = static_cast<size_t>(std::clamp(columns, 0, kTableColumns));
+    std::array<int, kTableColumns> widest{};
+    for (const TableRow& r : rows_) {
+        for (size_t c = 0; c < count; ++c) {
+            int width = 0;
+            for (wchar_t ch : r[c]) {
+                int& a = advances[static_cast<unsigned short>(ch)];
+                if (a < 0)
+                    a = measure(ch);
+                width += a;
+            }
+            widest[c] = std::max(widest[c], width);
+        }
+    }
+    std::array<int, kTableColumns> fitted{};
+    for (size_t c = 0; c < count; ++c)
+        fitted[c] = widest[c] + 1 + 3;
+    return fitted;
 }
 
 Rgb24 LightenColor(Rgb24 c, int p) {

@@ -1,8 +1,10 @@
 // The content of a table view: six columns, one header row (row 0) and the data rows, with the
 // loading, sorting, searching and copying the views offer. Cells are kept in UTF-16: they are drawn
-// and compared by the system, and a large inventory has hundreds of thousands of them.
+// and compared by the system. A large inventory has hundreds of thousands of them, so a cell is a
+// view into the decoded file the table holds, not a string of its own.
 #pragma once
 #include <array>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,7 +14,7 @@
 namespace kw {
 
 inline constexpr int kTableColumns = 6;
-using TableRow = std::array<std::wstring, kTableColumns>;
+using TableRow = std::array<std::wstring_view, kTableColumns>;
 
 struct CellPos {
     int col = 0, row = 0;
@@ -22,23 +24,31 @@ struct CellPos {
 class TableModel {
   public:
     TableModel() { ClearTable(); }
+    // The rows point into the texts the model holds: a copy would point into the original's.
+    TableModel(const TableModel&) = delete;
+    TableModel& operator=(const TableModel&) = delete;
+    TableModel(TableModel&&) = default;
+    TableModel& operator=(TableModel&&) = default;
 
     // Every data row is emptied; one header row and one empty row remain.
     void ClearTable();
     // LoadTableFile from the decoded text: the first line is the header, each further line a row; lines
     // are cut at tabs, an empty field becomes " ", fields beyond the sixth are dropped.
-    void LoadTableFile(std::wstring_view text);
+    void LoadTableFile(std::wstring text);
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const TableRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
-    const std::wstring& cell(int col, int row) const {
+    std::wstring_view cell(int col, int row) const {
         return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
     }
-    void setRows(std::vector<TableRow> rows); // row 0 is the header
 
     // "Сортировать первый столбец": first cell, "@", then every cell with CR LF, in locale order
     // without regard to case; the header stays.
-    void SortByFirstColumn();
+    void SortByFirstColumn() { applyOrder(firstColumnOrder()); }
+    // The same sort in two steps, so that a view can compute the order on another thread while it
+    // only reads the table: the data rows (1..) in their new order, or nothing where they are in it.
+    std::vector<size_t> firstColumnOrder() const;
+    void applyOrder(const std::vector<size_t>& order);
     // Header-click sort: ascending, whole numbers by value, anything else as lower-case text by
     // character codes; the result of repeated neighbour-swap passes.
     void SortByColumn(int col);
@@ -51,11 +61,16 @@ class TableModel {
     // The rows from..to (inclusive), each line its cells joined by tabs and ended by CR LF.
     std::wstring copyRows(int from, int to) const;
 
-    // The fitted width of a column: the widest cell, header included, + grid line + 3.
-    int autoSizeWidth(int col, const std::function<int(const std::wstring&)>& measure) const;
+    // The fitted widths of the first `columns` columns, in one pass over the rows: a cell is as wide as
+    // its characters' advances together, a column as its widest cell, header included, + grid line + 3.
+    // `advances` holds the advance of each UTF-16 unit, -1 until `measure` has been asked for it.
+    std::array<int, kTableColumns> autoSizeWidths(int columns, std::vector<int>& advances,
+                                                  const std::function<int(wchar_t)>& measure) const;
 
   private:
     std::vector<TableRow> rows_;
+    // The texts the cells point into; a deque never moves what it holds.
+    std::deque<std::wstring> texts_;
 };
 
 // Whole number as the header-click sort reads it: optional blanks, an optional sign, decimal digits.

@@ -695,8 +695,7 @@ void ViewerPane::SortByFirstColumn(int n) {
 }
 
 void ViewerPane::autoFit(int n, bool firstColumnOnly) {
-    for (int c = 0; c < (firstColumnOnly ? 1 : kTableColumns); ++c)
-        side(n).grid.AutoSizeColumn(c);
+    side(n).grid.AutoSizeColumns(firstColumnOnly ? 1 : kTableColumns);
 }
 
 void ViewerPane::headerPress(int n, CellPos cell) {

@@ -104,10 +104,7 @@ class ViewerPane {
         void setWordWrap(bool on) override;
         TableModel& table() override { return grid.model(); }
         void tableChanged() override { grid.modelChanged(); }
-        void autoFitTable() override {
-            for (int c = 0; c < kTableColumns; ++c)
-                grid.AutoSizeColumn(c);
-        }
+        void autoFitTable() override { grid.AutoSizeColumns(kTableColumns); }
     };
 
     static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);

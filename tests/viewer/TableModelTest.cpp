@@ -13,7 +13,7 @@ namespace {
 std::vector<std::wstring> column(const TableModel& t, int col) {
     std::vector<std::wstring> out;
     for (int r = 1; r < t.rowCount(); ++r)
-        out.push_back(t.cell(col, r));
+        out.emplace_back(t.cell(col, r));
     return out;
 }
 
@@ -198,7 +198,7 @@ TEST(TableModelTest, FirstColumnSortOfRandomRowsIsTheLocaleOrderOfTheirKeys) {
     TableModel t = tableOf(text);
     t.SortByFirstColumn();
     auto key = [&](int r) {
-        std::wstring k = t.cell(0, r) + L"@";
+        std::wstring k = std::wstring(t.cell(0, r)) + L"@";
         for (int c = 0; c < 6; ++c)
             (k += t.cell(c, r)) += L"\r\n";
         return k;
@@ -222,8 +222,9 @@ TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
 TEST(TableModelTest, CopyingThreeRowsGivesThreeTabSeparatedLines) {
     TableModel t = tableOf(L"h\na\t1\nb\t\tc\nd\ne\n");
     EXPECT_EQ(t.copyRows(1, 3), L"a\t1\t\t\t\t\r\nb\t \tc\t\t\t\r\nd\t\t\t\t\t\r\n");
-    auto width = [](const std::wstring& s) { return static_cast<int>(s.size()) * 7; };
-    EXPECT_EQ(t.autoSizeWidth(0, width), 7 + 4);
+    std::vector<int> advances;
+    auto fitted = t.autoSizeWidths(2, advances, [](wchar_t ch) { return ch == L'a' ? 9 : 7; });
+    EXPECT_EQ(fitted, (std::array<int, 6>{9 + 4, 7 + 4, 0, 0, 0, 0})); // "a", then " " (an empty field)
 }
 
 } // namespace

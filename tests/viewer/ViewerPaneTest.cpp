@@ -180,7 +180,7 @@ TEST_F(ViewerPaneTest, FittingMeasuresCellsAsTheFontDrawsThem) {
         (text += c) += L"\n";
     TableGrid& g = pane.table(2);
     g.model().LoadTableFile(text);
-    g.AutoSizeColumn(0);
+    g.AutoSizeColumns(1);
     HDC dc = GetDC(g.hwnd());
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     int widest = 0;
