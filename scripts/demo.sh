@@ -5,6 +5,7 @@ set -euo pipefail
 build=$(realpath -m "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
 
+"$here/check-host.sh"
 if [ -z "${KW_DEMO_INNER:-}" ]; then
   export KW_DEMO_INNER=1
   exec xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" "$0" "$build"
