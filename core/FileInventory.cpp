@@ -127,7 +127,9 @@ std::string dateTimeText(SystemInfo& system, int year, int month, int day, int h
     return text;
 }
 
-// Rows in walk order, computed on worker threads; at most a bounded number wait at any time.
+// Rows in walk order, computed on worker threads; at most a bounded number wait at any time. Files
+// go to the workers in batches: every hand-over and every wake-up is a round trip to the system
+// (under Wine, to its server), and per file they cost as much as opening the file.
 class FileInventory::RowPipeline {
 public:
     RowPipeline(CollectionRun& run, unsigned threads, std::function<void(std::string)> sink)
@@ -149,62 +151,87 @@ public:
             sink_(inventoryRow(run_, md5_, entry, folder, scratch_));
             return;
         }
-        auto job = std::make_shared<Job>(Job{entry, folder, {}, false});
+        if (!filling_) filling_ = std::make_shared<Batch>();
+        filling_->files.push_back({entry, folder});
+        if (filling_->files.size() >= kBatchFiles) submit();
+    }
+
+    void drain() {
+        submit();
+        flush(0);
+    }
+
+private:
+    struct File {
+        FolderEntry entry;
+        std::string folder;
+    };
+    struct Batch {
+        std::vector<File> files;
+        std::vector<std::string> rows;
+        bool done = false;
+    };
+    static constexpr size_t kBatchFiles = 16;
+    static constexpr size_t kMaxWaiting = 8;  // batches
+
+    void submit() {
+        if (!filling_) return;
+        bool wake;
         {
-            std::unique_lock lock(mutex_);
-            order_.push_back(job);
-            queue_.push_back(job);
+            std::lock_guard lock(mutex_);
+            order_.push_back(filling_);
+            queue_.push_back(filling_);
+            wake = idle_ > 0;
         }
-        wake_.notify_one();
+        filling_.reset();
+        if (wake) wake_.notify_one();
         flush(kMaxWaiting);
     }
 
-    void drain() { flush(0); }
-
-private:
-    struct Job {
-        FolderEntry entry;
-        std::string folder, row;
-        bool done;
-    };
-    static constexpr size_t kMaxWaiting = 64;
-
-    // Hands finished rows to the sink in order, waiting until no more than `keep` are outstanding.
+    // Hands finished rows to the sink in order, waiting until no more than `keep` batches are outstanding.
     void flush(size_t keep) {
         for (;;) {
-            std::shared_ptr<Job> front;
+            std::shared_ptr<Batch> front;
             {
                 std::unique_lock lock(mutex_);
                 if (order_.empty()) return;
                 if (!order_.front()->done) {
                     if (order_.size() <= keep) return;
+                    waiting_ = true;
                     done_.wait(lock, [&] { return order_.front()->done; });
+                    waiting_ = false;
                 }
                 front = order_.front();
                 order_.pop_front();
             }
-            sink_(std::move(front->row));
+            for (std::string& row : front->rows) sink_(std::move(row));
         }
     }
 
     void work() {
         RowScratch scratch;
         for (;;) {
-            std::shared_ptr<Job> job;
+            std::shared_ptr<Batch> batch;
             {
                 std::unique_lock lock(mutex_);
+                ++idle_;
                 wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+                --idle_;
                 if (queue_.empty()) return;
-                job = queue_.front();
+                batch = queue_.front();
                 queue_.pop_front();
             }
-            std::string row = inventoryRow(run_, md5_, job->entry, job->folder, scratch);
+            std::vector<std::string> rows;
+            rows.reserve(batch->files.size());
+            for (const File& f : batch->files) rows.push_back(inventoryRow(run_, md5_, f.entry, f.folder, scratch));
+            bool notify;
             {
                 std::lock_guard lock(mutex_);
-                job->row = std::move(row);
-                job->done = true;
+                batch->rows = std::move(rows);
+                batch->done = true;
+                notify = waiting_;
             }
-            done_.notify_all();
+            if (notify) done_.notify_all();
         }
     }
 
@@ -212,10 +239,13 @@ private:
     bool md5_;
     std::function<void(std::string)> sink_;
     RowScratch scratch_;  // when rows are made on the walking thread
+    std::shared_ptr<Batch> filling_;  // the walk's batch not yet handed over
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    std::deque<std::shared_ptr<Job>> order_, queue_;
+    std::deque<std::shared_ptr<Batch>> order_, queue_;
     std::vector<std::thread> workers_;
+    unsigned idle_ = 0;     // workers waiting for a batch
+    bool waiting_ = false;  // the walk waits for the oldest batch
     bool quit_ = false;
 };
 
