@@ -151,20 +151,24 @@ public:
         FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f) return std::nullopt;
-        // Read into place in large pieces; a file that grows meanwhile is read to its new end. A read
-        // that fails part-way is a failure, not a shorter file.
+        // Read into place up to the size the file has, then in small pieces to its end: a file that grows
+        // meanwhile is read to its new end. A read that fails part-way is a failure, not a shorter file.
         std::string out;
         LARGE_INTEGER size{};
         if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 && size.QuadPart < (std::int64_t{1} << 30))
             out.reserve(static_cast<size_t>(size.QuadPart));
         for (;;) {
-            size_t have = out.size();
-            size_t piece = std::max<size_t>(out.capacity() - have, 1 << 16);
-            piece = std::min<size_t>(piece, 1 << 24);
-            out.resize(have + piece);
+            size_t have = out.size(), room = std::min<size_t>(out.capacity() - have, 1 << 24);
             DWORD got = 0;
-            BOOL ok = ReadFile(f.get(), out.data() + have, static_cast<DWORD>(piece), &got, nullptr);
-            if (!ok) return std::nullopt;
+            if (room == 0) {
+                char more[16384];
+                if (!ReadFile(f.get(), more, sizeof more, &got, nullptr)) return std::nullopt;
+                if (got == 0) break;
+                out.append(more, got);
+                continue;
+            }
+            out.resize(have + room);
+            if (!ReadFile(f.get(), out.data() + have, static_cast<DWORD>(room), &got, nullptr)) return std::nullopt;
             out.resize(have + got);
             if (got == 0) break;
         }
