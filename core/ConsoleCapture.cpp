@@ -63,6 +63,9 @@ bool ConsoleCapture::startDetached(const std::string& commandLine) { return laun
 void ConsoleCapture::startRegistryExport(const std::string& fullKey, const std::string& name) {
     std::string commandLine =
         "reg export " + quoteArgument(fullKey) + " " + quoteArgument(run_.folders().workPath(name + ".txt"));
+#ifdef _WIN64
+    commandLine += " /reg:32";  // the 64-bit stand-in starts the 64-bit reg: it asks for the program's view
+#endif
     if (auto child = launch(commandLine, "")) exports_.push_back({commandLine, child});
 }
 

@@ -22,7 +22,16 @@ HKEY rootKey(RegistryRoot r) {
     return HKEY_LOCAL_MACHINE;
 }
 
-REGSAM accessOf(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : 0); }
+// The program is 32-bit, so its own view is the 32-bit one. A 64-bit build of the same sources (the
+// stand-in for the tests and benches on machines that run no 32-bit code) names that view, so that it
+// reads what the program reads; the 32-bit build is unchanged.
+#ifdef _WIN64
+constexpr REGSAM kOwnView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kOwnView = 0;
+#endif
+
+REGSAM accessOf(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : kOwnView); }
 
 RegKey openKey(RegistryRoot root, const std::string& key, RegistryView view, LONG* status = nullptr) {
     // A leading separator means "from the root", as callers write key paths; the API wants none.
@@ -128,6 +137,9 @@ public:
     }
 
     bool isWow64() override {
+#ifdef _WIN64
+        return true;  // 64-bit Windows, where the 32-bit program runs under WOW64
+#endif
         using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
         auto fn = reinterpret_cast<Fn>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));

@@ -5,7 +5,12 @@ set -euo pipefail
 build=$(realpath -m "${1:-build}")
 here=$(cd "$(dirname "$0")" && pwd)
 
-"$here/check-host.sh"
+# Where no 32-bit code runs, the 64-bit build of the same sources stands in for the program.
+if [ -z "${KW_DEMO_INNER:-}" ] && ! "$here/check-host.sh"; then
+  echo "Демонстрация на 64-разрядной сборке тех же исходников: 32-разрядная программа здесь не запускается." >&2
+  PATH="$("$here/x64-stand-in.sh" "$build"):$PATH"
+  export PATH KW_DEMO_BIN="$build/x64/bin"
+fi
 if [ -z "${KW_DEMO_INNER:-}" ]; then
   export KW_DEMO_INNER=1
   exec xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" "$0" "$build"
@@ -26,7 +31,8 @@ rm -rf "$tmp" "$demo/result" && mkdir -p "$tmp"
 printf '[position]\r\nleft=40\r\nwidth=1100\r\ntop=30\r\nheight=760\r\n' > "$tmp/KW_scan.ini"
 
 wtmp="Z:${tmp//\//\\}"
-wexe="Z:${build//\//\\}\\bin\\KW_Scan.exe"
+bin=${KW_DEMO_BIN:-$build/bin}
+wexe="Z:${bin//\//\\}\\KW_Scan.exe"
 echo "Запускаем полный сбор информации: $wexe full"
 start=$(date +%s)
 # Wine drops the Unix TMP and TEMP: a batch file sets them for the program.

@@ -281,6 +281,9 @@ if [ ${#tokens[@]} -gt 0 ]; then
   cmdline=""
   for t in "${names[@]}"; do cmdline+="${cmdline:+&}echo %$t%"; done
   if [ "$arch" = win64 ]; then cmd='C:\windows\syswow64\cmd.exe'; else cmd=cmd; fi
+  # A Wine without its 32-bit part (the 64-bit stand-in build) has no 32-bit interpreter; the stand-in
+  # is a 64-bit program and sees the 64-bit folders.
+  [ -f "$prefix/drive_c/windows/syswow64/cmd.exe" ] || cmd=cmd
   : >"$log"
   run_wine "$cmd" /c "$cmdline" || wine_failed "cmd failed"
   mapfile -t values < <(iconv -f CP866 -t UTF-8 "$log" | tr -d '\r')

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# For a machine that runs no 32-bit x86 code: builds the same sources for x86_64 into BUILD/x64 and makes
+# a folder for the front of PATH in which "wine" and "wineboot" are Wine's 64-bit loader. Prints that folder.
+# The product stays the 32-bit build; this build only stands in for it where it cannot run.
+# usage: x64-stand-in.sh BUILD
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+x64="$(realpath -m "$1")/x64"
+if [ ! -f "$x64/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >&2
+fi
+cmake --build "$x64" -j "${JOBS:-2}" >&2
+mkdir -p "$x64/shim"
+printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$x64/shim/wine"
+printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' > "$x64/shim/wineboot"
+chmod +x "$x64/shim/wine" "$x64/shim/wineboot"
+echo "$x64/shim"
