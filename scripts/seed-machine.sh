@@ -325,6 +325,14 @@ if [ "$arch" = win64 ]; then
     run_wine reg delete "$key" /f /reg:64 || true    # fails when the key is not there yet
   done < <(perl -ne 's/\A\xEF\xBB\xBF//; s/\r?\n\z//; print "$1\n" if /^\[-(.*)\]$/' "$machine/registry-64.reg")
   run_wine reg import 'C:\windows\temp\demo-machine-64.reg' /reg:64 || wine_failed "importing registry-64.reg failed"
+  if [ ! -f "$prefix/drive_c/windows/syswow64/cmd.exe" ]; then
+    # A Wine without its 32-bit part leaves the 32-bit view without the Windows version, which WOW64
+    # Windows keeps in both views.
+    version='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion'
+    run_wine reg export "$version" 'C:\windows\temp\demo-machine-version.reg' /y /reg:64 &&
+      run_wine reg import 'C:\windows\temp\demo-machine-version.reg' /reg:32 ||
+      wine_failed "copying the Windows version into the 32-bit view failed"
+  fi
 else
   to_utf16_reg "$machine/registry-32.reg" "$wintemp/demo-machine-32.reg" || die "registry-32.reg is not UTF-8"
   run_wine reg import 'C:\windows\temp\demo-machine-32.reg' || wine_failed "importing registry-32.reg failed"

@@ -234,9 +234,10 @@ TEST_F(RegistryExportRealTest, ReadersInBothViewsAndTheirFailures) {
               "%TEMP%");
     EXPECT_EQ(reader.ReadRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR\\Samples", "Export", "Missing"), "");
     EXPECT_TRUE(log().empty());
-    if (reader.IsWow64())
+    if (reader.IsWow64()) {
         EXPECT_EQ(reader.ReadRegistryString64(RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR\\Samples", "Export", "View"),
                   "64");
+    }
     // A value that is not a string is logged and reads as empty.
     EXPECT_EQ(reader.ReadRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR\\Samples", "Export", "Count"), "");
     ASSERT_EQ(log().size(), 2u);

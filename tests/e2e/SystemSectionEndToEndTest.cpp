@@ -41,6 +41,9 @@ std::vector<std::string> after(const std::vector<std::string>& lines, const std:
 }
 
 bool sixtyFourBitWindows() {
+#ifdef _WIN64
+    return true;  // the 64-bit stand-in build runs only there
+#endif
     BOOL wow = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow) && wow;
 }
