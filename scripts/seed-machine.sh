@@ -35,6 +35,9 @@ default_mtime="2024-03-15 12:30:00"
 [ -f "$prefix/system.reg" ] && [ -d "$prefix/drive_c" ] ||
   die "$prefix is not a Wine prefix (scripts/wine-prefix.sh creates one)"
 if [ -d "$prefix/drive_c/windows/syswow64" ]; then kind=win64; else kind=win32; fi
+# A Wine without its 32-bit part (where the 64-bit stand-in build runs) has a win64 prefix with no
+# 32-bit programs in it.
+if [ "$kind" = win64 ] && [ ! -f "$prefix/drive_c/windows/syswow64/cmd.exe" ]; then only64=1; else only64=; fi
 [ "$kind" = "$arch" ] || die "$prefix is a $kind prefix, not $arch"
 
 # One seeding at a time per prefix. Wine never gets this descriptor (run_wine
@@ -281,9 +284,8 @@ if [ ${#tokens[@]} -gt 0 ]; then
   cmdline=""
   for t in "${names[@]}"; do cmdline+="${cmdline:+&}echo %$t%"; done
   if [ "$arch" = win64 ]; then cmd='C:\windows\syswow64\cmd.exe'; else cmd=cmd; fi
-  # A Wine without its 32-bit part (the 64-bit stand-in build) has no 32-bit interpreter; the stand-in
-  # is a 64-bit program and sees the 64-bit folders.
-  [ -f "$prefix/drive_c/windows/syswow64/cmd.exe" ] || cmd=cmd
+  # Without a 32-bit interpreter the stand-in is a 64-bit program and sees the 64-bit folders.
+  [ -z "$only64" ] || cmd=cmd
   : >"$log"
   run_wine "$cmd" /c "$cmdline" || wine_failed "cmd failed"
   mapfile -t values < <(iconv -f CP866 -t UTF-8 "$log" | tr -d '\r')
@@ -325,9 +327,8 @@ if [ "$arch" = win64 ]; then
     run_wine reg delete "$key" /f /reg:64 || true    # fails when the key is not there yet
   done < <(perl -ne 's/\A\xEF\xBB\xBF//; s/\r?\n\z//; print "$1\n" if /^\[-(.*)\]$/' "$machine/registry-64.reg")
   run_wine reg import 'C:\windows\temp\demo-machine-64.reg' /reg:64 || wine_failed "importing registry-64.reg failed"
-  if [ ! -f "$prefix/drive_c/windows/syswow64/cmd.exe" ]; then
-    # A Wine without its 32-bit part leaves the 32-bit view without the Windows version, which WOW64
-    # Windows keeps in both views.
+  if [ -n "$only64" ]; then
+    # Such a Wine leaves the 32-bit view without the Windows version, which WOW64 Windows keeps in both.
     version='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion'
     run_wine reg export "$version" 'C:\windows\temp\demo-machine-version.reg' /y /reg:64 &&
       run_wine reg import 'C:\windows\temp\demo-machine-version.reg' /reg:32 ||

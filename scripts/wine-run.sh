@@ -8,9 +8,8 @@ case "$(basename "$WINEPREFIX")" in
   *32*) export WINEARCH=win32 ;;
   *) export WINEARCH=win64 ;;
 esac
-# KW_WINE names another loader (/usr/lib/wine/wine64 for a 64-bit build).
 # ctest lists the tests before any fixture has run: the first call makes the prefix.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$here/wineserver.sh" start "$WINEPREFIX" "$WINEARCH"
 fi
-exec "${KW_WINE:-wine}" "$@"
+exec wine "$@"
