@@ -27,6 +27,14 @@ void TextBuffer::append(std::string_view text) {
     notify();
 }
 
+void TextBuffer::appendLine(std::string_view line) {
+    {
+        std::lock_guard lock(mutex_);
+        lines_.emplace_back(line);
+    }
+    notify();
+}
+
 void TextBuffer::setLines(std::vector<std::string> lines) {
     {
         std::lock_guard lock(mutex_);

@@ -30,6 +30,8 @@ std::vector<std::string> splitLines(std::string_view text);
 class TextBuffer {
 public:
     void append(std::string_view text);
+    // One line as it is: a CR or LF inside stays part of the line (the file keeps it, a view breaks there).
+    void appendLine(std::string_view line);
     void setLines(std::vector<std::string> lines);
     void clear();
 

@@ -159,7 +159,8 @@ void SystemSection::windowsBlock() {
     std::string releaseId = readString(key, "CurrentVersion", "ReleaseId");
     if (!product.empty()) {
         add("Windows:");
-        add(product + " " + csd + " [" + buildLab + "]  -  " + systemRoot + "\rWinVer:" + releaseId);
+        // One line with a CR inside: the saved file keeps it so, and views that break at CR show two.
+        text().appendLine(product + " " + csd + " [" + buildLab + "]  -  " + systemRoot + "\rWinVer:" + releaseId);
         add(RegistryReader(run_).IsWow64() ? "64-разрядная операционная система."
                                            : "32-разрядная операционная система.");
     }

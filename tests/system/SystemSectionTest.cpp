@@ -74,6 +74,9 @@ TEST_F(SystemSectionTest, SoftwareHoldsWindowsDcomAndDefaultTexts) {
     EXPECT_EQ(*(at + 1), "Windows 7 Professional Service Pack 1 [7601.win7sp1]  -  C:\\windows");
     EXPECT_EQ(*(at + 2), "WinVer:");
     EXPECT_EQ(*(at + 3), "64-разрядная операционная система.");
+    // In the file the Windows line is one line with a bare CR inside it.
+    std::string bytes = windowsFileSystem().readFile(run->folders().workPath("software.txt")).value_or("");
+    EXPECT_NE(bytes.find("  -  C:\\windows\rWinVer:\r\n"), std::string::npos);
     EXPECT_TRUE(has(*s, "Имя компьютера: TESTPC"));
     EXPECT_TRUE(has(*s, "Имя пользователя: Ivan Petrov"));
     EXPECT_TRUE(has(*s, "[+] Использование DCOM на этом компьютере разрешено"));
