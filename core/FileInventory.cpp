@@ -327,8 +327,12 @@ void FileInventory::InventoryFolder(const std::string& folder, const std::string
     ListFilesRecursive(folder);
     saveTable(table, rows_);
     rows_.clear();
-    log.append("Список безопасности: \"" + folder + "\" > (cmd)(" + name + ")cacls.txt");
-    startPermissionsDump(folder, name);
+    DumpPermissions(folder, name);
+}
+
+void FileInventory::DumpPermissions(const std::string& path, const std::string& name) {
+    run_.eventLog().append("Список безопасности: \"" + path + "\" > (cmd)(" + name + ")cacls.txt");
+    startPermissionsDump(path, name);
 }
 
 void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name, const std::string& mode) {

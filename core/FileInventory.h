@@ -39,6 +39,9 @@ public:
     void ListFilesRecursive(const std::string& folder);
     void ListFilesFlat(const std::string& folder);
     void AddHotfixRow(const std::string& fileName, const std::string& folder, const std::string& label);
+    // "Список безопасности: ..." and the folder's (or file's) permissions into "(cmd)(" + name + ")cacls.txt";
+    // the dump is not waited for here.
+    void DumpPermissions(const std::string& path, const std::string& name);
 
     // Called with (file name, folder) for every file the walk lists (the standard-parts library
     // recognises its component files there).

@@ -87,6 +87,8 @@ public:
     virtual std::unique_ptr<FileReader> openRead(const std::string& path, FileError& error) = 0;
     virtual std::unique_ptr<FileWriter> createWrite(const std::string& path, FileError& error) = 0;
     virtual std::optional<FileError> copyFile(const std::string& from, const std::string& to) = 0;
+    // The same byte copy, refused when the target exists (CopyFileEx with COPY_FILE_FAIL_IF_EXISTS).
+    virtual std::optional<FileError> copyFileNoReplace(const std::string& from, const std::string& to) = 0;
     // One shell copy (SHFileOperation FO_COPY, FOF_NOCONFIRMATION | FOF_ALLOWUNDO); to may be a folder.
     virtual bool shellCopy(const std::string& from, const std::string& to) = 0;
     // Deletes a file and reports the system error code, 0 on success.

@@ -243,6 +243,12 @@ public:
         return lastFileError();
     }
 
+    std::optional<FileError> copyFileNoReplace(const std::string& from, const std::string& to) override {
+        if (CopyFileExW(toWide(from).c_str(), toWide(to).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+            return std::nullopt;
+        return lastFileError();
+    }
+
     bool shellCopy(const std::string& from, const std::string& to) override {
         std::wstring src = shellPathList(from), dst = shellPathList(to);
         SHFILEOPSTRUCTW op{};

@@ -22,6 +22,7 @@ public:
     std::vector<std::string> adapters;
     ScreenArea screen{1920, 1080, 0, 0, 1040, 1920};
     std::string ip, mac = "mac not found";
+    std::string windir = "C:\\windows";
 
     void advanceSeconds(int s) { time = addMs(time, s * 1000LL); }
 
@@ -34,7 +35,7 @@ public:
     std::string windowsDirectory() override { return "C:\\windows"; }
     std::string systemDirectory() override { return "C:\\windows\\system32"; }
     std::string environmentVariable(const std::string& name) override {
-        return name == "windir" ? "C:\\windows" : std::string();
+        return name == "windir" ? windir : std::string();
     }
     unsigned processorCount() override { return 2; }
     bool aeroEnabled() override { return false; }

@@ -116,9 +116,13 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1251", 0), 0u);
     EXPECT_NE(rtf.find(rtfBody("KW_Scan! V19.11.01k (01.11.2019) [" + programPath() + "]", LogColor::Black, true)),
               std::string::npos);
-    EXPECT_NE(rtf.find(rtfBody("Сокращения:", LogColor::Green, false)), std::string::npos);
-    EXPECT_NE(rtf.find(rtfBody("     \"[-]\" - файл или продукт не найден", LogColor::Green, false)),
-              std::string::npos);
+    // Banners alternate bold, so the legend's weight depends on how many products wrote one.
+    auto green = [&](const std::string& text) {
+        return rtf.find(rtfBody(text, LogColor::Green, false)) != std::string::npos ||
+               rtf.find(rtfBody(text, LogColor::Green, true)) != std::string::npos;
+    };
+    EXPECT_TRUE(green("Сокращения:"));
+    EXPECT_TRUE(green("     \"[-]\" - файл или продукт не найден"));
     EXPECT_NE(rtf.find(rtfBody("********************* Системная информация: *********************", LogColor::Blue,
                                false)),
               std::string::npos);

@@ -1,0 +1,23 @@
+#include "products/SectionRows.h"
+
+namespace kw {
+
+std::vector<std::string> outputsOf(const CaptureRow& row) {
+    std::string prefix(row.prefix), file(row.file);
+    switch (row.kind) {
+    case Capture::ByPath:
+    case Capture::Locked: return {prefix + file};
+    case Capture::ByFolder: return {"(" + prefix + ")" + file};
+    case Capture::ExactCopy: return {file};
+    case Capture::Permissions: return {"(cmd)(" + prefix + ")cacls.txt"};
+    case Capture::Inventory:
+    case Capture::Listing:
+    case Capture::PackageInventory: return {"(" + prefix + ")Files.csv", "(cmd)(" + prefix + ")cacls.txt"};
+    case Capture::Step:
+        if (row.produces.empty()) return {};
+        return {std::string(row.produces)};
+    }
+    return {};
+}
+
+} // namespace kw
