@@ -27,12 +27,24 @@ wineserver -p >/dev/null 2>&1 </dev/null || true
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 
 rm -rf "$tmp" "$demo/result" && mkdir -p "$tmp"
+# The program gets a temporary folder of its own; the demo user's logs there come along.
+ptemp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null </dev/null | tr -d '\r')" 2>/dev/null </dev/null || true)
+if [ -n "$ptemp" ] && [ -d "$ptemp" ]; then
+  for e in "$ptemp"/*; do
+    case ${e##*/} in KW_*|kw_tests|'*') ;; *) cp -a "$e" "$tmp/" ;; esac
+  done
+fi
 # The saved settings of the demo user: a window large enough to look at.
 printf '[position]\r\nleft=40\r\nwidth=1100\r\ntop=30\r\nheight=760\r\n' > "$tmp/KW_scan.ini"
 
 wtmp="Z:${tmp//\//\\}"
 bin=${KW_DEMO_BIN:-$build/bin}
 wexe="Z:${bin//\//\\}\\KW_Scan.exe"
+# The notification service runs: its log is held open while the run captures it.
+held="$tmp/TAVIR/Peltrand/Notification/CMCPeltrandMailService.log"
+if [ -f "$bin/kw_fixture_hold_open.exe" ] && [ -f "$held" ]; then
+  wine "Z:${bin//\//\\}\\kw_fixture_hold_open.exe" "Z:${held//\//\\}" 600 >/dev/null 2>&1 </dev/null &
+fi
 echo "Запускаем полный сбор информации: $wexe full"
 start=$(date +%s)
 # Wine drops the Unix TMP and TEMP: a batch file sets them for the program.
@@ -55,6 +67,7 @@ cp -r "$tmp/KW_Temp" "$demo/result"
 import -window root -crop 1180x850+0+0 "$demo/main-window.png"
 
 wine taskkill /im KW_Scan.exe >/dev/null 2>&1 </dev/null || true
+: > "$held.release"
 sleep 2
 wineserver -k >/dev/null 2>&1 </dev/null || true
 

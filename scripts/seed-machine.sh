@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Seeds the demo machine described in demo/machine into a Wine prefix: the
 # registry of the default view (registry-32.reg), on 64-bit prefixes also the
-# 64-bit view (registry-64.reg), and the files listed in files.tsv.
+# 64-bit view (registry-64.reg), on 32-bit prefixes what only they have
+# (registry-win32.reg), and the files listed in files.tsv.
 # usage: seed-machine.sh PREFIX_DIR win64|win32
 #
 # Cheap when repeated: the prefix keeps a stamp with a hash of the description
@@ -194,6 +195,8 @@ to_utf16_reg() {
 check_reg "$machine/registry-32.reg" || die "registry-32.reg has errors"
 if [ "$arch" = win64 ]; then
   check_reg "$machine/registry-64.reg" || die "registry-64.reg has errors"
+else
+  check_reg "$machine/registry-win32.reg" || die "registry-win32.reg has errors"
 fi
 
 # ---------------------------------------------------------------------------
@@ -337,6 +340,8 @@ if [ "$arch" = win64 ]; then
 else
   to_utf16_reg "$machine/registry-32.reg" "$wintemp/demo-machine-32.reg" || die "registry-32.reg is not UTF-8"
   run_wine reg import 'C:\windows\temp\demo-machine-32.reg' || wine_failed "importing registry-32.reg failed"
+  to_utf16_reg "$machine/registry-win32.reg" "$wintemp/demo-machine-win32.reg" || die "registry-win32.reg is not UTF-8"
+  run_wine reg import 'C:\windows\temp\demo-machine-win32.reg' || wine_failed "importing registry-win32.reg failed"
 fi
 
 # Finds NAME in the folder DIR as Windows would, without regard to case, and

@@ -130,6 +130,8 @@ TEST_F(FileCaptureTest, UnicodeFileAlreadyInTheWorkFolderAndAnUnrelatedNamesake)
 
 TEST_F(FileCaptureTest, LockedAndRegisteredFiles) {
     put("held.log", "busy");
+    wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
     {
         // Held open by "another program" that lets others read it.
         FileHandle held(CreateFileW(toWide(src + "held.log").c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
@@ -139,6 +141,9 @@ TEST_F(FileCaptureTest, LockedAndRegisteredFiles) {
     EXPECT_EQ(workText("(L)held.log"), "held.log: [" + folder() + "]\r\n" + kRule + "\r\n \r\nbusy\r\n");
     EXPECT_TRUE(logHas("[" + folder() + "\\held.log] ---> (L)held.log"));
     EXPECT_TRUE(logHas(work("held.log") + " - временный файл удалён"));
+    // The run works on a thread of its own: the process's current folder is left alone.
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(before, after);
     capture.CaptureLockedFile(folder(), "(L)", "gone.log");
     EXPECT_TRUE(logHas("[-][" + folder() + "\\gone.log] x (L)gone.log"));
 

@@ -86,6 +86,7 @@ protected:
 };
 
 TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
+    copyDemoTempFiles();
     Child c = start("full");
     ASSERT_TRUE(c.process) << programPath();
     ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 120000));

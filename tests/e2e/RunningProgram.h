@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
+#include "tests/TempFolder.h"
 
 namespace kw {
 
@@ -35,6 +36,24 @@ inline Child start(const std::string& argument) {
         c.id = pi.dwProcessId;
     }
     return c;
+}
+
+// The demo machine keeps logs in the user's temporary folder; a test gives the program a temporary
+// folder of its own (below the prefix's, in "kw_tests"), so it gets copies of them there.
+inline void copyDemoTempFiles() {
+    std::string own = test::tempDir();  // the prefix's temporary folder + "kw_tests\<test>\"
+    std::string prefixTemp = own.substr(0, own.rfind('\\', own.rfind('\\', own.size() - 2) - 1) + 1);
+    windowsFileSystem().listFolder(prefixTemp, [&](const FolderEntry& e) {
+        if (!sameTextIgnoringCase(e.name, "kw_tests") && e.name.rfind("KW_", 0) != 0)
+            windowsFileSystem().shellCopy(prefixTemp + e.name, own.substr(0, own.size() - 1));
+        return true;
+    });
+}
+
+// Holds a file open for writing, others allowed to read, as a running service holds its log.
+inline FileHandle holdOpen(const std::string& path) {
+    return FileHandle(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
 }
 
 inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
