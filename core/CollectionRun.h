@@ -54,6 +54,10 @@ public:
 
     void setObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
     void registerSection(Section s, std::function<void()> procedure);
+    // Told of every file an inventory walk lists: (file name, folder ending in a separator).
+    using ListedFileHook = std::function<void(const std::string&, const std::string&)>;
+    void setListedFileHook(ListedFileHook hook) { listedFile_ = std::move(hook); }
+    const ListedFileHook& listedFileHook() const { return listedFile_; }
 
     // The run procedure: returns when the run is over or stopped.
     void ToolButton30Click();
@@ -121,6 +125,7 @@ private:
     RunObserver silent_;
     RunObserver* observer_ = &silent_;
     std::array<std::function<void()>, static_cast<std::size_t>(Section::Count)> sections_;
+    ListedFileHook listedFile_;
 
     StartVariant variant_ = StartVariant::PerSettings;
     std::atomic<int> progress_{0};

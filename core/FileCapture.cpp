@@ -203,7 +203,7 @@ void FileCapture::CaptureFile(const std::string& folder, const std::string& tag,
     std::string source = collapseSeparators(folder);
     if (!fileName.empty()) source = collapseSeparators(source + "\\" + fileName);
     std::string targetName = prefix + fileName;
-    if (!run_.platform().files.plainFileExists(source)) {
+    if (!isAbsolutePath(source) || !run_.platform().files.plainFileExists(source)) {
         log.append("[-] [" + source + "]");
         return;
     }
@@ -235,7 +235,7 @@ std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::str
     log.setColor(LogColor::Black);
     std::string base = folder.empty() ? RegistryReader(run_).ReadRegistryString(root, key, subkey, valueName) : folder;
     std::string source = base + subPath + fileName;
-    if (base.empty() || !run_.platform().files.plainFileExists(source)) {
+    if (!isAbsolutePath(source) || !run_.platform().files.plainFileExists(source)) {
         log.append(targetName + " - не найден.");
         return {};
     }
@@ -256,7 +256,7 @@ void FileCapture::CaptureLockedFile(const std::string& folder, const std::string
     FileSystem& files = run_.platform().files;
     std::string source = folder + "\\" + fileName;
     std::string targetName = prefix + fileName;
-    if (!files.plainFileExists(source)) {
+    if (!isAbsolutePath(source) || !files.plainFileExists(source)) {
         log.append("[-][" + source + "] x " + targetName);
         return;
     }
@@ -292,7 +292,7 @@ void FileCapture::CaptureUnicodeFile(const std::string& folder, const std::strin
     log.setColor(LogColor::Blue);
     log.append("\r\n" + fileName + " " + prefix + ":");
     log.setColor(LogColor::Black);
-    if (!files.plainFileExists(source)) {
+    if (!isAbsolutePath(source) || !files.plainFileExists(source)) {
         log.append("[-] [" + folder + fileName + "] x \"" + targetName + "\"");
         return;
     }

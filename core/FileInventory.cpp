@@ -127,6 +127,11 @@ std::string dateTimeText(SystemInfo& system, int year, int month, int day, int h
     return text;
 }
 
+std::string describeFile(CollectionRun& run, const std::string& path, const std::string& version) {
+    return path + "\t - " + std::to_string(run.folders().FileSizeOf(path)) + " байт  -  \t" + dateOf(run, path) +
+           "\t - версия: " + version;
+}
+
 // Rows in walk order, computed on worker threads; at most a bounded number wait at any time. Files
 // go to the workers in batches: every hand-over and every wake-up is a round trip to the system
 // (under Wine, to its server), and per file they cost as much as opening the file.
@@ -249,7 +254,9 @@ private:
     bool quit_ = false;
 };
 
-FileInventory::FileInventory(CollectionRun& run) : run_(run) {}
+// Every walk tells the run's listener of each file it lists (the standard-parts library recognises its
+// component files there, whatever the inventory).
+FileInventory::FileInventory(CollectionRun& run) : run_(run), onFile_(run.listedFileHook()) {}
 FileInventory::~FileInventory() = default;
 
 void FileInventory::setHashThreads(unsigned n) { hashThreads_ = n; }
@@ -310,14 +317,13 @@ bool FileInventory::saveTable(const std::string& name, const std::vector<std::st
 }
 
 void FileInventory::startPermissionsDump(const std::string& folder, const std::string& name) {
-    // cacls runs without the interpreter: "&", "%", "^" in a folder name cannot become commands.
     ConsoleCapture(run_).startProgram("cacls " + quoteArgument(folder), "(cmd)(" + name + ")cacls.txt");
 }
 
 void FileInventory::InventoryFolder(const std::string& folder, const std::string& name) {
     EventLog& log = run_.eventLog();
     std::string table = "(" + name + ")Files.csv";
-    if (!run_.platform().files.folderExists(folder)) {
+    if (!isAbsolutePath(folder) || !run_.platform().files.folderExists(folder)) {
         log.append("[-] Не могу получить список файлов " + name + ", каталог [" + folder + "] не найден.");
         return;
     }
@@ -331,8 +337,21 @@ void FileInventory::InventoryFolder(const std::string& folder, const std::string
 }
 
 void FileInventory::DumpPermissions(const std::string& path, const std::string& name) {
-    run_.eventLog().append("Список безопасности: \"" + path + "\" > (cmd)(" + name + ")cacls.txt");
-    startPermissionsDump(path, name);
+    DumpPermissionsTo(path, "(cmd)(" + name + ")cacls.txt");
+}
+
+void FileInventory::DumpPermissionsTo(const std::string& path, const std::string& outputName) {
+    run_.eventLog().append("Список безопасности: \"" + path + "\" > " + outputName);
+    // cacls runs without the interpreter: "&", "%", "^" in a folder name cannot become commands.
+    ConsoleCapture(run_).startProgram("cacls " + quoteArgument(path), outputName);
+}
+
+void FileInventory::ListFolderInto(const std::string& folder, const std::string& table) {
+    run_.captureBuffer().clear();
+    rows_ = {kInventoryHeader};
+    ListFilesRecursive(folder);
+    saveTable(table, rows_);
+    rows_.clear();
 }
 
 void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name, const std::string& mode) {
@@ -341,7 +360,7 @@ void FileInventory::InventoryFolderPart(const std::string& folder, const std::st
     std::string table = "(" + name + ")Files.csv";
     run_.captureBuffer().clear();
     rows_.clear();
-    if (!files.folderExists(folder)) {
+    if (!isAbsolutePath(folder) || !files.folderExists(folder)) {
         log.append("[-] Не могу получить список файлов " + name + ", каталог [" + folder + "] не найден.");
     } else if (mode == "+") {
         rows_ = {kInventoryHeader};

@@ -25,6 +25,9 @@ std::string FileVersionTextOrZero(FileSystem& files, const std::string& path);
 std::string fileMd5(FileSystem& files, const std::string& path);
 // Date and time as date-time text: the short date, then the long time unless it is midnight.
 std::string dateTimeText(SystemInfo& system, int year, int month, int day, int hour, int minute, int second);
+// A file as the reports describe it: path, tab, " - ", size, " байт  -  ", tab, date and time, tab,
+// " - версия: " and the version given.
+std::string describeFile(CollectionRun& run, const std::string& path, const std::string& version);
 
 class FileInventory {
 public:
@@ -42,10 +45,10 @@ public:
     // "Список безопасности: ..." and the folder's (or file's) permissions into "(cmd)(" + name + ")cacls.txt";
     // the dump is not waited for here.
     void DumpPermissions(const std::string& path, const std::string& name);
+    void DumpPermissionsTo(const std::string& path, const std::string& outputName);
 
-    // Called with (file name, folder) for every file the walk lists (the standard-parts library
-    // recognises its component files there).
-    void onFile(std::function<void(const std::string&, const std::string&)> f) { onFile_ = std::move(f); }
+    // The whole tree of folder as a new table of that work-folder name, without a permissions dump.
+    void ListFolderInto(const std::string& folder, const std::string& table);
     // How many files are hashed at once (rows still come in walk order).
     void setHashThreads(unsigned n);
 

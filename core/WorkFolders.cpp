@@ -2,6 +2,14 @@
 
 namespace kw {
 
+bool isAbsolutePath(const std::string& path) {
+    if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) {
+        char drive = static_cast<char>(path[0] | 0x20);
+        return drive >= 'a' && drive <= 'z';
+    }
+    return path.rfind("\\\\", 0) == 0;
+}
+
 std::string collapseSeparators(const std::string& path) {
     // A network path keeps its leading "\\"; doubled separators after it are collapsed.
     bool network = path.starts_with("\\\\");

@@ -42,5 +42,8 @@ private:
 
 // Collapses doubled backslashes; the leading "\\" of a network path stays.
 std::string collapseSeparators(const std::string& path);
+// "X:\..." or a network path. A path built from an empty registry value is relative ("Bin\x.ini",
+// "\Settings\PT"): the collectors never look such a path up, the current folder being anybody's.
+bool isAbsolutePath(const std::string& path);
 
 } // namespace kw

@@ -1,5 +1,5 @@
-// COM: the apartment of a thread that talks to COM servers, and the COM+ administration catalogue
-// read by the system section. The materials catalogue server joins here later.
+// COM: the apartment of a thread that talks to COM servers, the COM+ administration catalogue read by
+// the system section, and the materials catalogue server that the materials section asks.
 #pragma once
 #include <memory>
 #include <stdexcept>
@@ -57,11 +57,22 @@ public:
     virtual std::unique_ptr<CatalogCollection> collection(const std::string& name) = 0;
 };
 
+// The materials catalogue server of TAVIR ({418F55FF-BD08-42FC-9ECB-D288B3FDF148}) through its interface
+// {B57C3F55-8C78-437F-AEFD-911FC1A3617A}; released with the object.
+class MaterialsCatalog {
+public:
+    virtual ~MaterialsCatalog() = default;
+    // The server's status of its connections to its databases, asked anew at every call; throws ComError.
+    virtual long connectionStatus() = 0;
+};
+
 class Com {
 public:
     virtual ~Com() = default;
     // "COMAdmin.COMAdminCatalog" on the calling thread; every call may throw ComError.
     virtual std::unique_ptr<ComPlusCatalog> openComPlusCatalog() = 0;
+    // Creates the server's object and casts it to its interface; throws ComError when either fails.
+    virtual std::unique_ptr<MaterialsCatalog> openMaterialsCatalog() = 0;
 };
 
 Com& windowsCom();

@@ -192,9 +192,38 @@ private:
     ComPtr<ICOMAdminCatalog> catalog_;
 };
 
+// The server's interface is its own: its method at position 19 of the method table (the three of IUnknown
+// counted) takes a pointer to a 32-bit integer and stores the connection status there.
+constexpr CLSID kMaterialsServer = {0x418F55FF, 0xBD08, 0x42FC, {0x9E, 0xCB, 0xD2, 0x88, 0xB3, 0xFD, 0xF1, 0x48}};
+constexpr IID kMaterialsInterface = {0xB57C3F55, 0x8C78, 0x437F, {0xAE, 0xFD, 0x91, 0x1F, 0xC1, 0xA3, 0x61, 0x7A}};
+constexpr int kConnectionStatusSlot = 19;
+
+class WindowsMaterialsCatalog final : public MaterialsCatalog {
+public:
+    WindowsMaterialsCatalog() {
+        ComPtr<IUnknown> object;
+        check(CoCreateInstance(kMaterialsServer, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void**>(object.out())));
+        check(object->QueryInterface(kMaterialsInterface, reinterpret_cast<void**>(server_.out())));
+    }
+    long connectionStatus() override {
+        using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, LONG*);
+        void** table = *reinterpret_cast<void***>(server_.get());
+        LONG status = 0;
+        check(reinterpret_cast<Method>(table[kConnectionStatusSlot])(server_.get(), &status));
+        return status;
+    }
+
+private:
+    ComPtr<IUnknown> server_;  // the interface pointer, released with this object
+};
+
 class WindowsCom final : public Com {
 public:
     std::unique_ptr<ComPlusCatalog> openComPlusCatalog() override { return std::make_unique<WindowsComPlusCatalog>(); }
+    std::unique_ptr<MaterialsCatalog> openMaterialsCatalog() override {
+        return std::make_unique<WindowsMaterialsCatalog>();
+    }
 };
 
 } // namespace

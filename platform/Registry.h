@@ -55,5 +55,7 @@ Registry& windowsRegistry();
 const char* registryRootName(RegistryRoot root);
 // UTF-16 LE bytes up to the first NUL, as UTF-8.
 std::string registryStringOf(const std::string& utf16le);
+// The number of a REG_DWORD value that was read; nothing for a missing value or any other type.
+std::optional<std::uint32_t> registryDwordOf(const RegistryRead& read);
 
 } // namespace kw

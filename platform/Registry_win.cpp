@@ -168,6 +168,12 @@ const char* registryRootName(RegistryRoot root) {
     return "HKEY_LOCAL_MACHINE";
 }
 
+std::optional<std::uint32_t> registryDwordOf(const RegistryRead& r) {
+    if (r.status != RegistryStatus::Ok || r.value.type != kRegDword || r.value.data.size() < 4) return std::nullopt;
+    const auto* b = reinterpret_cast<const unsigned char*>(r.value.data.data());
+    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
 std::string registryStringOf(const std::string& bytes) {
     std::wstring w;
     w.reserve(bytes.size() / 2);

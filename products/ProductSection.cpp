@@ -3,6 +3,7 @@
 
 #include "core/CollectionRun.h"
 #include "core/RegistryExport.h"
+#include "products/LogCopies.h"
 
 namespace kw {
 namespace {
@@ -32,6 +33,9 @@ const std::string& ProductSection::folder(Folder f) {
     case Folder::UserData: slot = capture_.GetSpecialFolder(kCsidlAppData); break;
     case Folder::Temp: slot = run_.folders().GetTempDirectory(); break;
     case Folder::MasterCache: slot = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\TAVIR\\", "Complex", "CODPath"); break;
+    case Folder::SharedFiles: slot = capture_.GetSpecialFolder(kCsidlProgramFilesCommon); break;
+    case Folder::Windows: slot = capture_.GetSpecialFolder(kCsidlWindows); break;
+    case Folder::Work: slot = run_.folders().workFolderPath(); break;
     case Folder::CommonFiles:
         slot = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\Microsoft\\Windows", "CurrentVersion",
                           "CommonFilesDir");
@@ -67,6 +71,10 @@ void ProductSection::capture(const CaptureRow& row) {
                                        file, prefix, "");
         break;
     case Capture::Locked: capture_.CaptureLockedFile(collapseSeparators(base), prefix, file); break;
+    case Capture::Unicode: capture_.CaptureUnicodeFile(base, prefix, file); break;
+    case Capture::Logs:
+        if (row.logs) CopyLogFiles(*this, *row.logs, base, prefix, file);
+        break;
     case Capture::ExactCopy: exactCopy(base, file); break;
     case Capture::Permissions: dumpPermissions(file.empty() ? base : base + "\\" + file, prefix); break;
     case Capture::Inventory: inventory_.InventoryFolder(base, prefix); break;
@@ -179,8 +187,11 @@ std::string ProductSection::fileDate(const std::string& path) {
 }
 
 std::string ProductSection::fileAndVersionLine(const std::string& path) {
-    return path + "\t - " + std::to_string(run_.folders().FileSizeOf(path)) + " байт  -  \t" + fileDate(path) +
-           "\t - версия: " + FileVersionTextOrZero(run_.platform().files, path);
+    return describeFile(run_, path, FileVersionTextOrZero(run_.platform().files, path));
+}
+
+std::string ProductSection::fileLine(const std::string& prefix, const std::string& path) {
+    return prefix + describeFile(run_, path, FileVersionText(run_.platform().files, path));
 }
 
 void ProductSection::fileFacts(const std::string& path) {
@@ -190,7 +201,9 @@ void ProductSection::fileFacts(const std::string& path) {
     blue("Дата создания файла: " + fileDate(path));
 }
 
-bool ProductSection::fileExists(const std::string& path) { return run_.platform().files.plainFileExists(path); }
+bool ProductSection::fileExists(const std::string& path) {
+    return isAbsolutePath(path) && run_.platform().files.plainFileExists(path);
+}
 
 bool ProductSection::inWork(const std::string& name) { return fileExists(workPath(name)); }
 

@@ -55,6 +55,8 @@ public:
     void notInstalled(std::string_view product);
     // path, size, date and product version ("00" without one), as the product sections list a file.
     std::string fileAndVersionLine(const std::string& path);
+    // prefix, then path, size, date and file version (empty without one), as the settings reports list a file.
+    std::string fileLine(const std::string& prefix, const std::string& path);
     // " ", then in blue "Файл: ", "Размер файла в байтах: " and "Дата создания файла: " of the file.
     void fileFacts(const std::string& path);
     bool fileExists(const std::string& path);

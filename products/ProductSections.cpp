@@ -6,17 +6,13 @@
 
 #include "core/CollectionRun.h"
 #include "products/CadFamily.h"
+#include "products/CatalogueFamily.h"
+#include "products/EnterpriseSections.h"
 #include "products/PlmFamily.h"
+#include "products/TechnologyFamily.h"
 
 namespace kw {
 namespace {
-
-void CollectSuiteInstallLogs(CollectionRun& run) {
-    if (!run.options().get(Option::SuiteLogs)) {
-        run.eventLog().append("[X] Журналы установки КОМПЛЕКСа");
-        return;
-    }
-}
 
 struct Registration {
     Section section;
@@ -32,14 +28,18 @@ constexpr Registration kSections[] = {
     {Section::MirtalMain, "МИРТАЛ-3D MCAD/AEC", ToolButton2Click},
     {Section::CollectMirtalHome, "МИРТАЛ-3D Home", CollectMirtalHome},
     {Section::CollectMirtalViewer, "МИРТАЛ-3D Viewer", CollectMirtalViewer},
+    {Section::CollectMorvantide, "МОРВАНТАЙД", CollectMorvantide},
+    {Section::Tessarin, "САПР ТП ТЕССАРИН", ToolButton10Click},
+    {Section::Handbook, "Справочник технолога", ToolButton9Click},
+    {Section::StandardParts, "Стандартные Изделия", ToolButton21Click},
+    {Section::CollectMaterials, "Rudazizod o Ridaduvodu", CollectMaterials},
+    {Section::CollectUnits, "Единицы измерения", CollectUnits},
+    {Section::CollectMatRate, "Нормирование материалов", CollectMatRate},
+    {Section::CollectTaskRate, "Нормирование трудозатрат", CollectTaskRate},
     {Section::CollectPeltrandKB, "ПЕЛТРАН:КБ", CollectPeltrandKB},
+    {Section::CollectFerryLogs, "Ferry-OAK", CollectFerryLogs},
     {Section::CollectPeltrandModules, "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", CollectPeltrandModules},
-};
-
-constexpr Section kNotYetBuilt[] = {
-    Section::CollectMorvantide, Section::Tessarin,      Section::Handbook,       Section::StandardParts,
-    Section::CollectMaterials,  Section::CollectUnits,  Section::CollectMatRate, Section::CollectTaskRate,
-    Section::CollectFerryLogs,  Section::CollectQuadrix,
+    {Section::CollectQuadrix, "КВАДРИКС:MDM", CollectQuadrix},
 };
 
 void runGuarded(CollectionRun& run, const Registration& r) {
@@ -54,8 +54,11 @@ void runGuarded(CollectionRun& run, const Registration& r) {
 } // namespace
 
 void registerProductSections(CollectionRun& run) {
-    for (Section s : kNotYetBuilt) run.registerSection(s, [] {});
     for (const Registration& r : kSections) run.registerSection(r.section, [&run, &r] { runGuarded(run, r); });
+    // The standard-parts library's components are recognised wherever an inventory meets them.
+    run.setListedFileHook([&run](const std::string& name, const std::string& folder) {
+        MatchEditionRows(run, name, folder);
+    });
 }
 
 } // namespace kw

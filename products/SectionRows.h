@@ -13,6 +13,7 @@
 namespace kw {
 
 class ProductSection;
+struct LogFamily;
 
 // The folder values a section works from. The letters of the registered folders are read once per
 // section; the install folder, libraries and system folders are the section's own.
@@ -28,6 +29,10 @@ enum class Folder : unsigned char {
     Temp,           // T: GetTempPath, with its trailing backslash
     CommonFiles,    // F: "CommonFilesDir" of the Windows key
     MasterCache,    // "CODPath" of the suite's "Complex" key
+    SharedFiles,    // CF: CSIDL_PROGRAM_FILES_COMMON
+    Windows,        // CSIDL_WINDOWS
+    Work,           // the work folder, with its trailing backslash
+    ProductFile,    // a file path the product registers as a whole (its INI)
     Count
 };
 
@@ -35,12 +40,16 @@ enum class Capture : unsigned char {
     ByPath,       // folder + "\" + file into prefix + file (CaptureFile)
     ByFolder,     // folder + sub + file into "(" + tag + ")" + file (CaptureRegisteredFile)
     Locked,       // through a temporary copy, for files a service holds open (CaptureLockedFile)
+    Unicode,      // a UTF-16 (or UTF-8) text converted to the ANSI code page (CaptureUnicodeFile)
     ExactCopy,    // byte for byte under the file's own name, never over an existing copy
     Permissions,  // permission dump of folder + sub (+ "\" + file when given) as "(cmd)(" + tag + ")cacls.txt"
     Inventory,    // file inventory of folder + sub as "(" + tag + ")Files.csv"
     // With the important-files option: the files directly in folder + sub, then the trees of its
     // `parts` appended to the same table; without it, the whole inventory.
     Listing,
+    // Copies of the logs matching the mask `file` in the folder, named after their family and `prefix` (the
+    // tag), each entered in the family's log table; `logs` says which family.
+    Logs,
     // The inventory of the folder an installer package `file` registers ("path" under "\SOFTWARE\TAVIR\Setup");
     // nothing when it registers none.
     PackageInventory,
@@ -62,6 +71,7 @@ struct CaptureRow {
     std::optional<Option> gate;     // the row is left out when this option is off
     std::string_view heading;       // a blue heading written (after a line break) before the row
     std::span<const std::string_view> parts;  // Listing: the sub-folders appended after the top level
+    const LogFamily* logs = nullptr;          // Logs rows
     void (*step)(ProductSection&) = nullptr;  // Step rows
     std::string_view produces;      // Step rows: the work-folder file the step writes
 };

@@ -29,10 +29,8 @@ std::string upper(std::string s) {
 }
 
 std::string dwordText(const RegistryRead& r) {
-    if (r.status != RegistryStatus::Ok || r.value.type != kRegDword || r.value.data.size() < 4) return {};
-    const auto* b = reinterpret_cast<const unsigned char*>(r.value.data.data());
-    std::uint32_t v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    return std::to_string(v);
+    auto v = registryDwordOf(r);
+    return v ? std::to_string(*v) : std::string();
 }
 
 } // namespace
@@ -74,13 +72,7 @@ bool SystemSection::readMultiString(const std::string& key, const std::string& v
 }
 
 std::string SystemSection::fileLine(const std::string& prefix, const std::string& path) {
-    FileSystem& files = run_.platform().files;
-    SystemInfo& system = run_.platform().system;
-    std::optional<LocalTime> date = run_.folders().FileDateOf(path);
-    LocalTime t = date.value_or(LocalTime{});
-    return prefix + path + "\t - " + std::to_string(run_.folders().FileSizeOf(path)) + " байт  -  \t" +
-           dateTimeText(system, t.year, t.month, t.day, t.hour, t.minute, t.second) + "\t - версия: " +
-           FileVersionText(files, path);
+    return prefix + describeFile(run_, path, FileVersionText(run_.platform().files, path));
 }
 
 void SystemSection::CollectSystemSection() {

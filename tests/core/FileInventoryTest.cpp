@@ -157,13 +157,10 @@ TEST_F(FileInventoryTest, StopDuringAWalkKeepsTheRowsAndStillSavesAndDumps) {
     options.set(Option::SelectAll, false);
     options.set(Option::SystemInfo, true);
     int seen = 0;
-    run.registerSection(Section::CollectSystemSection, [&] {
-        FileInventory inv(run);
-        inv.onFile([&](const std::string&, const std::string&) {
-            if (++seen == 4) run.requestStop();
-        });
-        inv.InventoryFolder(tree, "S");
+    run.setListedFileHook([&](const std::string&, const std::string&) {
+        if (++seen == 4) run.requestStop();
     });
+    run.registerSection(Section::CollectSystemSection, [&] { FileInventory(run).InventoryFolder(tree, "S"); });
     run.ToolButton30Click();
     EXPECT_TRUE(run.stopFlag());
     auto rows = table("S");

@@ -1,5 +1,6 @@
 // An in-memory COM+ catalogue: applications with properties, roles with users, components. Wine has none.
 #pragma once
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -74,13 +75,43 @@ private:
     FakeComPlusData& data_;
 };
 
+// The materials server as a test describes it: the statuses it gives, call by call, and where it fails.
+struct FakeMaterialsServer {
+    bool registered = true;         // else creating the object fails
+    bool castRefused = false;       // the object lacks the interface
+    std::vector<long> statuses;     // one per call; the last one repeats
+    int failAtCall = -1;            // the call (from 0) that fails
+    int calls = 0, alive = 0;       // calls made; objects not yet released
+};
+
+class FakeMaterialsCatalog final : public MaterialsCatalog {
+public:
+    explicit FakeMaterialsCatalog(FakeMaterialsServer& s) : s_(s) { ++s_.alive; }
+    ~FakeMaterialsCatalog() override { --s_.alive; }
+    long connectionStatus() override {
+        int call = s_.calls++;
+        if (call == s_.failAtCall) throw ComError("EOleException", "Сервер не отвечает");
+        if (s_.statuses.empty()) return 0;
+        return s_.statuses[std::min<size_t>(static_cast<size_t>(call), s_.statuses.size() - 1)];
+    }
+
+private:
+    FakeMaterialsServer& s_;
+};
+
 class FakeCom final : public Com {
 public:
     FakeComPlusData data;
+    FakeMaterialsServer materials;
     std::unique_ptr<ComPlusCatalog> openComPlusCatalog() override {
         ++data.opened;
         if (data.unavailable) throw ComError("EOleSysError", "Класс не зарегистрирован");
         return std::make_unique<FakeCatalog>(data);
+    }
+    std::unique_ptr<MaterialsCatalog> openMaterialsCatalog() override {
+        if (!materials.registered) throw ComError("EOleSysError", "Класс не зарегистрирован");
+        if (materials.castRefused) throw ComError("EIntfCastError", "Интерфейс не поддерживается");
+        return std::make_unique<FakeMaterialsCatalog>(materials);
     }
 };
 
