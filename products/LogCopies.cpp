@@ -61,9 +61,12 @@ std::string logTableRow(ProductSection& s, const std::string& copyName, const st
            sourceFolder + "\t \t ";
 }
 
-void CopyLogFiles(ProductSection& s, const LogFamily& family, const std::string& folder, const std::string& tag,
+void CopyLogFiles(ProductSection& s, const LogFamily& family, const std::string& folderIn, const std::string& tag,
                   const std::string& mask) {
     if (!s.on(family.gate)) return;
+    // The folder values end in a separator and the rows' sub-folders start with one: the lines show one.
+    std::string folder = collapseSeparators(folderIn);
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
     s.debug(std::string(family.searchLine) + folder + " | " + mask);
     FileSystem& files = s.run().platform().files;
     std::string name(family.name);

@@ -4,8 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Processes.h"
@@ -15,6 +17,8 @@ namespace kw::test {
 class RecordingProcesses final : public Processes {
 public:
     std::vector<std::string> started;
+    // What a started tool leaves behind, done only once somebody waits for it (a slow tool).
+    std::function<void(const std::string& commandLine)> finish;
     std::unique_ptr<InstanceLock> lockInstance(const std::string& name) override {
         return windowsProcesses().lockInstance(name + "." + std::to_string(GetCurrentProcessId()));
     }
@@ -22,9 +26,17 @@ public:
     LaunchResult launch(const ProcessLaunch& l) override {
         started.push_back(l.commandLine);
         struct Ended : ChildProcess {
-            bool wait(unsigned) override { return true; }
+            std::function<void(const std::string&)> finish;
+            std::string commandLine;
+            bool wait(unsigned) override {
+                if (finish) std::exchange(finish, nullptr)(commandLine);
+                return true;
+            }
         };
-        return {std::make_unique<Ended>(), 0};
+        auto child = std::make_unique<Ended>();
+        child->finish = finish;
+        child->commandLine = l.commandLine;
+        return {std::move(child), 0};
     }
     std::string commandInterpreter() override { return windowsProcesses().commandInterpreter(); }
 };

@@ -13,6 +13,7 @@
 #include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
 #include "tests/products/TestShellFolders.h"
+#include "tests/system/FakeComPlus.h"
 #include "tests/system/FakeRegistry.h"
 
 namespace kw::test {
@@ -26,11 +27,12 @@ protected:
     FakeSystem machine;
     FakeRegistry registry;
     RecordingProcesses processes;
+    FakeCom com;
     TestShellFolders files;
     OptionSet options;
     Settings settings;
     CollectionRun run{{.files = files, .system = machine, .desktop = windowsDesktop(), .processes = processes,
-                       .registry = registry},
+                       .registry = registry, .com = com},
                       options, settings};
     std::string appData, commonAppData;
 
@@ -53,7 +55,7 @@ protected:
     // A file with its folders; the text is written in the ANSI code page.
     std::string put(const std::string& relative, const std::string& text) {
         std::string path = tempDir() + relative;
-        folder(relative.substr(0, relative.rfind('\\')));
+        if (size_t slash = relative.rfind('\\'); slash != std::string::npos) folder(relative.substr(0, slash));
         writeFileBytes(path, utf8ToAnsi(text));
         return path;
     }
