@@ -210,6 +210,7 @@ produce() {
   local enc=$1 src=$2 out=$3
   case $enc in
     raw) cat "$src" >"$out" ;;
+    sized) head -c "${src##*/}" /dev/zero >"$out" ;;
     utf8) crlf "$src" >"$out" ;;
     utf8bom) { printf '\xef\xbb\xbf'; crlf "$src"; } >"$out" ;;
     ansi) crlf "$src" | iconv -f UTF-8 -t CP1251 >"$out" ;;
@@ -246,6 +247,8 @@ while IFS= read -r line || [ -n "$line" ]; do
   where="files.tsv:$n"
   [ -z "${extra:-}" ] || die "$where: more than five columns"
   case $enc in
+    sized)
+      [[ $src =~ ^[0-9]{1,9}$ ]] || die "$where: a sized line takes the size in bytes as content" ;;
     ansi|oem|utf16le|utf8bom|utf8|raw)
       case $src in
         ''|-|/*|../*|*/../*|*/..) die "$where: bad content file '$src'" ;;
