@@ -181,14 +181,6 @@ const char* const kOthers[] = {
     "Complex2013Install.log",
 };
 
-bool sixtyFourBitWindows() {
-#ifdef _WIN64
-    return true; // the 64-bit stand-in build runs only there
-#endif
-    BOOL wow = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
-}
-
 // The first cells of a table's rows, its header left out.
 std::vector<std::string> firstCells(const std::string& table) {
     std::vector<std::string> out;

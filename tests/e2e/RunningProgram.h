@@ -56,6 +56,15 @@ inline FileHandle holdOpen(const std::string& path) {
                                   nullptr));
 }
 
+// The Windows of the prefix is 64-bit (the test itself may be a 32-bit program on it).
+inline bool sixtyFourBitWindows() {
+#ifdef _WIN64
+    return true;  // the 64-bit stand-in build runs only there
+#endif
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
+}
+
 inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {

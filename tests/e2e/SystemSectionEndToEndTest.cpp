@@ -40,14 +40,6 @@ std::vector<std::string> after(const std::vector<std::string>& lines, const std:
     return {at, at + static_cast<std::ptrdiff_t>(std::min<size_t>(count, lines.end() - at))};
 }
 
-bool sixtyFourBitWindows() {
-#ifdef _WIN64
-    return true;  // the 64-bit stand-in build runs only there
-#endif
-    BOOL wow = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
-}
-
 // The checks of one run, grouped by file; the run itself is the expensive part.
 void checkSoftware();
 void checkProgramTables();
