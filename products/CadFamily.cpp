@@ -14,11 +14,7 @@
 namespace kw {
 namespace {
 
-using C = Capture;
-using F = Folder;
-using O = Option;
-constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
-constexpr RegistryView k64 = RegistryView::Wow64_64;
+using namespace rows;
 
 // Every registration the CAD products and their libraries leave, as 32-bit and as 64-bit programs see it.
 constexpr BranchRow kRegistrations[] = {

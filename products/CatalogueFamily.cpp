@@ -11,11 +11,7 @@
 namespace kw {
 namespace {
 
-using C = Capture;
-using F = Folder;
-using O = Option;
-constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
-constexpr RegistryRoot kCU = RegistryRoot::CurrentUser;
+using namespace rows;
 
 constexpr BranchRow kMaterialsAppId[] = {{.key = "SOFTWARE\\Classes\\AppID\\{418F55FF-BD08-42FC-9ECB-D288B3FDF148}",
                                          .target = "(REG)418F55FF.txt"}};

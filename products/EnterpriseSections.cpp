@@ -9,10 +9,7 @@
 namespace kw {
 namespace {
 
-using C = Capture;
-using F = Folder;
-using O = Option;
-constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
+using namespace rows;
 
 constexpr BranchRow kMorvantideBranch[] = {{.key = "SOFTWARE\\TAVIR\\Morvantide", .target = "(REG)Morvantide.txt"}};
 // The INI's path is registered as a whole: its copy is "(Morvantide)" with nothing after it.

@@ -10,10 +10,7 @@
 namespace kw {
 namespace {
 
-using C = Capture;
-using F = Folder;
-using O = Option;
-constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
+using namespace rows;
 
 void integratorLog(ProductSection& s);
 

@@ -90,6 +90,16 @@ struct BranchRow {
     BranchLine line = BranchLine::Indented;
 };
 
+// Short names for the row tables of the family files, which take them with `using namespace rows;`.
+namespace rows {
+using C = Capture;
+using F = Folder;
+using O = Option;
+inline constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
+inline constexpr RegistryRoot kCU = RegistryRoot::CurrentUser;
+inline constexpr RegistryView k64 = RegistryView::Wow64_64;
+} // namespace rows
+
 // The work-folder files a row can write (an inventory also writes its permission dump).
 std::vector<std::string> outputsOf(const CaptureRow& row);
 

@@ -9,10 +9,7 @@
 namespace kw {
 namespace {
 
-using C = Capture;
-using F = Folder;
-using O = Option;
-constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
+using namespace rows;
 
 constexpr BranchRow kTessarinBranch[] = {{.key = "SOFTWARE\\TAVIR\\Tessarin", .target = "(REG)Tessarin.txt"}};
 constexpr CaptureRow kTessarinInventory[] = {{.kind = C::Inventory, .prefix = "Tessarin"}};

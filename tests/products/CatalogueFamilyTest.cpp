@@ -68,7 +68,9 @@ TEST_F(CatalogueFamilyTest, ConnectionTestAsksAgainBeforeEachComparisonAndReport
             return l.rfind("Подключение успешно", 0) == 0 || l.rfind("Ошибка подключения", 0) == 0;
         });
         EXPECT_EQ(found, c.line.empty() ? 0 : 1);
-        if (!c.line.empty()) EXPECT_TRUE(has(lines, c.line));
+        if (!c.line.empty()) {
+            EXPECT_TRUE(has(lines, c.line));
+        }
         EXPECT_EQ(com.materials.calls, c.calls);
         EXPECT_EQ(com.materials.alive, 0);  // released every time
     }
