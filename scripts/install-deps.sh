@@ -18,8 +18,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq "${missing[@]}" </dev/null
+  $SUDO apt-get update -qq || true
+  if ! $SUDO apt-get install -y -qq "${missing[@]}" </dev/null; then
+    # During a mirror sync the i386 index of the security suite can lag behind the amd64 one; the 32-bit
+    # libraries must have the versions of their 64-bit twins, so this install takes both from the release.
+    pin=$(mktemp)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' > "$pin"
+    $SUDO apt-get install -y -qq -o Dir::Etc::preferences="$pin" "${missing[@]}" </dev/null
+    rm -f "$pin"
+  fi
 fi
 
 # Wine needs the Russian locale to report ANSI 1251 and OEM 866.
