@@ -91,6 +91,8 @@ public:
     virtual std::optional<FileError> copyFileNoReplace(const std::string& from, const std::string& to) = 0;
     // One shell copy (SHFileOperation FO_COPY, FOF_NOCONFIRMATION | FOF_ALLOWUNDO); to may be a folder.
     virtual bool shellCopy(const std::string& from, const std::string& to) = 0;
+    // Moves a file within one volume, replacing a file of the target's name.
+    virtual std::optional<FileError> moveFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file and reports the system error code, 0 on success.
     virtual unsigned deleteFileWithCode(const std::string& path) = 0;
 

@@ -249,6 +249,11 @@ public:
         return lastFileError();
     }
 
+    std::optional<FileError> moveFile(const std::string& from, const std::string& to) override {
+        if (MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return std::nullopt;
+        return lastFileError();
+    }
+
     bool shellCopy(const std::string& from, const std::string& to) override {
         std::wstring src = shellPathList(from), dst = shellPathList(to);
         SHFILEOPSTRUCTW op{};

@@ -38,6 +38,9 @@ public:
     }
     bool shellCopy(const std::string& f, const std::string& t) override { return real().shellCopy(f, t); }
     unsigned deleteFileWithCode(const std::string& p) override { return real().deleteFileWithCode(p); }
+    std::optional<FileError> moveFile(const std::string& f, const std::string& t) override {
+        return real().moveFile(f, t);
+    }
     std::optional<FileVersion> fileVersion(const std::string& p) override { return real().fileVersion(p); }
     std::string specialFolder(int csidl) override {
         auto it = folders.find(csidl);

@@ -1,0 +1,75 @@
+// Result packages: the work folder packed into one cabinet that the user attaches to the support
+// request, and a package unpacked into the work folder (side 1) or the comparison folder (side 2).
+// Window-free: the logs go to the engine's event and timing logs, progress and status to a RunObserver.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/CollectionRun.h"
+#include "core/RunObserver.h"
+
+namespace kw {
+
+inline constexpr const char* kDirectiveFile = "KWScan.DDF";
+inline constexpr const char* kCabinetFile = "KWScan.CAB";
+inline constexpr const char* kDiskLabel = "KW_Archive";
+
+// The by-products of packing are never packed themselves (exact names).
+bool isPackingByProduct(std::string_view name);
+
+// "KWScan.DDF": the nine header lines, then each name in double quotes; CR LF after every line.
+std::string directiveText(const std::vector<std::string>& names);
+
+// Computer name, "_", the date without its dots, "_", the time without its colons, ".cab". Characters
+// that a file name cannot hold (another date separator, say) are dropped too.
+std::string packageFileName(const std::string& computer, const std::string& shortDate, const std::string& longTime);
+
+// Why a member of an opened package may not be written into the target folder, or nothing. Only plain
+// names are written: no separators, drives, streams, "." or "..", device names, or names too long for
+// `folder` + "\" + name to be an ordinary path.
+std::optional<std::string> memberRefusal(const std::string& name, const std::string& folder);
+
+// WritePackageList: the files directly in the folder (ending in a separator or not), by-products and
+// sub-folders left out, in the order the file system lists them; their bytes added up in `bytes`.
+std::optional<FileError> WritePackageList(FileSystem& files, const std::string& folder,
+                                          std::vector<std::string>& names, std::int64_t& bytes);
+
+enum class SaveResult { Saved, TooLarge, NotPacked, CopyFailed };
+struct SaveOutcome {
+    SaveResult result = SaveResult::NotPacked;
+    std::string package;  // the full path of the package written, or tried
+    std::string reason;   // for the user, in Russian, when not saved
+};
+
+struct OpenOutcome {
+    bool opened = false;
+    std::string reason;  // when not opened
+    std::vector<std::pair<std::string, std::string>> refused;  // members left out, with the reason
+};
+
+class ResultPackages {
+public:
+    ResultPackages(CollectionRun& engine, RunObserver& observer) : engine_(engine), observer_(observer) {}
+
+    // SavePackage: packs every file directly in the work folder into "KWScan.CAB" and copies it into
+    // `folder` under the package name, refusing to replace a file there. The work folder is untouched
+    // unless the package was written; then "KWScan.CAB" and "KWScan.DDF" are removed again.
+    SaveOutcome SavePackage(const std::string& folder);
+    // After a failed copy: the cabinet still in the work folder goes to `path` (which it may replace).
+    SaveOutcome savePackageAs(const std::string& path);
+
+    // OpenPackage: unpacks `package` into the work folder or the comparison folder (kWorkFolder or
+    // kCompareFolder). The folder's content is replaced only after the whole package was read.
+    OpenOutcome OpenPackage(const std::string& package, const char* targetFolder);
+
+private:
+    std::string now();  // the current time in the long time format
+    SaveOutcome copyPackage(const std::string& to, bool replace);
+
+    CollectionRun& engine_;
+    RunObserver& observer_;
+};
+
+} // namespace kw
