@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/WindowMessages.h"
 #include "app/resource.h"
 #include "core/Version.h"
 #include "platform/Com.h"
@@ -17,10 +18,6 @@ namespace kw {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm1";
-constexpr UINT WM_APP_INVOKE = WM_APP + 1;     // lParam: std::function<void()>* to run on the window's thread
-constexpr UINT WM_APP_LOG = WM_APP + 2;        // the logs have new lines
-constexpr UINT WM_APP_RUN_DONE = WM_APP + 3;   // the run's thread has returned
-constexpr UINT WM_APP_AUTOSTART = WM_APP + 4;  // "full" / "fullin"
 constexpr UINT_PTR kClearTimer = 1;
 constexpr int kHotKeyId = 1;
 
@@ -52,14 +49,26 @@ StartArguments parseStartArguments(const std::vector<std::string>& args) {
     if (args.empty()) return a;
     std::string first = args.front();
     std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (first == "full") a.autoStart = true;
-    if (first == "fullin") a.autoStart = a.hidden = true;
+    size_t used = 0;
+    if (first == "full") {
+        a.autoStart = true;
+        used = 1;
+    } else if (first == "fullin") {
+        a.autoStart = a.hidden = true;
+        used = 1;
+        if (args.size() > 1) a.packageFolder = args[used++];
+    } else {
+        // Anything else names packages: one for side 1, a second one for comparison.
+        for (; used < args.size() && used < 2; ++used) a.packages.push_back(args[used]);
+    }
+    a.unused.assign(args.begin() + static_cast<std::ptrdiff_t>(used), args.end());
     return a;
 }
 
 MainWindow::MainWindow(Platform platform, StartArguments args)
     : platform_(platform), args_(args), engine_(platform, options_, settings_) {
     engine_.setObserver(this);
+    packages_ = std::make_unique<ResultPackages>(engine_, *this);
     registerSystemSections(engine_);
     registerProductSections(engine_);
 }
@@ -69,6 +78,8 @@ MainWindow::~MainWindow() {
         engine_.requestStop();
         worker_.join();
     }
+    if (job_.joinable()) job_.join();
+    if (accelerators_) DestroyAcceleratorTable(accelerators_);
     engine_.eventLog().onChange(nullptr);
     engine_.timingLog().onChange(nullptr);
     engine_.captureBuffer().onChange(nullptr);
@@ -179,8 +190,10 @@ void MainWindow::createControls() {
     AppendMenuW(file, MF_STRING, IDC_START, L"Пуск");
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_STOP, L"Стоп");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_SAVE_PACKAGE, L"Сохранить информацию...");
-    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_LOAD_COMPARE, L"Загрузить информацию для сравнения (2)");
+    AppendMenuW(file, MF_STRING, IDC_LOAD_PACKAGE, L"Загрузить информацию (1)\tCtrl+O");
+    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_LOAD_COMPARE, L"Загрузить информацию для сравнения (2)\tCtrl+P");
+    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_SAVE_PACKAGE, L"Сохранить информацию...\tCtrl+S");
+    AppendMenuW(file, MF_STRING, IDC_OPEN_FOLDER, L"Открыть каталог с результатами");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, IDC_CLEAR, L"Очистить результаты");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
@@ -211,6 +224,9 @@ void MainWindow::createControls() {
                            {IDC_STOP, L"Стоп", BTNS_BUTTON},
                            {IDC_OPTIONS, L"Параметры", BTNS_BUTTON},
                            {IDC_CLEAR, L"Очистить результаты", BTNS_BUTTON},
+                           {IDC_LOAD_PACKAGE, L"Загрузить", BTNS_BUTTON},
+                           {IDC_SAVE_PACKAGE, L"Сохранить", BTNS_BUTTON},
+                           {IDC_OPEN_FOLDER, L"Каталог", BTNS_BUTTON},
                            {IDC_EVENTS, L"События", BTNS_CHECK},
                            {IDC_FAQ, L"FAQ", BTNS_BUTTON},
                            {IDC_SERVICEDESK, L"ServiceDESK", BTNS_BUTTON}};
@@ -224,6 +240,7 @@ void MainWindow::createControls() {
         SendMessageW(tb, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&t));
     }
     SendMessageW(tb, TB_HIDEBUTTON, IDC_STOP, TRUE);
+    SendMessageW(tb, TB_ENABLEBUTTON, IDC_SAVE_PACKAGE, FALSE);
     SendMessageW(tb, TB_CHECKBUTTON, IDC_EVENTS, TRUE);
     SendMessageW(tb, TB_AUTOSIZE, 0, 0);
     make(L"BUTTON", L"Открыть каталог с результатами", WS_VISIBLE | BS_AUTOCHECKBOX, IDC_OPEN_RESULTS);
@@ -280,6 +297,16 @@ void MainWindow::createControls() {
     engine_.timingLog().onChange(changed);
     engine_.captureBuffer().onChange(changed);
     setStartVariant(StartVariant::PerSettings);
+
+    const ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', IDC_LOAD_PACKAGE},
+                          {FVIRTKEY | FCONTROL, 'P', IDC_LOAD_COMPARE},
+                          {FVIRTKEY | FCONTROL, 'S', IDC_SAVE_PACKAGE}};
+    accelerators_ = CreateAcceleratorTableW(const_cast<ACCEL*>(keys), 3);
+}
+
+bool MainWindow::translateAccelerator(MSG& msg) {
+    return accelerators_ && hwnd_ && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) &&
+           TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0;
 }
 
 void MainWindow::layout() {
@@ -412,12 +439,25 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         captureView_.refresh();
         return 0;
     case WM_APP_RUN_DONE: onRunFinished(); return 0;
+    case WM_APP_JOB_DONE: {
+        if (job_.joinable()) job_.join();
+        auto then = std::move(jobDone_);
+        jobDone_ = nullptr;
+        if (then) then();
+        return 0;
+    }
+    case WM_APP_OPEN_ARGS: openArgumentPackages(); return 0;
     case WM_APP_AUTOSTART:
         if (args_.hidden) readSettingsOnActivation(readSettingsFile(), options_, settings_);
         setStartVariant(StartVariant::Full);
         ToolButton30Click();
         return 0;
     case WM_CLOSE:
+        if (job_.joinable()) {
+            // A package is being written or read: the window closes when that is done.
+            closePending_.store(true);
+            return 0;
+        }
         if (worker_.joinable()) {
             // The run ends at its next stopping point; the window closes after it.
             closePending_.store(true);
@@ -430,7 +470,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         platform_.desktop.unregisterHotKey(hwnd_, kHotKeyId);  // FormDestroy
         destroyed_ = true;
-        PostQuitMessage(0);
+        PostQuitMessage(exitCode_);
         return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
@@ -462,11 +502,19 @@ void MainWindow::onActivate() {
         autoStartDone_ = true;
         PostMessageW(hwnd_, WM_APP_AUTOSTART, 0, 0);
     }
+    if (!autoStartDone_ && (!args_.packages.empty() || !args_.unused.empty())) {
+        autoStartDone_ = true;
+        PostMessageW(hwnd_, WM_APP_OPEN_ARGS, 0, 0);
+    }
 }
 
 void MainWindow::onCommand(int id) {
     switch (id) {
     case IDC_START: ToolButton30Click(); break;
+    case IDC_SAVE_PACKAGE: N14Click(); break;
+    case IDC_LOAD_PACKAGE: openPackageCommand(false, std::nullopt); break;
+    case IDC_LOAD_COMPARE: openPackageCommand(true, std::nullopt); break;
+    case IDC_OPEN_FOLDER: openResultsFolder(); break;
     case IDC_STOP: ToolButton48Click(); break;
     case IDC_CLEAR: ToolButton1Click(); break;
     case IDC_EVENTS: ToggleEventsPanel(false); break;
@@ -513,6 +561,9 @@ void MainWindow::onNotify(NMHDR* hdr) {
         case IDC_EVENTS: hint = L"События показать/скрыть"; break;
         case IDC_FAQ: hint = L"FAQ - База знаний СТП ТАВИР"; break;
         case IDC_SERVICEDESK: hint = L"ServiceDESK - вопрос в СТП (Личный кабинет)"; break;
+        case IDC_LOAD_PACKAGE: hint = L"Загрузить информацию"; break;
+        case IDC_SAVE_PACKAGE: hint = L"Сохранить информацию..."; break;
+        case IDC_OPEN_FOLDER: hint = L"Открыть каталог с результатами"; break;
         default: hint.clear();
         }
         tt->lpszText = hint.data();
@@ -524,7 +575,7 @@ void MainWindow::onNotify(NMHDR* hdr) {
 void MainWindow::setStartVariant(StartVariant v) { engine_.setStartVariant(v); }
 
 void MainWindow::ToolButton30Click() {
-    if (worker_.joinable() || !engine_.stopFlag()) return;
+    if (busy() || !engine_.stopFlag()) return;
     worker_ = std::thread([this] {
         ComApartment com;
         engine_.ToolButton30Click();
@@ -540,8 +591,17 @@ void MainWindow::onRunFinished() {
     timingView_.refresh();
     captureView_.refresh();
     viewer_->RefreshCurrentNode();
-    // A hidden run ends the program once its results are written.
-    if (args_.hidden || closePending_.load()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    if (closePending_.load()) {
+        if (args_.hidden) exitCode_ = 1;  // stopped: no package
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return;
+    }
+    // A hidden run saves its package and ends the program.
+    if (args_.hidden) {
+        saveHiddenRunPackage();
+        return;
+    }
+    if (autoSavePending_.exchange(false)) N14Click();
 }
 
 void MainWindow::storeGeometry() {
@@ -628,6 +688,11 @@ void MainWindow::resultCommandsEnabled(bool on) {
     });
 }
 
+void MainWindow::autoSave() {
+    // Called at the end of the run procedure: the save follows once the run's thread has returned.
+    autoSavePending_.store(true);
+}
+
 void MainWindow::saveFailed(const std::string& path) {
     engine_.eventLog().append("[!!] Не удалось сохранить файл " + path);
 }
@@ -673,7 +738,7 @@ void MainWindow::GroupBox4DblClick() {
 }
 
 void MainWindow::ToolButton1Click() {
-    if (worker_.joinable()) return;
+    if (busy()) return;
     if (!platform_.desktop.confirm(hwnd_, "Удалить результаты сканирования?")) return;
     engine_.eventLog().clear();
     engine_.captureBuffer().clear();
@@ -745,7 +810,7 @@ void MainWindow::createForms(HINSTANCE instance) {
 }
 
 void MainWindow::showOptionsDialog() {
-    if (worker_.joinable()) return;
+    if (busy()) return;
     optionsDialog_.showModal();
     // Where the window manager gives the activation elsewhere, the read still follows the save.
     if (readOnActivation_) onActivate();

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "settings/AboutBox.h"
 #include "settings/OptionsDialog.h"
 #include "settings/StartForm.h"
+#include "viewer/ResultPackage.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
@@ -24,6 +26,11 @@ namespace kw {
 struct StartArguments {
     bool autoStart = false;  // "full" or "fullin": a full run at once
     bool hidden = false;     // "fullin": the window stays hidden and the program ends after the run
+    std::string packageFolder;  // "fullin FOLDER": where the hidden run saves its package
+    // Packages to open at start (a double click on a package, "Open with"): the first into side 1,
+    // the second into side 2 for comparison.
+    std::vector<std::string> packages;
+    std::vector<std::string> unused;  // arguments beyond those, reported at start
 };
 StartArguments parseStartArguments(const std::vector<std::string>& args);
 
@@ -45,6 +52,10 @@ public:
     bool runInProgress() const { return worker_.joinable(); }
     bool destroyed() const { return destroyed_; }
     ViewerPane& viewer() { return *viewer_; }
+    // The program's exit code: 0, or 1 when a hidden run could not write its package.
+    int exitCode() const { return exitCode_; }
+    // Ctrl+O, Ctrl+P and Ctrl+S of the menu "Файл", for the message loop.
+    bool translateAccelerator(MSG& msg);
 
     // RunObserver, called on the run's thread and carried over to the window's thread.
     void progressChanged(int value) override;
@@ -55,6 +66,7 @@ public:
     void showTimingLog() override;
     void resultCommandsEnabled(bool on) override;
     void saveFailed(const std::string& path) override;
+    void autoSave() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
@@ -72,6 +84,17 @@ private:
     void ToolButton30Click();  // start a run
     void ToolButton48Click();  // Stop
     void ToolButton1Click();   // clear results
+    // Result packages (MainWindowPackages.cpp).
+    bool busy() const { return worker_.joinable() || job_.joinable(); }
+    void runJob(std::function<void()> work, std::function<void()> then);  // off the window's thread
+    void N14Click();                          // "Сохранить информацию..."
+    void afterSave(const SaveOutcome& outcome);
+    void openPackageCommand(bool side2, std::optional<std::string> path);  // "Загрузить информацию (1)" / "(2)"
+    void afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome);
+    void openArgumentPackages();              // the packages named on the command line
+    void openResultsFolder();                 // "Открыть каталог с результатами"
+    void saveHiddenRunPackage();              // "fullin": the package, then the end of the program
+    std::string programFolder();
     void finishClearResults();
     void ToggleEventsPanel(bool open);
     void Button28Click();      // "Скрыть"
@@ -116,6 +139,13 @@ private:
     std::unique_ptr<ViewerPane> viewer_;
     std::atomic<bool> logPending_{false};
     std::thread worker_;
+    std::thread job_;                         // a package being saved or opened
+    std::function<void()> jobDone_;
+    std::unique_ptr<ResultPackages> packages_;
+    std::atomic<bool> autoSavePending_{false};
+    size_t argumentPackagesOpened_ = 0;
+    int exitCode_ = 0;
+    HACCEL accelerators_ = nullptr;
     std::atomic<bool> closePending_{false};
     bool destroyed_ = false;
     bool autoStartDone_ = false;

@@ -21,8 +21,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!window.create(instance)) return 1;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window.translateAccelerator(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return 0;
+    return window.exitCode();
 }

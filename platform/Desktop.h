@@ -32,6 +32,16 @@ public:
         (void)filter;
         return std::nullopt;
     }
+    // The save dialog, asking before it replaces a file; `name` is offered, `extension` added when the
+    // user types none. Nothing when cancelled.
+    virtual std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter,
+                                                        const std::string& name, const std::string& extension) {
+        (void)owner;
+        (void)filter;
+        (void)name;
+        (void)extension;
+        return std::nullopt;
+    }
 };
 
 Desktop& windowsDesktop();

@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "platform/Text.h"
 
 namespace kw {
@@ -42,19 +44,34 @@ public:
     }
 
     std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) override {
+        return fileDialog(owner, filter, "", "", false);
+    }
+
+    std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter, const std::string& name,
+                                                const std::string& extension) override {
+        return fileDialog(owner, filter, name, extension, true);
+    }
+
+private:
+    static std::optional<std::string> fileDialog(WindowHandle owner, const std::string& filter, const std::string& name,
+                                                 const std::string& extension, bool save) {
         std::wstring pattern = toWide(filter);
         for (auto& c : pattern)
             if (c == L'|') c = L'\0';
         pattern.append(2, L'\0');
         std::wstring file(32768, L'\0');
+        std::wstring offered = toWide(name), ext = toWide(extension);
+        offered.copy(file.data(), std::min(offered.size(), file.size() - 1));
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = static_cast<HWND>(owner);
         ofn.lpstrFilter = pattern.c_str();
         ofn.lpstrFile = file.data();
         ofn.nMaxFile = static_cast<DWORD>(file.size());
-        ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+        ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+        ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+        if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
         return toUtf8(file.c_str());
     }
 };

@@ -85,6 +85,7 @@ void ViewerPane::Side::showTable(bool v) {
         relayout();
 }
 void ViewerPane::Side::setPlainText(const std::wstring& t) {
+    richShown = false;
     // Plain text: no formatting carried over from a rich file shown before.
     SETTEXTEX st{ST_DEFAULT, 1200};
     SendMessageW(text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(L""));
@@ -97,6 +98,7 @@ void ViewerPane::Side::setPlainText(const std::wstring& t) {
     SendMessageW(text, EM_SETSEL, 0, 0); // a loaded file is shown from its top
 }
 void ViewerPane::Side::setRichText(const std::string& rtf) {
+    richShown = true;
     struct Source {
         const std::string* bytes;
         size_t pos;
@@ -163,12 +165,13 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     };
     for (Btn b : {Btn{id::kWordWrap, L"Перенос по словам"},
                   Btn{id::kOemToAnsi, L"Кодировка Dos -> Win (для cmd-файлов)"},
-                  Btn{id::kPlacement, L"Размещение панелей"}}) {
+                  Btn{id::kPlacement, L"Размещение панелей"}, Btn{id::kCompareLines, L"Построчное сравнение"}}) {
         TBBUTTON t{};
         t.iBitmap = I_IMAGENONE;
         t.idCommand = b.ctl;
         t.fsState = TBSTATE_ENABLED;
-        t.fsStyle = BTNS_CHECK | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+        t.fsStyle = static_cast<BYTE>((b.ctl == id::kCompareLines ? BTNS_BUTTON : BTNS_CHECK) | BTNS_AUTOSIZE |
+                                      BTNS_SHOWTEXT);
         t.iString = reinterpret_cast<INT_PTR>(b.text);
         SendMessageW(strip_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&t));
     }
@@ -176,6 +179,7 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     SendMessageW(strip_, TB_CHECKBUTTON, id::kOemToAnsi, viewer_->consoleConversion());
     SendMessageW(strip_, TB_CHECKBUTTON, id::kPlacement, sideBySide_);
     SendMessageW(strip_, TB_HIDEBUTTON, id::kPlacement, TRUE);
+    SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareLines, TRUE);
 
     caption1_ = make(L"STATIC", L"Информация", SS_CENTER | SS_CENTERIMAGE, id::kCaption1);
     caption2_ = make(L"STATIC", L"(2) Информация для сравнения", SS_CENTER | SS_CENTERIMAGE, id::kCaption2);
@@ -365,6 +369,9 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case id::kPlacement:
             setSideBySide(SendMessageW(strip_, TB_ISBUTTONCHECKED, id::kPlacement, 0) != 0);
+            break;
+        case id::kCompareLines:
+            compareVisiblePair();
             break;
         case kSearchFind: {
             wchar_t buf[512] = {};
@@ -720,12 +727,19 @@ void ViewerPane::tableDoubleClick() {
 
 void ViewerPane::showSide2(bool visible) {
     side2Visible_ = visible;
+    // The placement and the comparison come and go with side 2.
     SendMessageW(strip_, TB_HIDEBUTTON, id::kPlacement, !visible);
+    SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareLines, !visible);
     layout();
 }
 
 void ViewerPane::setSide1Caption(const std::string& text, bool visible) {
     SetWindowTextW(caption1_, toWide(text).c_str());
+    caption1Visible_ = visible;
+    layout();
+}
+
+void ViewerPane::showSide1Caption(bool visible) {
     caption1Visible_ = visible;
     layout();
 }

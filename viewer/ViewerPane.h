@@ -35,6 +35,8 @@ inline constexpr int kToolStrip = 2109;
 inline constexpr int kWordWrap = 2110; // ToolButton55 "Перенос по словам"
 inline constexpr int kOemToAnsi = 2111; // ToolButton45 "Кодировка Dos -> Win (для cmd-файлов)"
 inline constexpr int kPlacement = 2112; // ToolButton39 "Размещение панелей"
+inline constexpr int kCompareLines = 2113; // ToolButton46 "Построчное сравнение"
+inline constexpr int kCompareAll = 2114;   // "Сравнить все разделы"
 inline constexpr int kSearchBar = 2120;
 } // namespace viewer_id
 
@@ -58,6 +60,7 @@ class ViewerPane {
     void showSide2(bool visible);
     bool side2Visible() const { return side2Visible_; }
     void setSide1Caption(const std::string& text, bool visible);
+    void showSide1Caption(bool visible);
     void setSide2Caption(const std::string& text);
     void setSideBySide(bool sideBySide); // ToolButton39
 
@@ -84,6 +87,9 @@ class ViewerPane {
     void autoFit(int side, bool firstColumnOnly);
     void headerPress(int side, CellPos cell); // SortByColumn, with the side 1 gate
     void tableDoubleClick();
+    // "Построчное сравнение": the lines or rows the two sides of the open node have in common are removed
+    // from both views (the files stay as they are; selecting the node again shows them whole).
+    void compareVisiblePair();
 
     // Questions and messages go through these, so that tests can answer them.
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
@@ -96,6 +102,7 @@ class ViewerPane {
         HWND text = nullptr;
         TableGrid grid;
         bool textShown = true, tableShown = false;
+        bool richShown = false; // the text view shows a rich-text file
         std::function<void()> relayout;
         void showText(bool v) override;
         void showTable(bool v) override;

@@ -378,7 +378,7 @@ TEST(ProductSectionsEndToEnd, FullRunCollectsTheDemoInstallations) {
     // The mail service is running: its log is held open while the run captures it.
     FileHandle held = holdOpen(test::tempDir() + "TAVIR\\Peltrand\\Notification\\CMCPeltrandMailService.log");
     ASSERT_TRUE(held);
-    Child c = start("full");
+    Child c = startFullRunKeepingResults();
     ASSERT_TRUE(c.process) << programPath();
     ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 360000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the end-of-run block finishes

@@ -38,6 +38,13 @@ inline Child start(const std::string& argument) {
     return c;
 }
 
+// A full run whose results stay in the work folder for the test to read: the save after the run (on
+// by default) would pack them and close the program.
+inline Child startFullRunKeepingResults() {
+    test::writeFileBytes(test::tempDir() + "KW_scan.ini", "[Set]\r\nAutoSave=0\r\n");
+    return start("full");
+}
+
 // The demo machine keeps logs in the user's temporary folder; a test gives the program a temporary
 // folder of its own (below the prefix's, in "kw_tests"), so it gets copies of them there.
 inline void copyDemoTempFiles() {
@@ -94,6 +101,30 @@ inline HWND mainWindowOf(DWORD pid) {
         },
         reinterpret_cast<LPARAM>(&s));
     return s.found;
+}
+
+// A control of the program's window by its identifier, at any depth.
+inline HWND descendant(HWND top, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } s{id, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (GetDlgCtrlID(w) != s->id) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+inline std::string windowText(HWND w) {
+    wchar_t buf[512] = {};
+    SendMessageW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
+    return toUtf8(buf);
 }
 
 } // namespace kw

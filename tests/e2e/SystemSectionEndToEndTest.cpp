@@ -47,7 +47,7 @@ void checkHardwareAndFolders();
 void checkConsoleFiles();
 
 TEST(SystemSectionEndToEnd, FullRunDescribesTheDemoMachine) {
-    Child c = start("full");
+    Child c = startFullRunKeepingResults();
     ASSERT_TRUE(c.process) << programPath();
     ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 360000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the end-of-run block finishes

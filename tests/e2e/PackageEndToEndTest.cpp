@@ -1,0 +1,194 @@
+// Packages through KW_Scan.exe itself: a scripted collection that leaves its package in a folder, and
+// packages named on the command line, opened side by side and compared.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "platform/Cabinet.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "tests/TempFolder.h"
+#include "tests/e2e/RunningProgram.h"
+#include "viewer/ResultTree.h"
+#include "viewer/ViewerPane.h"
+
+namespace kw {
+namespace {
+
+Child startProgram(const std::string& exe, const std::string& arguments) {
+    std::wstring cmd = L"\"" + toWide(exe) + L"\" " + toWide(arguments);
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    Child c;
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        c.process.reset(pi.hProcess);
+        c.id = pi.dwProcessId;
+    }
+    return c;
+}
+
+DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
+    if (WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(c.process.get(), &code);
+    return code;
+}
+
+std::vector<std::string> cabinetsIn(const std::string& folder) {
+    std::vector<std::string> found;
+    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
+        if (!e.folder && e.name.ends_with(".cab")) found.push_back(folder + "\\" + e.name);
+        return true;
+    });
+    return found;
+}
+
+// The message box a process shows, if any.
+HWND messageBoxOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64];
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w)) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+std::string messageText(HWND box) {
+    std::string all;
+    EnumChildWindows(
+        box,
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            *reinterpret_cast<std::string*>(lp) += windowText(w) + "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::string richText(HWND edit) {
+    // WM_GETTEXT crosses the process boundary; GetWindowText would give the window's caption.
+    auto n = static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(n + 1, L'\0');
+    n = static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data())));
+    text.resize(n);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    return toUtf8(text);
+}
+
+// A package of the given files, made with the program's own cabinet code.
+std::string packageOf(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string folder = test::tempDir() + name + ".src";
+    windowsFileSystem().createFolder(folder);
+    std::vector<CabinetSource> sources;
+    for (const auto& [file, bytes] : files) {
+        test::writeFileBytes(folder + "\\" + file, bytes);
+        sources.push_back({folder + "\\" + file, file});
+    }
+    std::string cab = test::tempDir() + name;
+    EXPECT_FALSE(writeCabinet(cab, sources, "KW_Archive"));
+    return cab;
+}
+
+TEST(PackageEndToEndTest, ScriptedCollectionLeavesItsPackageInTheGivenFolder) {
+    copyDemoTempFiles();
+    std::string folder = test::tempDir() + "Пакеты СТП";  // created by the program, blanks and Cyrillic
+    Child c = start("fullin \"" + folder + "\"");
+    ASSERT_TRUE(c.process);
+    EXPECT_EQ(exitCodeAfter(c, 240000), 0u);
+    auto packages = cabinetsIn(folder);
+    ASSERT_EQ(packages.size(), 1u);
+    std::string out = test::tempDir() + "unpacked";
+    windowsFileSystem().createFolder(out);
+    ExtractedCabinet unpacked;
+    ASSERT_FALSE(extractCabinet(packages[0], out, {}, unpacked));
+    for (const char* name : {"KW_Scan!.rtf", "KW_Scan!.txt", "KW_scan.ini", "software.txt"})
+        EXPECT_TRUE(test::fileExists(out + "\\" + name)) << name;
+    for (const std::string& name : unpacked.written) EXPECT_FALSE(name == "KWScan.DDF" || name == "KWScan.CAB");
+    // The program has ended: its work folders are gone, the package stays.
+    EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
+}
+
+TEST(PackageEndToEndTest, ScriptedCollectionWithoutFolderSavesBesideTheProgramOrFails) {
+    // A copy of the program in a folder of the test's own, so that its package lands there.
+    std::string home = test::tempDir() + "program";
+    windowsFileSystem().createFolder(home);
+    ASSERT_FALSE(windowsFileSystem().copyFile(programPath(), home + "\\KW_Scan.exe"));
+    Child c = startProgram(home + "\\KW_Scan.exe", "fullin");
+    EXPECT_EQ(exitCodeAfter(c, 240000), 0u);
+    EXPECT_EQ(cabinetsIn(home).size(), 1u);
+
+    // A folder that cannot be made (a file stands in its way): no package, and the exit code says so.
+    test::writeFileBytes(test::tempDir() + "blocker", "x");
+    Child failing = start("fullin \"" + test::tempDir() + "blocker\\packages\"");
+    EXPECT_EQ(exitCodeAfter(failing, 240000), 1u);
+}
+
+TEST(PackageEndToEndTest, TwoPackagesOnTheCommandLineOpenSideBySideAndCompare) {
+    std::string a = packageOf("first.cab", {{"software.txt", "Windows 10\r\nRAM 8 GB\r\nCPU 2\r\n"},
+                                            {"KW_Scan!.txt", "run one\r\n"}});
+    std::string b = packageOf("second.cab", {{"software.txt", "Windows 10\r\nRAM 16 GB\r\nCPU 2\r\n"},
+                                             {"KW_Scan!.txt", "run two\r\n"}});
+    Child c = start("\"" + a + "\" \"" + b + "\"");
+    ASSERT_TRUE(c.process);
+    HWND w = nullptr, caption2 = nullptr;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            w = mainWindowOf(c.id);
+            caption2 = w ? descendant(w, viewer_id::kCaption2) : nullptr;
+            return caption2 && IsWindowVisible(caption2) && windowText(caption2) == "(2) second.cab";
+        },
+        60000));
+    EXPECT_EQ(windowText(descendant(w, viewer_id::kCaption1)), "(1) first.cab");
+    EXPECT_EQ(test::readFileBytes(test::tempDir() + "KW_Temp\\KW_Scan!.txt"), "run one\r\n");
+    EXPECT_EQ(test::readFileBytes(test::tempDir() + "KW_Temp2\\KW_Scan!.txt"), "run two\r\n");
+
+    HWND tree = descendant(w, viewer_id::kTree);
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));  // software.txt
+    HWND text1 = descendant(w, viewer_id::kText1), text2 = descendant(w, viewer_id::kText2);
+    EXPECT_EQ(richText(text1), "Windows 10\r\nRAM 8 GB\r\nCPU 2");
+    SendMessageW(descendant(w, viewer_id::kPane), WM_COMMAND, viewer_id::kCompareLines, 0);
+    EXPECT_EQ(richText(text1), "RAM 8 GB");
+    EXPECT_EQ(richText(text2), "RAM 16 GB");
+    // The files stay whole: selecting the node again shows them.
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+    EXPECT_EQ(richText(text2), "Windows 10\r\nRAM 16 GB\r\nCPU 2");
+
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);
+}
+
+TEST(PackageEndToEndTest, AFileThatIsNoPackageIsReportedAndKept) {
+    std::string notes = test::tempDir() + "notes.txt";
+    test::writeFileBytes(notes, "not a package at all");
+    Child c = start("\"" + notes + "\"");
+    ASSERT_TRUE(c.process);
+    HWND box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = messageBoxOf(c.id)) != nullptr; }, 60000));
+    EXPECT_NE(messageText(box).find("Не удалось открыть файл"), std::string::npos) << messageText(box);
+    EXPECT_EQ(test::readFileBytes(notes), "not a package at all");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND w = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (w = mainWindowOf(c.id)) != nullptr; }, 10000));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);
+}
+
+} // namespace
+} // namespace kw
