@@ -45,25 +45,38 @@ held="$tmp/TAVIR/Peltrand/Notification/CMCPeltrandMailService.log"
 if [ -f "$bin/kw_fixture_hold_open.exe" ] && [ -f "$held" ]; then
   wine "Z:${bin//\//\\}\\kw_fixture_hold_open.exe" "Z:${held//\//\\}" 600 >/dev/null 2>&1 </dev/null &
 fi
-echo "Запускаем полный сбор информации: $wexe full"
+# The customer's side: a full collection without a window that leaves its package in build/demo.
+wdemo="Z:${demo//\//\\}"
+rm -f "$demo"/*.cab
+echo "Запускаем сбор информации с сохранением пакета: $wexe fullin $wdemo"
 start=$(date +%s)
 # Wine drops the Unix TMP and TEMP: a batch file sets them for the program.
-printf '@set TMP=%s\r\n@set TEMP=%s\r\n@"%s" full\r\n' "$wtmp" "$wtmp" "$wexe" > "$demo/run-demo.bat"
-wine cmd /c "Z:${demo//\//\\}\\run-demo.bat" >/dev/null 2>&1 </dev/null &
-
-for _ in $(seq 1 600); do
-  [ -f "$tmp/KW_Temp/KW_scan.ini" ] && break
-  sleep 0.5
-done
-if [ ! -f "$tmp/KW_Temp/KW_scan.ini" ]; then
-  echo "Сбор информации не завершился за 5 минут" >&2
+printf '@set TMP=%s\r\n@set TEMP=%s\r\n@start /wait "" "%s" fullin "%s"\r\n@echo %%ERRORLEVEL%% > "%s\\exit-code.txt"\r\n' \
+  "$wtmp" "$wtmp" "$wexe" "$wdemo" "$wdemo" > "$demo/run-demo.bat"
+rm -f "$demo/exit-code.txt"
+timeout 300 wine cmd /c "$wdemo\\run-demo.bat" >/dev/null 2>&1 </dev/null || true
+code=$(tr -dc '0-9' < "$demo/exit-code.txt" 2>/dev/null || echo "?")
+package=$(ls "$demo"/*.cab 2>/dev/null | head -1 || true)
+if [ "$code" != "0" ] || [ -z "$package" ]; then
+  echo "Пакет не создан (код завершения: $code)" >&2
   wineserver -k || true
   exit 1
 fi
-sleep 2  # the window settles after the end of the run
-echo "Сбор информации завершен за $(( $(date +%s) - start )) с"
+echo "Сбор информации и пакет: $(( $(date +%s) - start )) с, код завершения 0"
+echo "Пакет: $package ($(stat -c %s "$package") байт)"
+# A package is an ordinary cabinet: Linux's cabextract unpacks it.
+mkdir -p "$demo/result"
+cabextract -q -d "$demo/result" "$package"
 
-cp -r "$tmp/KW_Temp" "$demo/result"
+# The support engineer's side: the package opened in the program's window.
+wpackage="Z:${package//\//\\}"
+printf '@set TMP=%s\r\n@set TEMP=%s\r\n@"%s" "%s"\r\n' "$wtmp" "$wtmp" "$wexe" "$wpackage" > "$demo/open-demo.bat"
+wine cmd /c "$wdemo\\open-demo.bat" >/dev/null 2>&1 </dev/null &
+for _ in $(seq 1 120); do
+  [ -f "$tmp/KW_Temp/KW_Scan!.rtf" ] && break
+  sleep 0.5
+done
+sleep 3  # the window shows the opened package
 import -window root -crop 1180x850+0+0 "$demo/main-window.png"
 
 wine taskkill /im KW_Scan.exe >/dev/null 2>&1 </dev/null || true

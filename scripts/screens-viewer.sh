@@ -20,7 +20,8 @@ wineserver -p >/dev/null 2>&1 </dev/null || true
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 
 rm -rf "$tmp" && mkdir -p "$tmp"
-printf '[position]\r\nleft=20\r\nwidth=1220\r\ntop=20\r\nheight=840\r\n' > "$tmp/KW_scan.ini"
+# The results stay on screen: no save (and close) after the run.
+printf '[position]\r\nleft=20\r\nwidth=1220\r\ntop=20\r\nheight=840\r\n[Set]\r\nAutoSave=0\r\n' > "$tmp/KW_scan.ini"
 wtmp="Z:${tmp//\//\\}"
 printf '@set TMP=%s\r\n@set TEMP=%s\r\n@"%s" full\r\n' "$wtmp" "$wtmp" "Z:${build//\//\\}\\bin\\KW_Scan.exe" > "$out/run.bat"
 wine cmd /c "Z:${out//\//\\}\\run.bat" >/dev/null 2>&1 </dev/null &
