@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "app/resource.h"
+#include "platform/Cabinet.h"
 #include "platform/Text.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
@@ -18,7 +19,12 @@ namespace {
 struct FakeDesktop : Desktop {
     bool hotKeyFree = true;
     bool answer = true;
-    std::vector<std::string> messages, questions;
+    std::optional<std::string> chosenFile;  // what the open dialog answers; nothing: cancelled
+    std::vector<std::string> messages, questions, filters;
+    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter) override {
+        filters.push_back(filter);
+        return chosenFile;
+    }
     bool registerHotKey(WindowHandle, int, unsigned, unsigned) override { return hotKeyFree; }
     void unregisterHotKey(WindowHandle, int) override {}
     bool shellOpen(const std::string&) override { return true; }
@@ -80,6 +86,9 @@ protected:
     Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, processes};
 
     std::unique_ptr<MainWindow> open(StartArguments args = {}) {
+        // The save after a run (on by default) would pack the results and close the window under test.
+        if (!test::fileExists(test::tempDir() + "KW_scan.ini"))
+            test::writeFileBytes(test::tempDir() + "KW_scan.ini", "[Set]\r\nAutoSave=0\r\n");
         auto w = std::make_unique<MainWindow>(platform, args);
         EXPECT_TRUE(w->create(GetModuleHandleW(nullptr)));
         pump();
@@ -203,12 +212,71 @@ TEST_F(MainWindowTest, HotKeyHeldElsewhereIsReported) {
     EXPECT_NE(desktop.messages[0].find("Файл / Загрузить информацию для сравнения"), std::string::npos);
 }
 
-TEST_F(MainWindowTest, StartArgumentsAreFullAndFullin) {
+TEST_F(MainWindowTest, StartArgumentsAreRunsOrPackages) {
     EXPECT_TRUE(parseStartArguments({"full"}).autoStart);
     EXPECT_FALSE(parseStartArguments({"full"}).hidden);
     EXPECT_TRUE(parseStartArguments({"FULLIN"}).hidden);
+    EXPECT_EQ(parseStartArguments({"fullin", "D:\\Пакеты СТП"}).packageFolder, "D:\\Пакеты СТП");
     EXPECT_FALSE(parseStartArguments({"other", "full"}).autoStart);
+    EXPECT_EQ(parseStartArguments({"other", "full"}).packages, (std::vector<std::string>{"other", "full"}));
+    EXPECT_EQ(parseStartArguments({"a.cab", "b.cab", "c.cab"}).unused, std::vector<std::string>{"c.cab"});
+    EXPECT_EQ(parseStartArguments({"full", "x"}).unused, std::vector<std::string>{"x"});
     EXPECT_FALSE(parseStartArguments({}).autoStart);
+}
+
+TEST_F(MainWindowTest, CancelledOpenDialogChangesNothing) {
+    auto w = open();
+    HWND h = w->hwnd();
+    test::writeFileBytes(work("KW_Scan!.rtf"), "{\\rtf1 results}");
+    size_t lines = w->engine().eventLog().texts().size();
+    command(*w, IDC_LOAD_PACKAGE);
+    pump();
+    ASSERT_EQ(desktop.filters.size(), 1u);
+    EXPECT_EQ(desktop.filters[0], "KW_Scan! (*.kw)|*.kw;*.cab|Все файлы (*.*)|*.*");
+    EXPECT_EQ(test::readFileBytes(work("KW_Scan!.rtf")), "{\\rtf1 results}");
+    EXPECT_EQ(w->engine().eventLog().texts().size(), lines);
+    // "(2)" waits for results to compare with.
+    EXPECT_FALSE(menuEnabled(h, IDC_LOAD_COMPARE));
+    command(*w, IDC_LOAD_COMPARE);
+    pump();
+    EXPECT_EQ(desktop.filters.size(), 1u);
+}
+
+TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {
+    // A package made from a folder of the test's own.
+    std::string src = test::tempDir() + "src";
+    windowsFileSystem().createFolder(src);
+    test::writeFileBytes(src + "\\software.txt", "other computer\r\n");
+    std::string package = test::tempDir() + "other.cab";
+    ASSERT_FALSE(writeCabinet(package, {{src + "\\software.txt", "software.txt"}}, "KW_Archive"));
+
+    auto w = open();
+    HWND h = w->hwnd();
+    test::writeFileBytes(work("software.txt"), "this computer\r\n");
+    desktop.chosenFile = package;
+    command(*w, IDC_LOAD_PACKAGE);  // into side 1 first, so that "(2)" is offered
+    ASSERT_TRUE(pumpUntil([&] { return menuEnabled(h, IDC_LOAD_COMPARE); }));
+    EXPECT_EQ(test::readFileBytes(work("software.txt")), "other computer\r\n");
+    HWND caption1 = GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption1);
+    EXPECT_EQ(textOf(caption1), "(1) other.cab");
+    EXPECT_TRUE(IsWindowVisible(caption1));
+    EXPECT_TRUE(menuEnabled(h, IDC_SAVE_PACKAGE));
+
+    test::writeFileBytes(work("software.txt"), "this computer\r\n");
+    command(*w, IDC_LOAD_COMPARE);
+    ASSERT_TRUE(pumpUntil([&] { return w->viewer().side2Visible(); }));
+    EXPECT_EQ(test::readFileBytes(test::tempDir() + "KW_Temp2\\software.txt"), "other computer\r\n");
+    EXPECT_EQ(test::readFileBytes(work("software.txt")), "this computer\r\n");
+    EXPECT_EQ(textOf(GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption2)), "(2) other.cab");
+    HWND strip = GetDlgItem(w->viewer().hwnd(), viewer_id::kToolStrip);
+    EXPECT_FALSE(SendMessageW(strip, TB_ISBUTTONHIDDEN, viewer_id::kCompareLines, 0));
+
+    // Clearing the results takes side 2 and the comparison away again.
+    command(*w, IDC_CLEAR);
+    pump();
+    EXPECT_FALSE(w->viewer().side2Visible());
+    EXPECT_TRUE(SendMessageW(strip, TB_ISBUTTONHIDDEN, viewer_id::kCompareLines, 0));
+    EXPECT_FALSE(menuEnabled(h, IDC_LOAD_COMPARE));
 }
 
 TEST_F(MainWindowTest, FullArgumentStartsAFullRunOnActivation) {
