@@ -9,11 +9,13 @@
 #include <fcntl.h>
 #include <fdi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
@@ -26,19 +28,44 @@ namespace {
 struct CabFile {
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::int64_t* bytesRead = nullptr;  // counts what is read of the cabinet, for the progress of unpacking
-    void close() {
+    // The libraries write in pieces of a few bytes to 32 KB; they reach the system in larger ones. A
+    // piece that cannot be written is remembered, so that no failure goes unnoticed.
+    std::vector<char> pending;
+    std::optional<FileError>* failure = nullptr;
+    bool buffered = true;
+
+    bool flush() {
+        size_t at = 0;
+        while (at < pending.size()) {
+            DWORD put = 0;
+            if (!WriteFile(handle, pending.data() + at, static_cast<DWORD>(pending.size() - at), &put, nullptr) ||
+                put == 0) {
+                if (failure && !*failure)
+                    *failure = FileError{GetLastError(), "не удалось записать файл: " + systemErrorText(GetLastError())};
+                pending.clear();
+                return false;
+            }
+            at += put;
+        }
+        pending.clear();
+        return true;
+    }
+    bool close() {
+        bool ok = flush();
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
+        return ok;
     }
     ~CabFile() { close(); }
 };
 
 class OpenFiles {
 public:
-    INT_PTR add(HANDLE h, std::int64_t* bytesRead = nullptr) {
+    INT_PTR add(HANDLE h, std::int64_t* bytesRead = nullptr, std::optional<FileError>* failure = nullptr) {
         auto f = std::make_unique<CabFile>();
         f->handle = h;
         f->bytesRead = bytesRead;
+        f->failure = failure;
         INT_PTR id = reinterpret_cast<INT_PTR>(f.get());
         files_.push_back(std::move(f));
         return id;
@@ -68,20 +95,33 @@ HANDLE openByFlags(const std::wstring& path, int oflag) {
 UINT readFile(INT_PTR hf, void* buf, UINT cb) {
     DWORD got = 0;
     CabFile* f = fileOf(hf);
-    if (!ReadFile(f->handle, buf, cb, &got, nullptr)) return static_cast<UINT>(-1);
+    if (!f->flush() || !ReadFile(f->handle, buf, cb, &got, nullptr)) return static_cast<UINT>(-1);
     if (f->bytesRead) *f->bytesRead += got;
     return got;
 }
 
+constexpr size_t kWriteChunk = 1 << 20;
+
 UINT writeFile(INT_PTR hf, void* buf, UINT cb) {
-    DWORD put = 0;
-    if (!WriteFile(fileOf(hf)->handle, buf, cb, &put, nullptr)) return static_cast<UINT>(-1);
-    return put;
+    CabFile* f = fileOf(hf);
+    const char* bytes = static_cast<const char*>(buf);
+    if (!f->buffered) {
+        DWORD put = 0;
+        if (WriteFile(f->handle, buf, cb, &put, nullptr)) return put;
+        if (f->failure && !*f->failure)
+            *f->failure = FileError{GetLastError(), "не удалось записать файл: " + systemErrorText(GetLastError())};
+        return static_cast<UINT>(-1);
+    }
+    f->pending.insert(f->pending.end(), bytes, bytes + cb);
+    if (f->pending.size() >= kWriteChunk && !f->flush()) return static_cast<UINT>(-1);
+    return cb;
 }
 
 long seekFile(INT_PTR hf, long dist, int seektype) {
     DWORD how = seektype == SEEK_CUR ? FILE_CURRENT : seektype == SEEK_END ? FILE_END : FILE_BEGIN;
-    DWORD at = SetFilePointer(fileOf(hf)->handle, dist, nullptr, how);
+    CabFile* f = fileOf(hf);
+    if (!f->flush()) return -1;
+    DWORD at = SetFilePointer(f->handle, dist, nullptr, how);
     return at == INVALID_SET_FILE_POINTER ? -1 : static_cast<long>(at);
 }
 
@@ -143,7 +183,7 @@ FNFCIOPEN(fciOpen) {
                                                                       systemErrorText(GetLastError())};
         return -1;
     }
-    return ctx.open.add(h);
+    return ctx.open.add(h, nullptr, &ctx.failure);
 }
 
 FNFCIREAD(fciRead) {
@@ -165,10 +205,10 @@ FNFCIWRITE(fciWrite) {
 }
 
 FNFCICLOSE(fciClose) {
-    (void)err;
     (void)pv;
-    fileOf(hf)->close();
-    return 0;
+    if (fileOf(hf)->close()) return 0;
+    *err = static_cast<int>(GetLastError());
+    return -1;
 }
 
 FNFCISEEK(fciSeek) {
@@ -323,10 +363,7 @@ FNOPEN(fdiOpen) {
 
 FNREAD(fdiRead) { return readFile(hf, pv, cb); }
 FNWRITE(fdiWrite) { return writeFile(hf, pv, cb); }
-FNCLOSE(fdiClose) {
-    fileOf(hf)->close();
-    return 0;
-}
+FNCLOSE(fdiClose) { return fileOf(hf)->close() ? 0 : -1; }
 FNSEEK(fdiSeek) { return seekFile(hf, dist, seektype); }
 
 std::string memberName(const FDINOTIFICATION* n) {
@@ -361,14 +398,17 @@ FNFDINOTIFY(fdiNotify) {
             return -1;
         }
         ctx.current = member.name;
-        return ctx.open.add(h);
+        INT_PTR id = ctx.open.add(h, nullptr, &ctx.failure);
+        fileOf(id)->buffered = false;  // FDI writes whole 32 KB blocks
+        return id;
     }
     case fdintCLOSE_FILE_INFO: {
         CabFile* f = fileOf(pfdin->hf);
         FILETIME local{}, utc{};
-        if (DosDateTimeToFileTime(pfdin->date, pfdin->time, &local) && LocalFileTimeToFileTime(&local, &utc))
+        bool written = f->flush();
+        if (written && DosDateTimeToFileTime(pfdin->date, pfdin->time, &local) && LocalFileTimeToFileTime(&local, &utc))
             SetFileTime(f->handle, nullptr, nullptr, &utc);
-        f->close();
+        if (!f->close() || !written) return FALSE;
         ctx.result->written.push_back(ctx.current);
         if (ctx.progress && *ctx.progress && !(*ctx.progress)(ctx.done, ctx.total)) {
             if (!ctx.failure) ctx.failure = FileError{ERROR_CANCELLED, "распаковка прервана"};
@@ -442,7 +482,7 @@ std::optional<FileError> writeCabinet(const std::string& cabinet, const std::vec
     if (ok) ok = FCIFlushCabinet(fci.get(), FALSE, fciNextCabinet, fciStatus) != FALSE;
     fci.reset();  // closes and deletes the temporary files
     for (auto& [token, path] : ctx.temps) DeleteFileW(path.c_str());
-    if (ok) return std::nullopt;
+    if (ok && !ctx.failure) return std::nullopt;
     DeleteFileW(ctx.cabinet.c_str());
     if (ctx.stopped) return FileError{ERROR_CANCELLED, "упаковка прервана"};
     if (ctx.failure) return ctx.failure;
