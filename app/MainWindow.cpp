@@ -193,6 +193,7 @@ void MainWindow::createControls() {
     AppendMenuW(file, MF_STRING, IDC_LOAD_PACKAGE, L"Загрузить информацию (1)\tCtrl+O");
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_LOAD_COMPARE, L"Загрузить информацию для сравнения (2)\tCtrl+P");
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_SAVE_PACKAGE, L"Сохранить информацию...\tCtrl+S");
+    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_COMPARE_ALL, L"Сравнить все разделы");
     AppendMenuW(file, MF_STRING, IDC_OPEN_FOLDER, L"Открыть каталог с результатами");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, IDC_CLEAR, L"Очистить результаты");
@@ -268,6 +269,8 @@ void MainWindow::createControls() {
                                            engine_.folders().folderPath(kWorkFolder),
                                            engine_.folders().folderPath(kCompareFolder));
     viewer_->create(hwnd_, font_);
+    viewer_->onStatus = [this](const std::string& text) { setStatusText(2, text); };
+    viewer_->onProgress = [this](int percent) { setStatusText(1, std::to_string(percent) + "%"); };
 
     // events panel: event log, capture buffer, timing log
     HWND log = make(MSFTEDIT_CLASS, L"",
@@ -515,6 +518,9 @@ void MainWindow::onCommand(int id) {
     case IDC_LOAD_PACKAGE: openPackageCommand(false, std::nullopt); break;
     case IDC_LOAD_COMPARE: openPackageCommand(true, std::nullopt); break;
     case IDC_OPEN_FOLDER: openResultsFolder(); break;
+    case IDC_COMPARE_ALL:
+        if (viewer_->side2Visible()) viewer_->compareAll();
+        break;
     case IDC_STOP: ToolButton48Click(); break;
     case IDC_CLEAR: ToolButton1Click(); break;
     case IDC_EVENTS: ToggleEventsPanel(false); break;
@@ -750,6 +756,7 @@ void MainWindow::ToolButton1Click() {
     enableCommand(IDC_LOAD_COMPARE, false);
     viewer_->setSide1Caption("Информация", false);
     viewer_->showSide2(false);
+    EnableMenuItem(menu_, IDC_COMPARE_ALL, MF_BYCOMMAND | MF_GRAYED);
     viewer_->RefreshCurrentNode();
     layout();
     // Console tools of the last run may still be finishing: the rest follows after a pause that

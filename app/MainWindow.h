@@ -85,7 +85,7 @@ private:
     void ToolButton48Click();  // Stop
     void ToolButton1Click();   // clear results
     // Result packages (MainWindowPackages.cpp).
-    bool busy() const { return worker_.joinable() || job_.joinable(); }
+    bool busy() const { return worker_.joinable() || job_.joinable() || (viewer_ && viewer_->comparingAll()); }
     void runJob(std::function<void()> work, std::function<void()> then);  // off the window's thread
     void N14Click();                          // "Сохранить информацию..."
     void afterSave(const SaveOutcome& outcome);

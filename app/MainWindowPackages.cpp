@@ -101,6 +101,7 @@ void MainWindow::afterOpen(bool side2, const std::string& path, const OpenOutcom
         viewer_->showSide2(true);
         viewer_->setSide2Caption("(2) " + fileNameOf(path));
         viewer_->showSide1Caption(true);
+        EnableMenuItem(menu_, IDC_COMPARE_ALL, MF_BYCOMMAND | MF_ENABLED);
     } else {
         viewer_->setSide1Caption("(1) " + fileNameOf(path), true);
     }

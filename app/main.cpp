@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CompareCommand.h"
 #include "app/MainWindow.h"
 #include "platform/Text.h"
 
@@ -15,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         for (int i = 1; i < argc; ++i) args.push_back(kw::toUtf8(argv[i]));
         LocalFree(argv);
     }
+    // "compare" works without a window: a report of two packages for scripts.
+    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare")) return kw::runCompareCommand(args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));

@@ -56,6 +56,29 @@ void TableModel::LoadTableFile(std::wstring decoded) {
     }
 }
 
+std::span<const TableRow> TableModel::dataRows() const {
+    if (rows_.size() < 2)
+        return {};
+    std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
+    if (data.size() == 1 &&
+        std::all_of(data[0].begin(), data[0].end(), [](std::wstring_view c) { return c.empty(); }))
+        return {};
+    return data;
+}
+
+void TableModel::keepDataRows(const std::vector<size_t>& kept) {
+    if (kept.empty()) {
+        ClearTable();
+        return;
+    }
+    std::vector<TableRow> rows;
+    rows.reserve(kept.size() + 1);
+    rows.push_back(rows_[0]);
+    for (size_t k : kept)
+        rows.push_back(rows_[k + 1]);
+    rows_ = std::move(rows);
+}
+
 void TableModel::applyOrder(const std::vector<size_t>& order) {
     if (order.empty())
         return;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,12 @@ class TableModel {
     void LoadTableFile(std::wstring text);
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
+    // Rows 1.. as a comparison sees them. The lone empty row that ClearTable leaves (also left by a
+    // file with a header only) is a placeholder for the grid, not data.
+    std::span<const TableRow> dataRows() const;
+    // Keeps the data rows at these indexes into dataRows(), in this order. With none kept the table
+    // looks as after ClearTable, so that the grid still has its one empty row.
+    void keepDataRows(const std::vector<size_t>& kept);
     const TableRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
     std::wstring_view cell(int col, int row) const {
         return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];

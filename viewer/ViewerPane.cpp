@@ -68,6 +68,9 @@ ViewerPane::ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, 
 }
 
 ViewerPane::~ViewerPane() {
+    stopAll_.store(true);
+    if (allWorker_.joinable())
+        allWorker_.join();
     if (images_)
         ImageList_Destroy(images_);
 }
@@ -165,13 +168,14 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     };
     for (Btn b : {Btn{id::kWordWrap, L"Перенос по словам"},
                   Btn{id::kOemToAnsi, L"Кодировка Dos -> Win (для cmd-файлов)"},
-                  Btn{id::kPlacement, L"Размещение панелей"}, Btn{id::kCompareLines, L"Построчное сравнение"}}) {
+                  Btn{id::kPlacement, L"Размещение панелей"}, Btn{id::kCompareLines, L"Построчное сравнение"},
+                  Btn{id::kCompareAll, L"Сравнить все разделы"}, Btn{id::kShowReport, L"Отчёт сравнения"}}) {
         TBBUTTON t{};
         t.iBitmap = I_IMAGENONE;
         t.idCommand = b.ctl;
         t.fsState = TBSTATE_ENABLED;
-        t.fsStyle = static_cast<BYTE>((b.ctl == id::kCompareLines ? BTNS_BUTTON : BTNS_CHECK) | BTNS_AUTOSIZE |
-                                      BTNS_SHOWTEXT);
+        bool push = b.ctl == id::kCompareLines || b.ctl == id::kCompareAll;
+        t.fsStyle = static_cast<BYTE>((push ? BTNS_BUTTON : BTNS_CHECK) | BTNS_AUTOSIZE | BTNS_SHOWTEXT);
         t.iString = reinterpret_cast<INT_PTR>(b.text);
         SendMessageW(strip_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&t));
     }
@@ -180,6 +184,8 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     SendMessageW(strip_, TB_CHECKBUTTON, id::kPlacement, sideBySide_);
     SendMessageW(strip_, TB_HIDEBUTTON, id::kPlacement, TRUE);
     SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareLines, TRUE);
+    SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareAll, TRUE);
+    SendMessageW(strip_, TB_HIDEBUTTON, id::kShowReport, TRUE);
 
     caption1_ = make(L"STATIC", L"Информация", SS_CENTER | SS_CENTERIMAGE, id::kCaption1);
     caption2_ = make(L"STATIC", L"(2) Информация для сравнения", SS_CENTER | SS_CENTERIMAGE, id::kCaption2);
@@ -200,6 +206,13 @@ bool ViewerPane::create(HWND parent, HFONT font) {
         g.onKey = [this, n](UINT key, bool) { onKey(side(n).grid.hwnd(), key); };
     }
     side1_.grid.onDoubleClick = [this] { tableDoubleClick(); };
+    reportGrid_.create(hwnd_, id::kReport);
+    reportGrid_.onDoubleClick = [this] { reportDoubleClick(); };
+    reportGrid_.onContextMenu = [this](int x, int y) { reportContextMenu(x, y); };
+    reportGrid_.onKey = [this](UINT key, bool) {
+        if (key == 'C')
+            CopyRows(reportGrid_);
+    };
 
     // The search bar: built as the form has it, never shown.
     searchBar_ = make(L"STATIC", L"", SS_LEFT, id::kSearchBar);
@@ -301,8 +314,10 @@ void ViewerPane::layout() {
         place(s.text, r.left, top, r.right - r.left, r.bottom - top, visible && s.textShown);
         place(s.grid.hwnd(), r.left, top, r.right - r.left, r.bottom - top, visible && s.tableShown);
     };
-    placeSide(side1_, caption1_, caption1Visible_, s1, true);
-    placeSide(side2_, caption2_, true, s2, side2Visible_);
+    // The report of a whole comparison stands in place of both sides while it is shown.
+    placeSide(side1_, caption1_, caption1Visible_, s1, !reportShown_);
+    placeSide(side2_, caption2_, true, s2, side2Visible_ && !reportShown_);
+    place(reportGrid_.hwnd(), vx, sy, vw, sh, reportShown_);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -347,8 +362,16 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         layout();
         return 0;
+    case kProgressMessage:
+        compareProgress(static_cast<int>(wp), static_cast<int>(lp));
+        return 0;
+    case kCompareDoneMessage:
+        compareAllDone();
+        return 0;
     case WM_NOTIFY: {
         auto* hdr = reinterpret_cast<NMHDR*>(lp);
+        if (hdr->hwndFrom == tree_ && hdr->code == TVN_SELCHANGEDW && reportShown_)
+            showReport(false);
         if (hdr->hwndFrom == tree_ && hdr->code == TVN_SELCHANGEDW) {
             auto* nm = reinterpret_cast<NMTREEVIEWW*>(lp);
             auto nodes = resultTree();
@@ -372,6 +395,12 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case id::kCompareLines:
             compareVisiblePair();
+            break;
+        case id::kCompareAll:
+            compareAll();
+            break;
+        case id::kShowReport:
+            showReport(SendMessageW(strip_, TB_ISBUTTONCHECKED, id::kShowReport, 0) != 0);
             break;
         case kSearchFind: {
             wchar_t buf[512] = {};
@@ -674,8 +703,18 @@ void ViewerPane::FindInText(int n, bool continueSearch) {
     }
 }
 
-void ViewerPane::CopySelectedRows(int n) {
-    TableGrid& g = side(n).grid;
+void ViewerPane::setStripButtonText(int command, const wchar_t* text) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_TEXT;
+    info.pszText = const_cast<wchar_t*>(text);
+    SendMessageW(strip_, TB_SETBUTTONINFOW, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&info));
+    layout();
+}
+
+void ViewerPane::CopySelectedRows(int n) { CopyRows(side(n).grid); }
+
+void ViewerPane::CopyRows(TableGrid& g) {
     std::wstring text = g.model().copyRows(g.selectionTop(), g.selectionBottom());
     if (!OpenClipboard(hwnd_))
         return;
@@ -730,6 +769,11 @@ void ViewerPane::showSide2(bool visible) {
     // The placement and the comparison come and go with side 2.
     SendMessageW(strip_, TB_HIDEBUTTON, id::kPlacement, !visible);
     SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareLines, !visible);
+    SendMessageW(strip_, TB_HIDEBUTTON, id::kCompareAll, !visible);
+    if (!visible) {
+        SendMessageW(strip_, TB_HIDEBUTTON, id::kShowReport, TRUE);
+        reportShown_ = false;
+    }
     layout();
 }
 

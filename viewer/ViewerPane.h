@@ -6,16 +6,20 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "settings/OptionSet.h"
 #include "settings/Settings.h"
+#include "viewer/FolderComparison.h"
 #include "viewer/ResultViewer.h"
 #include "viewer/TableGrid.h"
 
@@ -37,6 +41,8 @@ inline constexpr int kOemToAnsi = 2111; // ToolButton45 "Кодировка Dos 
 inline constexpr int kPlacement = 2112; // ToolButton39 "Размещение панелей"
 inline constexpr int kCompareLines = 2113; // ToolButton46 "Построчное сравнение"
 inline constexpr int kCompareAll = 2114;   // "Сравнить все разделы"
+inline constexpr int kShowReport = 2115;   // "Отчёт сравнения": the report of the last whole comparison
+inline constexpr int kReport = 2116;       // the report table
 inline constexpr int kSearchBar = 2120;
 } // namespace viewer_id
 
@@ -90,6 +96,18 @@ class ViewerPane {
     // "Построчное сравнение": the lines or rows the two sides of the open node have in common are removed
     // from both views (the files stay as they are; selecting the node again shows them whole).
     void compareVisiblePair();
+    // "Сравнить все разделы": every topic of both folders compared on the files as stored, off this
+    // thread; pressed again while it runs, it stops. The report then stands in place of the two sides.
+    void compareAll();
+    bool comparingAll() const { return comparingAll_; }
+    bool reportShown() const { return reportShown_; }
+    const FolderComparison& report() const { return report_; }
+    TableGrid& reportTable() { return reportGrid_; }
+    void showReport(bool visible);
+    void reportDoubleClick(); // selects the topic of the current report row
+    bool saveReport(bool richText);
+    std::function<void(const std::string&)> onStatus; // what a long command is doing, for the status bar
+    std::function<void(int)> onProgress;               // its percentage
 
     // Questions and messages go through these, so that tests can answer them.
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
@@ -125,6 +143,13 @@ class ViewerPane {
     bool onKey(HWND control, UINT key);
     void notFound(const std::string& text);
     Side& side(int n) { return n == 1 ? side1_ : side2_; }
+    void setStripButtonText(int command, const wchar_t* text);
+    void CopyRows(TableGrid& g);
+    void compareProgress(int done, int total);
+    void compareAllDone();
+    void reportContextMenu(int x, int y);
+    static constexpr UINT kProgressMessage = WM_APP + 40;    // wParam done, lParam total
+    static constexpr UINT kCompareDoneMessage = WM_APP + 41; // the whole comparison has ended
 
     FileSystem& files_;
     Desktop& desktop_;
@@ -146,6 +171,14 @@ class ViewerPane {
     bool draggingSides_ = false;
     double side1Share_ = 0.5;            // of the room the two sides share
     RECT sidesSplitter_{}, sidesArea_{}; // Splitter6 and the room of both sides, from the last layout
+
+    TableGrid reportGrid_;
+    FolderComparison report_;
+    bool reportShown_ = false, comparingAll_ = false;
+    std::atomic<bool> stopAll_{false};
+    std::thread allWorker_;
+    std::mutex allMutex_;
+    std::shared_ptr<FolderComparison> allResult_; // handed over from the comparing thread
 };
 
 } // namespace kw

@@ -228,5 +228,28 @@ TEST(TableModelTest, CopyingThreeRowsGivesThreeTabSeparatedLines) {
     EXPECT_EQ(fitted, (std::array<int, 6>{9 + 4, 7 + 4, 0, 0, 0, 0})); // "a", then " " (an empty field)
 }
 
+TEST(TableModelTest, ComparisonSeesDataRowsAndKeepsTheUnmatchedOnes) {
+    // The placeholder row of a header-only file or a cleared table is no data.
+    EXPECT_TRUE(tableOf(L"Имя файла:\tБайт:").dataRows().empty());
+    TableModel cleared = tableOf(L"h\na\n");
+    cleared.ClearTable();
+    EXPECT_TRUE(cleared.dataRows().empty());
+    // A data row with something in it is data, even a single blank.
+    EXPECT_EQ(tableOf(L"h\n\t\n").dataRows().size(), 1u);
+
+    TableModel t = tableOf(L"h\na\nb\nc\nd\n");
+    ASSERT_EQ(t.dataRows().size(), 4u);
+    EXPECT_EQ(t.dataRows()[0][0], L"a");
+    t.keepDataRows({1, 3});
+    EXPECT_EQ(column(t, 0), (std::vector<std::wstring>{L"b", L"d"}));
+    EXPECT_EQ(t.cell(0, 0), L"h");
+    // Nothing kept: the header and one empty row, as the grid expects.
+    t.keepDataRows({});
+    ASSERT_EQ(t.rowCount(), 2);
+    EXPECT_EQ(t.cell(0, 0), L"h");
+    EXPECT_EQ(t.row(1), TableRow{});
+    EXPECT_TRUE(t.dataRows().empty());
+}
+
 } // namespace
 } // namespace kw

@@ -1,0 +1,162 @@
+// Two packages of the demo machine, the second taken after a registry value, an INI file and a program
+// file changed: "KW_Scan.exe compare" names those topics, with what is left of each side, and keeps
+// the untouched ones as the same.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "tests/TempFolder.h"
+#include "tests/e2e/RunningProgram.h"
+
+namespace kw {
+namespace {
+
+const std::string kMirtalBin = "C:\\Program Files\\TAVIR\\MIRTAL-3D v21\\Bin\\";
+
+DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
+    Child c = start(arguments);
+    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(c.process.get(), &code);
+    return code;
+}
+
+std::string onlyPackageIn(const std::string& folder) {
+    std::string found;
+    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
+        if (e.name.ends_with(".cab")) found = folder + "\\" + e.name;
+        return true;
+    });
+    return found;
+}
+
+struct ReportRow {
+    std::string state;
+    int left1 = 0, left2 = 0;
+};
+
+// The report's rows by file name (the first node of a file wins), and its header.
+std::map<std::string, ReportRow> readReport(const std::string& path, std::string& header) {
+    std::map<std::string, ReportRow> rows;
+    std::string text = ansiToUtf8(test::readFileBytes(path));
+    size_t at = 0;
+    bool first = true;
+    while (at < text.size()) {
+        size_t eol = text.find("\r\n", at);
+        std::string line = text.substr(at, eol - at);
+        at = eol == std::string::npos ? text.size() : eol + 2;
+        if (first) {
+            header = line;
+            first = false;
+            continue;
+        }
+        std::vector<std::string> cells;
+        size_t from = 0;
+        for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+            cells.push_back(line.substr(from, tab - from));
+        cells.push_back(line.substr(from));
+        if (cells.size() < 5) continue;
+        rows.emplace(cells[1], ReportRow{cells[2], std::stoi(cells[3]), std::stoi(cells[4])});
+    }
+    return rows;
+}
+
+// Puts the demo machine back as it was, whatever the test met.
+class ChangedMachine {
+public:
+    ChangedMachine() {
+        ini_ = test::readFileBytes(kMirtalBin + "MIRTAL.ini");
+        program_ = test::readFileBytes(kMirtalBin + "MIRTAL.Exe");
+        HANDLE h = CreateFileW(toWide(kMirtalBin + "MIRTAL.Exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            GetFileTime(h, nullptr, nullptr, &programTime_);
+            CloseHandle(h);
+        }
+    }
+    void change() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &key) ==
+            ERROR_SUCCESS) {
+            const wchar_t value[] = L"changed";
+            RegSetValueExW(key, L"KW_Test", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+            RegCloseKey(key);
+        }
+        test::writeFileBytes(kMirtalBin + "MIRTAL.ini", ini_ + "KW_Test=1\r\n");
+        test::writeFileBytes(kMirtalBin + "MIRTAL.Exe", program_ + "patch");
+    }
+    ~ChangedMachine() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"KW_Test");
+            RegCloseKey(key);
+        }
+        test::writeFileBytes(kMirtalBin + "MIRTAL.ini", ini_);
+        test::writeFileBytes(kMirtalBin + "MIRTAL.Exe", program_);
+        HANDLE h = CreateFileW(toWide(kMirtalBin + "MIRTAL.Exe").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            SetFileTime(h, nullptr, nullptr, &programTime_);
+            CloseHandle(h);
+        }
+    }
+
+private:
+    std::string ini_, program_;
+    FILETIME programTime_{};
+};
+
+TEST(CompareEndToEndTest, ReportNamesTheChangedTopicsOfTwoDemoPackages) {
+    copyDemoTempFiles();
+    ChangedMachine machine;
+    ASSERT_FALSE(test::readFileBytes(kMirtalBin + "MIRTAL.Exe").empty());
+    std::string before = test::tempDir() + "before", after = test::tempDir() + "after";
+    ASSERT_EQ(runToEnd("fullin \"" + before + "\""), 0u);
+    machine.change();
+    ASSERT_EQ(runToEnd("fullin \"" + after + "\""), 0u);
+    std::string a = onlyPackageIn(before), b = onlyPackageIn(after);
+    ASSERT_FALSE(a.empty() || b.empty());
+
+    std::string report = test::tempDir() + "отчёт.txt";
+    EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + b + "\" \"" + report + "\""), 1u);
+    std::string header;
+    auto rows = readReport(report, header);
+    EXPECT_EQ(header, "Раздел\tФайл\tСостояние\tОсталось в (1)\tОсталось в (2)");
+    // The new value is one more line of the export; the INI file has one more line at its end; in the
+    // inventory of the program folder both the INI file and the program file are a row apart.
+    ASSERT_TRUE(rows.count("(REG)Quadrix.txt"));
+    EXPECT_EQ(rows["(REG)Quadrix.txt"].state, "различаются");
+    EXPECT_EQ(rows["(REG)Quadrix.txt"].left1, 0);
+    EXPECT_EQ(rows["(REG)Quadrix.txt"].left2, 1);
+    ASSERT_TRUE(rows.count("(MIRTAL)mirtal.ini"));  // the tree spells it so; the file names compare as Windows does
+    EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].state, "различаются");
+    EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].left1, 0);
+    EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].left2, 1);
+    ASSERT_TRUE(rows.count("(MIRTAL_Bin)Files.csv"));
+    EXPECT_EQ(rows["(MIRTAL_Bin)Files.csv"].state, "различаются");
+    EXPECT_EQ(rows["(MIRTAL_Bin)Files.csv"].left1, 2);
+    EXPECT_EQ(rows["(MIRTAL_Bin)Files.csv"].left2, 2);
+    ASSERT_TRUE(rows.count("(REG)HKLM_TAVIR.txt"));
+    EXPECT_EQ(rows["(REG)HKLM_TAVIR.txt"].left2, 1);
+    // What was not touched stays the same.
+    for (const char* same : {"(MIRTAL_sys)Files.csv", "(Quadrix)Configuration.xml", "(REG)Morvantide.txt",
+                             "(MIRTAL_Home_Bin)Files.csv"}) {
+        ASSERT_TRUE(rows.count(same)) << same;
+        EXPECT_EQ(rows[same].state, "совпадают") << same;
+        EXPECT_EQ(rows[same].left1 + rows[same].left2, 0) << same;
+    }
+
+    // A package against itself differs nowhere; a file that is no package is trouble.
+    EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + a + "\" \"" + report + "\""), 0u);
+    for (const auto& [file, row] : readReport(report, header)) EXPECT_EQ(row.state, "совпадают") << file;
+    test::writeFileBytes(test::tempDir() + "notes.txt", "no package");
+    EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + test::tempDir() + "notes.txt\" \"" + report + "\""), 2u);
+    EXPECT_EQ(runToEnd("compare \"" + a + "\""), 2u);
+}
+
+} // namespace
+} // namespace kw
