@@ -290,6 +290,11 @@ public:
     }
 
     std::string specialFolder(int csidl) override {
+#ifdef _WIN64
+        // The 64-bit stand-in asks for the folders a 32-bit program gets: the (x86) program folders.
+        if (csidl == kCsidlProgramFiles) csidl = 0x2A;        // CSIDL_PROGRAM_FILESX86
+        if (csidl == kCsidlProgramFilesCommon) csidl = 0x2C;  // CSIDL_PROGRAM_FILES_COMMONX86
+#endif
         wchar_t buf[MAX_PATH + 1] = {};
         if (!SHGetSpecialFolderPathW(nullptr, buf, csidl, TRUE)) return {};
         return toUtf8(buf);

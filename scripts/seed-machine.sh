@@ -288,9 +288,14 @@ declare -A folder=()
 if [ ${#tokens[@]} -gt 0 ]; then
   names=("${!tokens[@]}")
   cmdline=""
-  for t in "${names[@]}"; do cmdline+="${cmdline:+&}echo %$t%"; done
+  for t in "${names[@]}"; do
+    v=$t
+    # Without a 32-bit interpreter the 64-bit one answers; the stand-in build reads the folders a
+    # 32-bit program gets, the (x86) twins of the program folders.
+    if [ -n "$only64" ]; then case ${t,,} in programfiles | commonprogramfiles) v="$t(x86)" ;; esac; fi
+    cmdline+="${cmdline:+&}echo %$v%"
+  done
   if [ "$arch" = win64 ]; then cmd='C:\windows\syswow64\cmd.exe'; else cmd=cmd; fi
-  # Without a 32-bit interpreter the stand-in is a 64-bit program and sees the 64-bit folders.
   [ -z "$only64" ] || cmd=cmd
   : >"$log"
   run_wine "$cmd" /c "$cmdline" || wine_failed "cmd failed"
@@ -339,6 +344,11 @@ if [ "$arch" = win64 ]; then
     run_wine reg export "$version" 'C:\windows\temp\demo-machine-version.reg' /y /reg:64 &&
       run_wine reg import 'C:\windows\temp\demo-machine-version.reg' /reg:32 ||
       wine_failed "copying the Windows version into the 32-bit view failed"
+    # Nor does it give the 32-bit view the program folders that WOW64 Windows names there.
+    current='HKLM\Software\Microsoft\Windows\CurrentVersion'
+    run_wine reg add "$current" /v ProgramFilesDir /d 'C:\Program Files (x86)' /f /reg:32 &&
+      run_wine reg add "$current" /v CommonFilesDir /d 'C:\Program Files (x86)\Common Files' /f /reg:32 ||
+      wine_failed "naming the 32-bit program folders failed"
   fi
 else
   to_utf16_reg "$machine/registry-32.reg" "$wintemp/demo-machine-32.reg" || die "registry-32.reg is not UTF-8"
