@@ -16,19 +16,6 @@
 namespace kw {
 namespace {
 
-Child startProgram(const std::string& exe, const std::string& arguments) {
-    std::wstring cmd = L"\"" + toWide(exe) + L"\" " + toWide(arguments);
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    Child c;
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        c.process.reset(pi.hProcess);
-        c.id = pi.dwProcessId;
-    }
-    return c;
-}
-
 DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
     if (WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
@@ -43,29 +30,6 @@ std::vector<std::string> cabinetsIn(const std::string& folder) {
         return true;
     });
     return found;
-}
-
-// The message box a process shows, if any.
-HWND messageBoxOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{pid, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) WINAPI -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t cls[64];
-            GetClassNameW(w, cls, 64);
-            if (owner == s->pid && wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w)) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
 }
 
 std::string messageText(HWND box) {
@@ -180,7 +144,7 @@ TEST(PackageEndToEndTest, AFileThatIsNoPackageIsReportedAndKept) {
     Child c = start("\"" + notes + "\"");
     ASSERT_TRUE(c.process);
     HWND box = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (box = messageBoxOf(c.id)) != nullptr; }, 60000));
+    ASSERT_TRUE(waitFor([&] { return (box = windowOf(c.id, L"#32770")) != nullptr; }, 60000));
     EXPECT_NE(messageText(box).find("Не удалось открыть файл"), std::string::npos) << messageText(box);
     EXPECT_EQ(test::readFileBytes(notes), "not a package at all");
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -25,8 +25,9 @@ struct Child {
     DWORD id = 0;
 };
 
-inline Child start(const std::string& argument) {
-    std::wstring cmd = L"\"" + toWide(programPath()) + L"\" " + toWide(argument);
+// Starts `exe` (a copy of the program, say) with the arguments.
+inline Child startProgram(const std::string& exe, const std::string& argument) {
+    std::wstring cmd = L"\"" + toWide(exe) + L"\" " + toWide(argument);
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
     Child c;
@@ -37,6 +38,8 @@ inline Child start(const std::string& argument) {
     }
     return c;
 }
+
+inline Child start(const std::string& argument) { return startProgram(programPath(), argument); }
 
 // A full run whose results stay in the work folder for the test to read: the save after the run (on
 // by default) would pack them and close the program.
@@ -81,11 +84,14 @@ inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-inline HWND mainWindowOf(DWORD pid) {
+// A visible top-level window of the process with the class name: "TForm1" is the main window,
+// "#32770" a message box.
+inline HWND windowOf(DWORD pid, const wchar_t* className) {
     struct Search {
         DWORD pid;
+        const wchar_t* className;
         HWND found;
-    } s{pid, nullptr};
+    } s{pid, className, nullptr};
     EnumWindows(
         [](HWND w, LPARAM lp) WINAPI -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
@@ -93,7 +99,9 @@ inline HWND mainWindowOf(DWORD pid) {
             GetWindowThreadProcessId(w, &owner);
             wchar_t cls[64];
             GetClassNameW(w, cls, 64);
-            if (owner == s->pid && wcscmp(cls, L"TForm1") == 0) {
+            bool wanted = owner == s->pid && wcscmp(cls, s->className) == 0;
+            // The main window may be hidden ("fullin"); a message box counts once it shows.
+            if (wanted && (wcscmp(cls, L"TForm1") == 0 || IsWindowVisible(w))) {
                 s->found = w;
                 return FALSE;
             }
@@ -102,6 +110,8 @@ inline HWND mainWindowOf(DWORD pid) {
         reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+
+inline HWND mainWindowOf(DWORD pid) { return windowOf(pid, L"TForm1"); }
 
 // A control of the program's window by its identifier, at any depth.
 inline HWND descendant(HWND top, int id) {
