@@ -80,7 +80,7 @@ sleep 3  # the window shows the opened package
 import -window root -crop 1180x850+0+0 "$demo/main-window.png"
 
 wine taskkill /im KW_Scan.exe >/dev/null 2>&1 </dev/null || true
-: > "$held.release"
+[ ! -f "$held" ] || : > "$held.release"
 sleep 2
 wineserver -k >/dev/null 2>&1 </dev/null || true
 
