@@ -72,6 +72,7 @@ private:
     void ToolButton30Click();  // start a run
     void ToolButton48Click();  // Stop
     void ToolButton1Click();   // clear results
+    void ToolButton5Click();   // screenshot (Alt+Shift+F9)
     void finishClearResults();
     void ToggleEventsPanel(bool open);
     void Button28Click();      // "Скрыть"
