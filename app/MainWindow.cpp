@@ -426,7 +426,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_TRANSPARENCY)) applyTransparency();  // TrackBar1Change
         return 0;
     case WM_HOTKEY:
-        // Alt+Shift+F9: the screenshot, once screenshots exist.
+        if (wp == kHotKeyId) ToolButton5Click();  // Alt+Shift+F9
         return 0;
     case WM_TIMER:
         if (wp == kClearTimer) {

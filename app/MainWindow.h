@@ -84,6 +84,7 @@ private:
     void ToolButton30Click();  // start a run
     void ToolButton48Click();  // Stop
     void ToolButton1Click();   // clear results
+    void ToolButton5Click();   // screenshot (Alt+Shift+F9)
     // Result packages (MainWindowPackages.cpp).
     bool busy() const { return worker_.joinable() || job_.joinable() || (viewer_ && viewer_->comparingAll()); }
     void runJob(std::function<void()> work, std::function<void()> then);  // off the window's thread

@@ -254,7 +254,18 @@ bool CollectionRun::writeLogFile(const std::string& path, const std::string& byt
     return false;
 }
 
-bool CollectionRun::saveEventLog() { return writeLogFile(folders_.workPath(kEventLogFile), log_.toRtf()); }
+bool CollectionRun::saveEventLog() {
+    // The window's thread saves it too (a screenshot during a run): one writer at a time, so that the
+    // file is never a refused or torn write and the last save holds the latest lines.
+    std::string path = folders_.workPath(kEventLogFile);
+    bool saved;
+    {
+        std::lock_guard lock(eventLogFileMutex_);
+        saved = platform_.files.writeFile(path, log_.toRtf());
+    }
+    if (!saved) observer_->saveFailed(path);
+    return saved;
+}
 
 bool CollectionRun::saveTimingLog() {
     return writeLogFile(folders_.workPath(kTimingLogFile), utf8ToAnsi(timing_.text()));

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "core/ConsoleProcesses.h"
@@ -133,6 +134,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};
     mutable std::mutex captionMutex_;
+    std::mutex eventLogFileMutex_;
     std::string caption_;
     std::string dotsBase_;  // the caption the progress dots are added to
     int dots_ = 0;

@@ -56,9 +56,23 @@ struct GdiObjectTraits {
     static void close(Handle h) { DeleteObject(h); }
 };
 
+// The screen's device context (GetDC of no window) and a memory device context.
+struct ScreenDcTraits {
+    using Handle = HDC;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { ReleaseDC(nullptr, h); }
+};
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { DeleteDC(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
+using ScreenDc = UniqueHandle<ScreenDcTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
 
 } // namespace kw

@@ -1,0 +1,215 @@
+// Win32 screen capture: BitBlt from the screen's device context into a top-down 32-bit DIB, and the wait
+// for a hidden window to leave the screen.
+#include "platform/ScreenCapture.h"
+
+#include <windows.h>
+// after windows.h, which it needs
+#include <dwmapi.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "platform/Text.h"
+#include "platform/WinHandle.h"
+
+namespace kw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kPollMs = 10;
+
+// GDI calls do not always leave an error code behind.
+std::string lastErrorText() {
+    DWORD code = GetLastError();
+    return code ? systemErrorText(code) : "Не удалось получить изображение экрана";
+}
+
+// dwmapi looked up at run time: Windows XP and Server 2003 have none, and without composition its
+// calls have nothing to do.
+class Dwm {
+  public:
+    Dwm() : module_(LoadLibraryW(L"dwmapi.dll")) {
+        if (!module_)
+            return;
+        isCompositionEnabled_ = reinterpret_cast<IsCompositionEnabled>(
+            reinterpret_cast<void*>(GetProcAddress(module_, "DwmIsCompositionEnabled")));
+        flush_ = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(module_, "DwmFlush")));
+        setAttribute_ = reinterpret_cast<SetAttribute>(
+            reinterpret_cast<void*>(GetProcAddress(module_, "DwmSetWindowAttribute")));
+    }
+    ~Dwm() {
+        if (module_)
+            FreeLibrary(module_);
+    }
+    Dwm(const Dwm&) = delete;
+    Dwm& operator=(const Dwm&) = delete;
+
+    bool composing() const {
+        BOOL on = FALSE;
+        return isCompositionEnabled_ && SUCCEEDED(isCompositionEnabled_(&on)) && on;
+    }
+    // Returns after the compositor's next frame, the first one that can leave the hidden window out.
+    bool flush() const { return flush_ && SUCCEEDED(flush_()); }
+    void setTransitions(HWND w, bool on) const {
+        if (!setAttribute_)
+            return;
+        BOOL disabled = on ? FALSE : TRUE;
+        setAttribute_(w, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+    }
+
+  private:
+    using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
+    using Flush = HRESULT(WINAPI*)();
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    HMODULE module_;
+    IsCompositionEnabled isCompositionEnabled_ = nullptr;
+    Flush flush_ = nullptr;
+    SetAttribute setAttribute_ = nullptr;
+};
+
+// The windows that still owe a repaint inside area (screen coordinates): visible windows of any
+// program, top-level or child, whose update region reaches into it. Windows of this thread are painted
+// on the spot, since this thread is the one that waits; a hung program's windows would never paint.
+class PendingRepaints {
+  public:
+    explicit PendingRepaints(const RECT& area) : area_(area) {}
+
+    bool any() {
+        pending_ = false;
+        visit(GetDesktopWindow());
+        EnumWindows(topLevel, reinterpret_cast<LPARAM>(this));
+        return pending_;
+    }
+
+  private:
+    static BOOL CALLBACK topLevel(HWND w, LPARAM self) {
+        auto* me = reinterpret_cast<PendingRepaints*>(self);
+        RECT r;
+        if (!IsWindowVisible(w) || IsHungAppWindow(w) || !GetWindowRect(w, &r) || !overlaps(r, me->area_))
+            return TRUE;
+        me->visit(w);
+        EnumChildWindows(w, child, self);
+        return TRUE;
+    }
+    static BOOL CALLBACK child(HWND w, LPARAM self) {
+        if (IsWindowVisible(w))
+            reinterpret_cast<PendingRepaints*>(self)->visit(w);
+        return TRUE;
+    }
+    static bool overlaps(const RECT& a, const RECT& b) {
+        RECT both;
+        return IntersectRect(&both, &a, &b) != FALSE;
+    }
+
+    void visit(HWND w) {
+        RECT update;
+        if (!GetUpdateRect(w, &update, FALSE))
+            return;
+        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&update), 2);
+        if (!overlaps(update, area_))
+            return;
+        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId())
+            UpdateWindow(w);
+        else
+            pending_ = true;
+    }
+
+    RECT area_;
+    bool pending_ = false;
+};
+
+class WindowsScreenCapture final : public ScreenCapture {
+  public:
+    void hideWindow(WindowHandle window) override {
+        HWND w = static_cast<HWND>(window);
+        dwm_.setTransitions(w, false);
+        ShowWindow(w, SW_HIDE);
+    }
+
+    void showWindow(WindowHandle window) override {
+        HWND w = static_cast<HWND>(window);
+        ShowWindow(w, SW_SHOWNA);
+        dwm_.setTransitions(w, true);
+    }
+
+    bool waitUntilGone(WindowHandle window, int limitMs) override {
+        HWND w = static_cast<HWND>(window);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+        while (IsWindowVisible(w)) {
+            if (Clock::now() >= deadline)
+                return false;
+            Sleep(kPollMs);
+        }
+        if (dwm_.composing())
+            return dwm_.flush();
+        // Without composition the screen keeps the window's pixels until the windows beneath paint over them.
+        RECT area;
+        if (!GetWindowRect(w, &area))
+            return true;
+        PendingRepaints repaints(area);
+        while (repaints.any()) {
+            if (Clock::now() >= deadline)
+                return false;
+            Sleep(kPollMs);
+        }
+        // The display driver may still be drawing what was asked of it.
+        GdiFlush();
+        return true;
+    }
+
+    std::optional<ScreenImage> capturePrimaryScreen(std::string& error) override {
+        auto fail = [&error] {
+            error = lastErrorText();
+            return std::nullopt;
+        };
+        SetLastError(0);
+        ScreenImage image;
+        image.width = GetSystemMetrics(SM_CXSCREEN);
+        image.height = GetSystemMetrics(SM_CYSCREEN);
+        if (image.width <= 0 || image.height <= 0)
+            return fail();
+        ScreenDc screen(GetDC(nullptr));
+        if (!screen)
+            return fail();
+        MemoryDc memory(CreateCompatibleDC(screen.get()));
+        if (!memory)
+            return fail();
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = image.width;
+        info.bmiHeader.biHeight = -image.height; // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        GdiObject bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap || !bits)
+            return fail();
+        HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+        SetLastError(0);
+        BOOL copied = BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), 0, 0, SRCCOPY);
+        std::string copyError = copied ? std::string() : lastErrorText();
+        GdiFlush();
+        SelectObject(memory.get(), previous);
+        if (!copied) {
+            error = copyError;
+            return std::nullopt;
+        }
+        std::size_t size = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4;
+        image.pixels.resize(size);
+        std::memcpy(image.pixels.data(), bits, size);
+        return image;
+    }
+
+  private:
+    Dwm dwm_;
+};
+
+} // namespace
+
+ScreenCapture& windowsScreenCapture() {
+    static WindowsScreenCapture instance;
+    return instance;
+}
+
+} // namespace kw
