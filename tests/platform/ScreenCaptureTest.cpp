@@ -1,5 +1,5 @@
-// The screen under Wine's X display: a hidden window is gone from the picture taken right after the wait,
-// and comes back when shown.
+// The screen under Wine's X display: a hidden window is gone from the picture taken after the wait, and
+// the wait lasts while the windows it covered still owe their repaint.
 #include "platform/ScreenCapture.h"
 
 #include <gtest/gtest.h>
@@ -80,21 +80,15 @@ TEST(ScreenCapture, HiddenWindowIsGoneFromThePictureTakenAfterTheWait) {
     } while (redPoints(*shown) == 0 && std::chrono::steady_clock::now() < until);
     EXPECT_EQ(shown->width, width);
     EXPECT_EQ(shown->height, height);
-    EXPECT_EQ(shown->pixels.size(), static_cast<size_t>(width) * height * 4);
     ASSERT_GT(redPoints(*shown), 0);
 
-    for (int round = 0; round < 3; ++round) {
-        screen.hideWindow(w);
-        EXPECT_FALSE(IsWindowVisible(w));
-        EXPECT_TRUE(screen.waitUntilGone(w, 1000)); // Wine tells of no desktop composition
-        std::optional<ScreenImage> gone = screen.capturePrimaryScreen(error);
-        ASSERT_TRUE(gone) << error;
-        EXPECT_EQ(redPoints(*gone), 0) << "round " << round;
-        screen.showWindow(w);
-        EXPECT_TRUE(IsWindowVisible(w));
-        UpdateWindow(w);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    screen.hideWindow(w);
+    EXPECT_TRUE(screen.waitUntilGone(w, 1000));
+    std::optional<ScreenImage> gone = screen.capturePrimaryScreen(error);
+    ASSERT_TRUE(gone) << error;
+    EXPECT_EQ(redPoints(*gone), 0);
+    screen.showWindow(w);
+    EXPECT_TRUE(IsWindowVisible(w));
     DestroyWindow(w);
 }
 
