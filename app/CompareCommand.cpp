@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include "platform/Cabinet.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
@@ -41,8 +40,7 @@ public:
         files_.deleteFolderTree(folder_);
         if (!files_.createFolder(folder_)) return "не удалось создать каталог " + folder_;
         ExtractedCabinet result;
-        MemberFilter plainNames = [this](const CabinetMember& m) { return memberRefusal(m.name, folder_); };
-        if (auto error = extractCabinet(package, folder_, plainNames, result)) return error->message;
+        if (auto error = unpackPlainMembers(package, folder_, folder_, result)) return error->message;
         return std::nullopt;
     }
     const std::string& folder() const { return folder_; }

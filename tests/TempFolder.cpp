@@ -12,4 +12,15 @@ bool fileExists(const std::string& path) { return windowsFileSystem().plainFileE
 
 void writeFileBytes(const std::string& path, const std::string& bytes) { windowsFileSystem().writeFile(path, bytes); }
 
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = text.find("\r\n", from);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(from, end - from));
+        from = end + 2;
+    }
+    return out;
+}
+
 } // namespace kw::test

@@ -5,7 +5,6 @@
 #include <array>
 #include <set>
 
-#include "platform/Cabinet.h"
 #include "platform/Text.h"
 
 namespace kw {
@@ -87,6 +86,20 @@ std::optional<std::string> memberRefusal(const std::string& name, const std::str
     if (length > 255 || toWide(withoutSeparator(folder)).size() + 1 + length >= kMaxPath)
         return "слишком длинное имя";
     return std::nullopt;
+}
+
+std::optional<FileError> unpackPlainMembers(const std::string& package, const std::string& folder,
+                                            const std::string& target, ExtractedCabinet& result,
+                                            const CabinetProgress& progress) {
+    std::vector<std::string> seen;
+    MemberFilter filter = [&](const CabinetMember& m) -> std::optional<std::string> {
+        if (auto reason = memberRefusal(m.name, target)) return reason;
+        for (const std::string& s : seen)
+            if (sameTextIgnoringCase(s, m.name)) return std::string("имя повторяется в пакете");
+        seen.push_back(m.name);
+        return std::nullopt;
+    };
+    return extractCabinet(package, folder, filter, result, progress);
 }
 
 std::optional<FileError> WritePackageList(FileSystem& files, const std::string& folder,
@@ -242,17 +255,9 @@ OpenOutcome ResultPackages::OpenPackage(const std::string& package, const char* 
     files.deleteFolderTree(staging);
     if (!files.createFolder(staging)) return fail("не удалось создать каталог " + staging);
 
-    std::vector<std::string> seen;
-    MemberFilter filter = [&](const CabinetMember& m) -> std::optional<std::string> {
-        if (auto reason = memberRefusal(m.name, target)) return reason;
-        for (const std::string& s : seen)
-            if (sameTextIgnoringCase(s, m.name)) return std::string("имя повторяется в пакете");
-        seen.push_back(m.name);
-        return std::nullopt;
-    };
     ExtractedCabinet extracted;
     int shown = -1;
-    auto error = extractCabinet(package, staging, filter, extracted, [&](std::int64_t done, std::int64_t total) {
+    auto error = unpackPlainMembers(package, staging, target, extracted, [&](std::int64_t done, std::int64_t total) {
         int percent = total > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total, 100)) : 100;
         if (percent != shown) observer_.progressChanged(shown = percent);
         return true;

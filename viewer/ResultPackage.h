@@ -9,6 +9,7 @@
 
 #include "core/CollectionRun.h"
 #include "core/RunObserver.h"
+#include "platform/Cabinet.h"
 
 namespace kw {
 
@@ -30,6 +31,12 @@ std::string packageFileName(const std::string& computer, const std::string& shor
 // names are written: no separators, drives, streams, "." or "..", device names, or names too long for
 // `folder` + "\" + name to be an ordinary path.
 std::optional<std::string> memberRefusal(const std::string& name, const std::string& folder);
+
+// Unpacks `package` into `folder` (which exists), writing only the members that may land in `target`
+// (memberRefusal) and the first of names that repeat; the others are listed in `result` with the reason.
+std::optional<FileError> unpackPlainMembers(const std::string& package, const std::string& folder,
+                                            const std::string& target, ExtractedCabinet& result,
+                                            const CabinetProgress& progress = {});
 
 // WritePackageList: the files directly in the folder (ending in a separator or not), by-products and
 // sub-folders left out, in the order the file system lists them; their bytes added up in `bytes`.

@@ -55,18 +55,6 @@ template <typename Done> bool pumpUntil(Done done, int timeoutMs = 30000) {
     return true;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    for (size_t from = 0; from < text.size();) {
-        size_t end = text.find("\r\n", from);
-        if (end == std::string::npos)
-            end = text.size();
-        out.push_back(text.substr(from, end - from));
-        from = end + 2;
-    }
-    return out;
-}
-
 class MainWindowScreenshotTest : public testing::Test {
   protected:
     OpeningDesktop desktop;
@@ -118,7 +106,7 @@ TEST_F(MainWindowScreenshotTest, HotKeyTwiceInOneSecondGivesOnePictureTwoRowsAnd
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, GetSystemMetrics(SM_CXSCREEN));
 
-    auto table = lines(ansiToUtf8(test::readFileBytes(work(kScreenshotTable))));
+    auto table = test::linesOf(ansiToUtf8(test::readFileBytes(work(kScreenshotTable))));
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[0], "Имя файла:\tБайт:\tДата:\t\t \t ");
     for (int row : {1, 2})
@@ -181,7 +169,7 @@ TEST_F(MainWindowScreenshotTest, ShotDuringARunKeepsItsTwoLinesTogetherAndTheLog
     }
     EXPECT_GT(next, 0);
     EXPECT_TRUE(IsWindowVisible(w->hwnd()));
-    EXPECT_EQ(lines(ansiToUtf8(test::readFileBytes(work(kScreenshotTable)))).size(), 2u);
+    EXPECT_EQ(test::linesOf(ansiToUtf8(test::readFileBytes(work(kScreenshotTable)))).size(), 2u);
     // The shot's save made the file; the run's Stop banner, saved after it, is there too.
     std::string saved = test::readFileBytes(work("KW_Scan!.rtf"));
     size_t shot = saved.find("Screenshot ---> ");

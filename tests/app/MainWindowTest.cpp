@@ -12,6 +12,7 @@
 #include "platform/Text.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
+#include "tests/WindowText.h"
 
 namespace kw {
 namespace {
@@ -56,14 +57,6 @@ bool pumpUntil(Done done, int timeoutMs = 30000) {
     return true;
 }
 
-std::string textOf(HWND w) {
-    int n = GetWindowTextLengthW(w);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(w, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return toUtf8(s);
-}
-
 std::string statusText(HWND window, int part) {
     wchar_t buf[512] = {};
     SendDlgItemMessageW(window, IDC_STATUS, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf));
@@ -106,7 +99,7 @@ TEST_F(MainWindowTest, RunFromThePuskButtonEndsIdleWithResultsOffered) {
     ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
 
     EXPECT_EQ(SendDlgItemMessageW(h, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 0);
-    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PERCENT)), "0%");
+    EXPECT_EQ(test::windowText(GetDlgItem(h, IDC_PERCENT)), "0%");
     EXPECT_EQ(statusText(h, 1), "0%");
     EXPECT_EQ(statusText(h, 2).rfind("Сбор информации завершен ", 0), 0u);
     EXPECT_FALSE(toolButtonHidden(h, IDC_START));
@@ -119,7 +112,7 @@ TEST_F(MainWindowTest, RunFromThePuskButtonEndsIdleWithResultsOffered) {
     EXPECT_EQ(statusText(h, 0), "\t\t События <");
 
     // The pane shows what the model holds, line for line.
-    std::string shown = textOf(GetDlgItem(h, IDC_EVENT_LOG));
+    std::string shown = test::windowText(GetDlgItem(h, IDC_EVENT_LOG));
     std::string expected;
     // GetWindowText gives the rich-edit paragraphs back with CR LF.
     for (const auto& l : w->engine().eventLog().texts()) expected += (expected.empty() ? "" : "\r\n") + l;
@@ -141,16 +134,16 @@ TEST_F(MainWindowTest, StopButtonEndsTheRunAtTheSectionsNextStoppingPoint) {
         }
     });
     command(*w, IDC_START);
-    ASSERT_TRUE(pumpUntil([&] { return textOf(GetDlgItem(h, IDC_PROGRESS_CAPTION)) == "ПЕЛТРАН"; }));
+    ASSERT_TRUE(pumpUntil([&] { return test::windowText(GetDlgItem(h, IDC_PROGRESS_CAPTION)) == "ПЕЛТРАН"; }));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_PROGRESS_GROUP)));
     EXPECT_TRUE(toolButtonHidden(h, IDC_START));
     EXPECT_FALSE(menuEnabled(h, IDC_OPTIONS));
     command(*w, IDC_STOP);
     ASSERT_TRUE(pumpUntil([&] { return !w->runInProgress(); }));
 
-    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PROGRESS_CAPTION)), "СТОП");
-    EXPECT_EQ(textOf(GetDlgItem(h, IDC_PERCENT)), "0%");
-    std::string log = textOf(GetDlgItem(h, IDC_EVENT_LOG));
+    EXPECT_EQ(test::windowText(GetDlgItem(h, IDC_PROGRESS_CAPTION)), "СТОП");
+    EXPECT_EQ(test::windowText(GetDlgItem(h, IDC_PERCENT)), "0%");
+    std::string log = test::windowText(GetDlgItem(h, IDC_EVENT_LOG));
     EXPECT_NE(log.find("********************* СТОП "), std::string::npos);
     EXPECT_EQ(log.find("Сокращения:"), std::string::npos);
     EXPECT_FALSE(toolButtonHidden(h, IDC_START));
@@ -258,7 +251,7 @@ TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {
     ASSERT_TRUE(pumpUntil([&] { return menuEnabled(h, IDC_LOAD_COMPARE); }));
     EXPECT_EQ(test::readFileBytes(work("software.txt")), "other computer\r\n");
     HWND caption1 = GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption1);
-    EXPECT_EQ(textOf(caption1), "(1) other.cab");
+    EXPECT_EQ(test::windowText(caption1), "(1) other.cab");
     EXPECT_TRUE(IsWindowVisible(caption1));
     EXPECT_TRUE(menuEnabled(h, IDC_SAVE_PACKAGE));
 
@@ -267,7 +260,7 @@ TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {
     ASSERT_TRUE(pumpUntil([&] { return w->viewer().side2Visible(); }));
     EXPECT_EQ(test::readFileBytes(test::tempDir() + "KW_Temp2\\software.txt"), "other computer\r\n");
     EXPECT_EQ(test::readFileBytes(work("software.txt")), "this computer\r\n");
-    EXPECT_EQ(textOf(GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption2)), "(2) other.cab");
+    EXPECT_EQ(test::windowText(GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption2)), "(2) other.cab");
     HWND strip = GetDlgItem(w->viewer().hwnd(), viewer_id::kToolStrip);
     EXPECT_FALSE(SendMessageW(strip, TB_ISBUTTONHIDDEN, viewer_id::kCompareLines, 0));
 
@@ -321,7 +314,7 @@ TEST(SavedEventLogTest, RichEditReadsBackTextAndColours) {
         return 0;
     };
     SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
-    EXPECT_EQ(textOf(edit),
+    EXPECT_EQ(test::windowText(edit),
               "********************* Системная информация: *********************\r\nСокращения: {x} \\ €");
 
     auto colourAt = [&](int pos) {

@@ -41,13 +41,8 @@ struct ReportRow {
 // The report's rows by file name (the first node of a file wins), and its header.
 std::map<std::string, ReportRow> readReport(const std::string& path, std::string& header) {
     std::map<std::string, ReportRow> rows;
-    std::string text = ansiToUtf8(test::readFileBytes(path));
-    size_t at = 0;
     bool first = true;
-    while (at < text.size()) {
-        size_t eol = text.find("\r\n", at);
-        std::string line = text.substr(at, eol - at);
-        at = eol == std::string::npos ? text.size() : eol + 2;
+    for (const std::string& line : test::linesOf(ansiToUtf8(test::readFileBytes(path)))) {
         if (first) {
             header = line;
             first = false;

@@ -20,18 +20,6 @@
 namespace kw {
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t eol = text.find("\r\n", pos);
-        if (eol == std::string::npos) eol = text.size();
-        out.push_back(text.substr(pos, eol - pos));
-        pos = eol + 2;
-    }
-    return out;
-}
-
 std::string rtfBody(const std::string& text, LogColor color, bool bold) {
     std::string rtf = writeRtf({{text, color, bold}});
     size_t from = rtf.rfind("\\cf");
@@ -70,7 +58,7 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the end-of-run block finishes
 
     std::string timing = ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt")));
-    auto lines = linesOf(timing);
+    auto lines = test::linesOf(timing);
     // Times and dates vary; everything else is fixed text.
     const std::string t = R"(\d{1,2}:\d\d:\d\d)";
     const std::string d = R"(\d\d\.\d\d\.\d{4})";

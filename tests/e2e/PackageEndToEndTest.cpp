@@ -44,14 +44,11 @@ std::string messageText(HWND box) {
     return all;
 }
 
+// A text view's text without its final line breaks.
 std::string richText(HWND edit) {
-    // WM_GETTEXT crosses the process boundary; GetWindowText would give the window's caption.
-    auto n = static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(n + 1, L'\0');
-    n = static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data())));
-    text.resize(n);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-    return toUtf8(text);
+    std::string text = windowText(edit);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+    return text;
 }
 
 // A package of the given files, made with the program's own cabinet code.

@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 #include "tests/TempFolder.h"
+#include "tests/WindowText.h"
 
 namespace kw {
 
@@ -131,10 +132,6 @@ inline HWND descendant(HWND top, int id) {
     return s.found;
 }
 
-inline std::string windowText(HWND w) {
-    wchar_t buf[512] = {};
-    SendMessageW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
-    return toUtf8(buf);
-}
+using test::windowText;
 
 } // namespace kw

@@ -29,16 +29,7 @@ void pressHotKey() {
 }
 
 std::vector<std::string> tableRows(const std::string& path) {
-    std::vector<std::string> out;
-    std::string text = ansiToUtf8(test::readFileBytes(path));
-    for (size_t from = 0; from < text.size();) {
-        size_t end = text.find("\r\n", from);
-        if (end == std::string::npos)
-            end = text.size();
-        out.push_back(text.substr(from, end - from));
-        from = end + 2;
-    }
-    return out;
+    return test::linesOf(ansiToUtf8(test::readFileBytes(path)));
 }
 
 } // namespace

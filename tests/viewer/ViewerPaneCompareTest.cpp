@@ -9,6 +9,7 @@
 
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
+#include "tests/WindowText.h"
 #include "viewer/ComparisonReport.h"
 #include "viewer/ViewerPane.h"
 
@@ -27,14 +28,6 @@ struct SavingDesktop : Desktop {
         return saveAs;
     }
 };
-
-std::string shownText(HWND edit) {
-    int n = GetWindowTextLengthW(edit);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(edit, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return toUtf8(s);
-}
 
 int indexOf(const char* text) { return static_cast<int>(findAssociation(text) - resultTree().data()); }
 
@@ -84,10 +77,10 @@ TEST_F(ViewerPaneCompareTest, TextSidesKeepOnlyTheirDifferencesUntilTheNodeIsSel
     both("software.txt", "A\r\nB\r\nC\r\n", "B\r\nA\r\nC\r\n");
     pane.selectNode(indexOf("Параметры программного обеспечения"));
     pane.compareVisiblePair();
-    EXPECT_EQ(shownText(pane.textView(1)), "B\r\n");
-    EXPECT_EQ(shownText(pane.textView(2)), "B\r\n");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "B\r\n");
+    EXPECT_EQ(test::windowText(pane.textView(2)), "B\r\n");
     pane.RefreshCurrentNode();
-    EXPECT_EQ(shownText(pane.textView(1)), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "A\r\nB\r\nC\r\n");
 
     // Rich text loses lines, not its formatting; letter case counts.
     const char* rtf1 = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 Same line\\par Only here\\par Tail\\par}";
@@ -95,8 +88,8 @@ TEST_F(ViewerPaneCompareTest, TextSidesKeepOnlyTheirDifferencesUntilTheNodeIsSel
     both("TAVIR_Sync.rtf", rtf1, rtf2);
     pane.selectNode(indexOf("TAVIR Sync"));
     pane.compareVisiblePair();
-    EXPECT_EQ(shownText(pane.textView(1)), "Only here");
-    EXPECT_EQ(shownText(pane.textView(2)), "ONLY HERE");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "Only here");
+    EXPECT_EQ(test::windowText(pane.textView(2)), "ONLY HERE");
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     SendMessageW(pane.textView(1), EM_SETSEL, 0, 1);
@@ -146,7 +139,7 @@ TEST_F(ViewerPaneCompareTest, WholeComparisonReportsDifferingTopicsFirstAndLeads
     pane.reportDoubleClick();
     EXPECT_FALSE(pane.reportShown());
     EXPECT_EQ(pane.selectedNode(), rows[0].node);
-    EXPECT_EQ(shownText(pane.textView(2)), "Version=22\r\n");
+    EXPECT_EQ(test::windowText(pane.textView(2)), "Version=22\r\n");
 
     desktop.saveAs = test::tempDir() + "report.txt";
     ASSERT_TRUE(pane.saveReport(false));

@@ -7,6 +7,7 @@
 
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
+#include "tests/WindowText.h"
 
 namespace kw {
 namespace {
@@ -24,14 +25,6 @@ struct QuietDesktop : Desktop {
     }
     bool confirm(WindowHandle, const std::string&) override { return true; }
 };
-
-std::string textOf(HWND w) {
-    int n = GetWindowTextLengthW(w);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(w, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n));
-    return toUtf8(s);
-}
 
 int indexOf(const char* text) {
     return static_cast<int>(findAssociation(text) - resultTree().data());
@@ -69,8 +62,8 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 293);
     test::writeFileBytes(work + "\\(MIRTAL)mHome.ini", "[MCAD]");
     pane.selectNode(indexOf("mHome.ini "));
-    EXPECT_EQ(textOf(pane.textView(1)), "[MCAD]");
-    EXPECT_EQ(textOf(pane.textView(2)), "Файл: (MIRTAL)mHome.ini не найден");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "[MCAD]");
+    EXPECT_EQ(test::windowText(pane.textView(2)), "Файл: (MIRTAL)mHome.ini не найден");
     EXPECT_FALSE(IsWindowVisible(pane.textView(2))); // side 2 stays hidden without a comparison package
     pane.showSide2(true);
     EXPECT_TRUE(IsWindowVisible(pane.textView(2)));
@@ -99,7 +92,7 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     test::writeFileBytes(work + "\\KW_Scan!.rtf",
                          "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 blue\\par}");
     pane.selectNode(indexOf("KW_Scan!"));
-    EXPECT_EQ(textOf(pane.textView(1)), "blue");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "blue");
     SendMessageW(pane.textView(1), EM_SETSEL, 0, 1);
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
@@ -115,7 +108,7 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     TreeView_SelectItem(tree, nullptr);
     pane.RefreshCurrentNode();
     EXPECT_EQ(pane.selectedNode(), 0);
-    EXPECT_EQ(textOf(pane.textView(1)), "Файл: software.txt не найден");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "Файл: software.txt не найден");
 }
 
 TEST_F(ViewerPaneTest, TreeSearchAsksWithTheSharedStringAndReportsAMiss) {
