@@ -8,9 +8,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
-#include "viewer/ComparisonReport.h"
-#include "viewer/FolderComparison.h"
-#include "viewer/ResultPackage.h"
+#include "results/ComparisonReport.h"
+#include "results/FolderComparison.h"
+#include "results/ResultPackage.h"
 
 namespace kw {
 namespace {

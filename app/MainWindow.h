@@ -18,7 +18,7 @@
 #include "settings/AboutBox.h"
 #include "settings/OptionsDialog.h"
 #include "settings/StartForm.h"
-#include "viewer/ResultPackage.h"
+#include "results/ResultPackage.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {

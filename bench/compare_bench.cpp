@@ -16,10 +16,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "tests/viewer/ComparisonOracle.h"
-#include "viewer/Comparison.h"
-#include "viewer/FolderComparison.h"
-#include "viewer/TableModel.h"
+#include "tests/results/ComparisonOracle.h"
+#include "results/Comparison.h"
+#include "results/FolderComparison.h"
+#include "results/TableModel.h"
 
 using namespace kw;
 

@@ -11,7 +11,7 @@
 
 #include "app/resource.h"
 #include "platform/Text.h"
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 #include "viewer/ViewerPane.h"
 
 namespace {

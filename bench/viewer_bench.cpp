@@ -15,7 +15,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 #include "viewer/ViewerPane.h"
 
 using namespace kw;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "viewer/TableModel.h"
+#include "results/TableModel.h"
 
 namespace kw {
 

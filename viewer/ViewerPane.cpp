@@ -10,7 +10,7 @@
 
 #include "platform/Text.h"
 #include "viewer/InputBox.h"
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 #include "viewer/TreeImages.h"
 
 namespace kw {

@@ -19,8 +19,8 @@
 #include "platform/FileSystem.h"
 #include "settings/OptionSet.h"
 #include "settings/Settings.h"
-#include "viewer/FolderComparison.h"
-#include "viewer/ResultViewer.h"
+#include "results/FolderComparison.h"
+#include "results/ResultViewer.h"
 #include "viewer/TableGrid.h"
 
 namespace kw {

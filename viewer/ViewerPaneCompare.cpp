@@ -2,7 +2,7 @@
 // common, and the views lose those lines or rows. The files are not touched.
 #include <richedit.h>
 
-#include "viewer/Comparison.h"
+#include "results/Comparison.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "platform/Text.h"
-#include "viewer/ComparisonReport.h"
-#include "viewer/FolderComparison.h"
-#include "viewer/LocaleText.h"
+#include "results/ComparisonReport.h"
+#include "results/FolderComparison.h"
+#include "results/LocaleText.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {

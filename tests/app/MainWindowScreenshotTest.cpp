@@ -15,7 +15,7 @@
 #include "tests/TempFolder.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 
 namespace kw {
 namespace {

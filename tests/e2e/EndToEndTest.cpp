@@ -13,7 +13,7 @@
 #include "platform/WinHandle.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
-#include "viewer/ResultViewer.h"
+#include "results/ResultViewer.h"
 #include "viewer/ViewerPane.h"
 #include <commctrl.h>
 

@@ -10,7 +10,7 @@
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {

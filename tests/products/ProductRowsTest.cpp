@@ -11,7 +11,7 @@
 #include "products/EnterpriseSections.h"
 #include "products/PlmFamily.h"
 #include "products/TechnologyFamily.h"
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 
 namespace kw {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
-#include "viewer/ComparisonReport.h"
+#include "results/ComparisonReport.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {

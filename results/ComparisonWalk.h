@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/Comparison.h"
+#include "results/Comparison.h"
 
 namespace kw {
 

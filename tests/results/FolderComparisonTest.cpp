@@ -1,6 +1,6 @@
 // Two whole results compared topic by topic, in real folders of the test's own temporary directory; the
 // reports and the rich-text reading they rely on.
-#include "viewer/FolderComparison.h"
+#include "results/FolderComparison.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 #include "tests/TempFolder.h"
-#include "viewer/ComparisonReport.h"
-#include "viewer/ResultTree.h"
-#include "viewer/RichTextPlain.h"
+#include "results/ComparisonReport.h"
+#include "results/ResultTree.h"
+#include "results/RichTextPlain.h"
 
 namespace kw {
 namespace {

@@ -4,10 +4,10 @@
 #include <memory>
 #include <unordered_map>
 
-#include "viewer/CaseMap.h"
-#include "viewer/Comparison.h"
-#include "viewer/ComparisonWalk.h"
-#include "viewer/TextContainment.h"
+#include "results/CaseMap.h"
+#include "results/Comparison.h"
+#include "results/ComparisonWalk.h"
+#include "results/TextContainment.h"
 
 namespace kw {
 namespace {

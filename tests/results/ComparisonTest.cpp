@@ -1,14 +1,14 @@
 // The line and table comparisons: the cases the procedures are known by, and the engine against the
 // plain procedures on many random sides.
-#include "viewer/Comparison.h"
+#include "results/Comparison.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "tests/viewer/ComparisonOracle.h"
-#include "viewer/CaseMap.h"
-#include "viewer/TextContainment.h"
+#include "tests/results/ComparisonOracle.h"
+#include "results/CaseMap.h"
+#include "results/TextContainment.h"
 
 namespace kw {
 namespace {

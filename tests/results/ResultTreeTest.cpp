@@ -1,13 +1,13 @@
 // The result tree against the list of topics it must show: every node's text, nesting, view kind and
 // file, in order; the searches over the tree and its export.
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <sstream>
 
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 namespace kw {
 namespace {

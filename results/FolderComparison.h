@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "viewer/Comparison.h"
+#include "results/Comparison.h"
 
 namespace kw {
 

@@ -1,6 +1,6 @@
 // Saving a work folder as a package and opening packages again, on real folders of the test's own
 // temporary directory; the clock and the computer name are the test's.
-#include "viewer/ResultPackage.h"
+#include "results/ResultPackage.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "viewer/FolderComparison.h"
+#include "results/FolderComparison.h"
 
 namespace kw {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "viewer/Comparison.h"
-#include "viewer/LocaleText.h"
+#include "results/Comparison.h"
+#include "results/LocaleText.h"
 
 namespace kw::test {
 

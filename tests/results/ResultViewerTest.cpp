@@ -1,6 +1,6 @@
 // The loaders behind a tree selection, on real folders and recorded views: which file each side
 // shows, and how.
-#include "viewer/ResultViewer.h"
+#include "results/ResultViewer.h"
 
 #include <gtest/gtest.h>
 

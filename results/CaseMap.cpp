@@ -1,11 +1,11 @@
 // The locale lowers a text one unit at a time, except perhaps where two units make one character
 // (a surrogate pair): texts with those are handed to it whole.
-#include "viewer/CaseMap.h"
+#include "results/CaseMap.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 namespace kw {
 namespace {

@@ -1,12 +1,12 @@
 // Loading, sorting, searching and colour rules of the table views.
-#include "viewer/TableModel.h"
+#include "results/TableModel.h"
 
 #include <algorithm>
 #include <numeric>
 #include <system_error>
 #include <thread>
 
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 namespace kw {
 

@@ -1,9 +1,9 @@
 // The comparison's options, the lines of a text, and the comparison of two texts.
-#include "viewer/Comparison.h"
+#include "results/Comparison.h"
 
 #include <unordered_map>
 
-#include "viewer/ComparisonWalk.h"
+#include "results/ComparisonWalk.h"
 
 namespace kw {
 

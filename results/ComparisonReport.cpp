@@ -1,5 +1,5 @@
 // Both reports are made of the same lines: the header and one line per compared topic.
-#include "viewer/ComparisonReport.h"
+#include "results/ComparisonReport.h"
 
 #include <vector>
 

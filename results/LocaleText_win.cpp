@@ -1,5 +1,5 @@
 // Locale text operations through CharLowerBuff, CompareString and MultiByteToWideChar.
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 #include <windows.h>
 

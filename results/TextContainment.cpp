@@ -1,7 +1,7 @@
 // Every piece of each haystack whose length some needle has is looked up by its rolling hash in a table
 // of the needles, and a hit is confirmed character by character: exact, and linear in the haystacks'
 // length times the number of needle lengths (file names are short).
-#include "viewer/TextContainment.h"
+#include "results/TextContainment.h"
 
 #include <algorithm>
 

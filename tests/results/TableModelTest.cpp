@@ -1,11 +1,11 @@
 // Table views without windows: loading, the colour rules, both sorts, search and copying.
-#include "viewer/TableModel.h"
+#include "results/TableModel.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 namespace kw {
 namespace {

@@ -1,11 +1,11 @@
 // The loaders of the result tree's nodes.
-#include "viewer/ResultViewer.h"
+#include "results/ResultViewer.h"
 
 #include <future>
 #include <system_error>
 
 #include "platform/Text.h"
-#include "viewer/LocaleText.h"
+#include "results/LocaleText.h"
 
 namespace kw {
 

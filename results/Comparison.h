@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "settings/OptionSet.h"
-#include "viewer/TableModel.h"
+#include "results/TableModel.h"
 
 namespace kw {
 

@@ -1,5 +1,5 @@
 // Saving and opening result packages.
-#include "viewer/ResultPackage.h"
+#include "results/ResultPackage.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 
 #include "platform/FileSystem.h"
 #include "settings/OptionSet.h"
-#include "viewer/ResultTree.h"
-#include "viewer/TableModel.h"
+#include "results/ResultTree.h"
+#include "results/TableModel.h"
 
 namespace kw {
 

@@ -1,13 +1,13 @@
 // Both result folders walked over the result tree: each topic's two files read the way its view shows
 // them and compared with the line or table comparison.
-#include "viewer/FolderComparison.h"
+#include "results/FolderComparison.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "viewer/LocaleText.h"
-#include "viewer/ResultTree.h"
-#include "viewer/RichTextPlain.h"
+#include "results/LocaleText.h"
+#include "results/ResultTree.h"
+#include "results/RichTextPlain.h"
 
 namespace kw {
 namespace {

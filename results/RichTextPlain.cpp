@@ -1,6 +1,6 @@
 // A small rich-text reader: groups, control words and symbols, hex and Unicode escapes. Enough for the
 // files this program writes and for what a word processor saves; unknown control words are dropped.
-#include "viewer/RichTextPlain.h"
+#include "results/RichTextPlain.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,5 +1,5 @@
 // The node table of the result tree and the walks over it.
-#include "viewer/ResultTree.h"
+#include "results/ResultTree.h"
 
 #include <algorithm>
 #include <iterator>
