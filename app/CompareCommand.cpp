@@ -7,10 +7,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "settings/Settings.h"
 #include "results/ComparisonReport.h"
 #include "results/FolderComparison.h"
 #include "results/ResultPackage.h"
+#include "settings/Settings.h"
 
 namespace kw {
 namespace {
@@ -19,7 +19,8 @@ namespace {
 void tell(const std::string& text) {
     static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (!attached && (err == nullptr || err == INVALID_HANDLE_VALUE)) return;
+    if (!attached && (err == nullptr || err == INVALID_HANDLE_VALUE))
+        return;
     std::string bytes = utf8ToAnsi(text + "\r\n");
     DWORD written = 0;
     if (!WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
@@ -30,7 +31,7 @@ void tell(const std::string& text) {
 
 // A folder of this run's own for one package, removed again when the comparison is done.
 class UnpackedPackage {
-public:
+  public:
     UnpackedPackage(FileSystem& files, std::string folder) : files_(files), folder_(std::move(folder)) {}
     ~UnpackedPackage() { files_.deleteFolderTree(folder_); }
     UnpackedPackage(const UnpackedPackage&) = delete;
@@ -38,14 +39,16 @@ public:
 
     std::optional<std::string> unpack(const std::string& package) {
         files_.deleteFolderTree(folder_);
-        if (!files_.createFolder(folder_)) return "не удалось создать каталог " + folder_;
+        if (!files_.createFolder(folder_))
+            return "не удалось создать каталог " + folder_;
         ExtractedCabinet result;
-        if (auto error = unpackPlainMembers(package, folder_, folder_, result)) return error->message;
+        if (auto error = unpackPlainMembers(package, folder_, folder_, result))
+            return error->message;
         return std::nullopt;
     }
     const std::string& folder() const { return folder_; }
 
-private:
+  private:
     FileSystem& files_;
     std::string folder_;
 };
@@ -62,8 +65,8 @@ int runCompareCommand(const std::vector<std::string>& args) {
     OptionSet options;
     Settings settings;
     std::string temp = files.tempDirectory();
-    readSettingsOnActivation(IniFile::parse(ansiToUtf8(files.readFile(temp + kSettingsFileName).value_or(""))),
-                             options, settings);
+    readSettingsOnActivation(
+        IniFile::parse(ansiToUtf8(files.readFile(temp + kSettingsFileName).value_or(""))), options, settings);
 
     std::string stem = temp + "KW_Compare_" + std::to_string(GetCurrentProcessId()) + "_";
     UnpackedPackage first(files, stem + "1"), second(files, stem + "2");
@@ -73,13 +76,15 @@ int runCompareCommand(const std::vector<std::string>& args) {
             return 2;
         }
     }
-    FolderComparison report = compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options));
+    FolderComparison report =
+        compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options));
     if (!files.writeFile(args[3], comparisonReportTsv(report))) {
         tell("Не удалось записать отчёт \"" + args[3] + "\"");
         return 2;
     }
     for (const TopicComparison& row : report.rows)
-        if (row.state != TopicState::Same) return 1;
+        if (row.state != TopicState::Same)
+            return 1;
     return 0;
 }
 

@@ -23,11 +23,13 @@ void appendStyled(HWND edit, const std::wstring& text, const LogLine& style) {
 } // namespace
 
 void EventLogView::refresh() {
-    if (!edit_ || !log_) return;
+    if (!edit_ || !log_)
+        return;
     BufferChange now;
     auto lines = log_->linesSince(seen_, now);
     bool reload = now.generation != seen_.generation || now.lineCount < seen_.lineCount;
-    if (reload) SetWindowTextW(edit_, L"");
+    if (reload)
+        SetWindowTextW(edit_, L"");
     bool first = reload || seen_.lineCount == 0;
     SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
     for (const auto& line : lines) {
@@ -43,14 +45,16 @@ void EventLogView::refresh() {
 }
 
 void MemoView::refresh() {
-    if (!edit_ || !buffer_) return;
+    if (!edit_ || !buffer_)
+        return;
     BufferChange now;
     auto lines = buffer_->linesSince(seen_, now);
     bool reload = now.generation != seen_.generation || now.lineCount < seen_.lineCount;
     std::wstring text;
     bool first = reload || seen_.lineCount == 0;
     for (const auto& line : lines) {
-        if (!first) text += L"\r\n";
+        if (!first)
+            text += L"\r\n";
         first = false;
         text += toWide(line);
     }

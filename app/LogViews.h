@@ -9,28 +9,28 @@
 namespace kw {
 
 class EventLogView {
-public:
+  public:
     void attach(HWND richEdit, const EventLog* log) {
         edit_ = richEdit;
         log_ = log;
     }
-    void refresh();  // appends what is new, or reloads after a clear
+    void refresh(); // appends what is new, or reloads after a clear
 
-private:
+  private:
     HWND edit_ = nullptr;
     const EventLog* log_ = nullptr;
     BufferChange seen_;
 };
 
 class MemoView {
-public:
+  public:
     void attach(HWND edit, const TextBuffer* buffer) {
         edit_ = edit;
         buffer_ = buffer;
     }
     void refresh();
 
-private:
+  private:
     HWND edit_ = nullptr;
     const TextBuffer* buffer_ = nullptr;
     BufferChange seen_;

@@ -10,8 +10,8 @@
 #include "core/Version.h"
 #include "platform/Com.h"
 #include "platform/Text.h"
-#include "settings/HelpMenu.h"
 #include "products/ProductSections.h"
+#include "settings/HelpMenu.h"
 #include "system/SystemSections.h"
 
 namespace kw {
@@ -26,7 +26,8 @@ const char* kCaption = "Информация о системе V ";
 int scaled(HWND w, int px) {
     HDC dc = GetDC(w);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(w, dc);
+    if (dc)
+        ReleaseDC(w, dc);
     return MulDiv(px, dpi, 96);
 }
 
@@ -46,9 +47,11 @@ std::string instanceLockName(const std::string& tempDir) {
 
 StartArguments parseStartArguments(const std::vector<std::string>& args) {
     StartArguments a;
-    if (args.empty()) return a;
+    if (args.empty())
+        return a;
     std::string first = args.front();
-    std::transform(first.begin(), first.end(), first.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(first.begin(), first.end(), first.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     size_t used = 0;
     if (first == "full") {
         a.autoStart = true;
@@ -56,10 +59,12 @@ StartArguments parseStartArguments(const std::vector<std::string>& args) {
     } else if (first == "fullin") {
         a.autoStart = a.hidden = true;
         used = 1;
-        if (args.size() > 1) a.packageFolder = args[used++];
+        if (args.size() > 1)
+            a.packageFolder = args[used++];
     } else {
         // Anything else names packages: one for side 1, a second one for comparison.
-        for (; used < args.size() && used < 2; ++used) a.packages.push_back(args[used]);
+        for (; used < args.size() && used < 2; ++used)
+            a.packages.push_back(args[used]);
     }
     a.unused.assign(args.begin() + static_cast<std::ptrdiff_t>(used), args.end());
     return a;
@@ -78,13 +83,17 @@ MainWindow::~MainWindow() {
         engine_.requestStop();
         worker_.join();
     }
-    if (job_.joinable()) job_.join();
-    if (accelerators_) DestroyAcceleratorTable(accelerators_);
+    if (job_.joinable())
+        job_.join();
+    if (accelerators_)
+        DestroyAcceleratorTable(accelerators_);
     engine_.eventLog().onChange(nullptr);
     engine_.timingLog().onChange(nullptr);
     engine_.captureBuffer().onChange(nullptr);
-    if (hwnd_ && !destroyed_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
+    if (hwnd_ && !destroyed_)
+        DestroyWindow(hwnd_);
+    if (font_)
+        DeleteObject(font_);
 }
 
 bool MainWindow::create(HINSTANCE instance) {
@@ -100,20 +109,24 @@ bool MainWindow::create(HINSTANCE instance) {
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-        if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        if (!wc.hIcon)
+            wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
         wc.lpszClassName = kClassName;
         return RegisterClassExW(&wc) != 0;
     }();
-    if (!registered) return false;
+    if (!registered)
+        return false;
 
     // Settings first: the window takes its geometry from them.
     readSettingsOnStart(readSettingsFile(), options_, settings_);
     const WindowGeometry& g = settings_.geometry;
 
     caption_ = std::string(kCaption) + kProgramVersion;
-    hwnd_ = CreateWindowExW(0, kClassName, toWide(caption_).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, g.left,
-                            g.top, std::max(g.width, 420), std::max(g.height, 360), nullptr, nullptr, instance, this);
-    if (!hwnd_) return false;
+    hwnd_ = CreateWindowExW(0, kClassName, toWide(caption_).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            g.left, g.top, std::max(g.width, 420), std::max(g.height, 360), nullptr, nullptr,
+                            instance, this);
+    if (!hwnd_)
+        return false;
     FormCreate();
     createForms(instance);
     if (args_.hidden) {
@@ -131,7 +144,8 @@ void MainWindow::FormCreate() {
     secondInstance_ = instanceLock_->heldElsewhere();
 
     // A second instance leaves the folders of the first one alone.
-    if (!secondInstance_) engine_.folders().deleteWorkFolders();
+    if (!secondInstance_)
+        engine_.folders().deleteWorkFolders();
     engine_.eventLog().append("Пожалуйста закройте все программы ТАВИР до начала сканирования\r\n");
     engine_.folders().CreateWorkFolder(kWorkFolder);
     engine_.folders().CreateWorkFolder(kCompareFolder);
@@ -191,7 +205,8 @@ void MainWindow::createControls() {
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_STOP, L"Стоп");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, IDC_LOAD_PACKAGE, L"Загрузить информацию (1)\tCtrl+O");
-    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_LOAD_COMPARE, L"Загрузить информацию для сравнения (2)\tCtrl+P");
+    AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_LOAD_COMPARE,
+                L"Загрузить информацию для сравнения (2)\tCtrl+P");
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_SAVE_PACKAGE, L"Сохранить информацию...\tCtrl+S");
     AppendMenuW(file, MF_STRING | MF_GRAYED, IDC_COMPARE_ALL, L"Сравнить все разделы");
     AppendMenuW(file, MF_STRING, IDC_OPEN_FOLDER, L"Открыть каталог с результатами");
@@ -211,7 +226,8 @@ void MainWindow::createControls() {
 
     // tool bar: "Пуск" with its variants, "Стоп", options, clear, events
     HWND tb = make(TOOLBARCLASSNAMEW, nullptr,
-                   WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER,
+                   WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_TOP |
+                       CCS_NODIVIDER,
                    IDC_TOOLBAR);
     SendMessageW(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(tb, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
@@ -274,7 +290,8 @@ void MainWindow::createControls() {
 
     // events panel: event log, capture buffer, timing log
     HWND log = make(MSFTEDIT_CLASS, L"",
-                    WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                    WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                        ES_NOHIDESEL,
                     IDC_EVENT_LOG, WS_EX_CLIENTEDGE);
     SendMessageW(log, EM_EXLIMITTEXT, 0, 64 * 1024 * 1024);
     HWND capture = make(L"EDIT", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
@@ -294,7 +311,8 @@ void MainWindow::createControls() {
 
     // The models are written from the run's thread: the panes catch up on the window's thread.
     auto changed = [this] {
-        if (!logPending_.exchange(true)) PostMessageW(hwnd_, WM_APP_LOG, 0, 0);
+        if (!logPending_.exchange(true))
+            PostMessageW(hwnd_, WM_APP_LOG, 0, 0);
     };
     engine_.eventLog().onChange(changed);
     engine_.timingLog().onChange(changed);
@@ -337,7 +355,9 @@ void MainWindow::layout() {
     SetWindowPos(GetDlgItem(hwnd_, IDC_OPEN_RESULTS), HWND_TOP, tbSize.cx + 3 * gap, (top - line) / 2,
                  std::max(0, std::min<int>(scaled(hwnd_, 260), width - tbSize.cx - 4 * gap)), line, 0);
 
-    auto place = [&](int id, int x, int y, int w, int h) { MoveWindow(GetDlgItem(hwnd_, id), x, y, w, h, TRUE); };
+    auto place = [&](int id, int x, int y, int w, int h) {
+        MoveWindow(GetDlgItem(hwnd_, id), x, y, w, h, TRUE);
+    };
     int y = top + gap;
     int h = bottom - y - gap;
 
@@ -368,11 +388,13 @@ void MainWindow::layout() {
         // A third of the height goes to the events, the rest to the result tree and its views; the
         // share follows the window when it is resized.
         eventsHeight_ = h / 3;
-        eventsH = std::clamp(eventsHeight_, scaled(hwnd_, 80), std::max(scaled(hwnd_, 80), h - scaled(hwnd_, 80)));
+        eventsH =
+            std::clamp(eventsHeight_, scaled(hwnd_, 80), std::max(scaled(hwnd_, 80), h - scaled(hwnd_, 80)));
     }
     int resultsH = running_ ? 0 : h - (eventsH > 0 ? eventsH + gap : 0);
     if (!running_) {
-        if (viewer_) viewer_->move(gap, y, width - 2 * gap, std::max(0, resultsH));
+        if (viewer_)
+            viewer_->move(gap, y, width - 2 * gap, std::max(0, resultsH));
     }
     if (eventsH > 0) {
         int ey = y + (running_ ? 0 : resultsH + gap);
@@ -383,9 +405,11 @@ void MainWindow::layout() {
         place(IDC_CAPTURE, gap, ey + logH, width - 2 * gap, captureH);
         place(IDC_TIMING, gap, ey + logH + captureH, width - 2 * gap, timingH);
     }
-    for (int id : {IDC_EVENT_LOG, IDC_CAPTURE}) showControl(id, eventsH > 0);
+    for (int id : {IDC_EVENT_LOG, IDC_CAPTURE})
+        showControl(id, eventsH > 0);
     showControl(IDC_TIMING, eventsH > 0 && timingShown_);
-    if (viewer_) ShowWindow(viewer_->hwnd(), running_ ? SW_HIDE : SW_SHOW);
+    if (viewer_)
+        ShowWindow(viewer_->hwnd(), running_ ? SW_HIDE : SW_SHOW);
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -400,17 +424,24 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 
 LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: createControls(); return 0;
-    case WM_SIZE: layout(); return 0;
+    case WM_CREATE:
+        createControls();
+        return 0;
+    case WM_SIZE:
+        layout();
+        return 0;
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
         mm->ptMinTrackSize = {scaled(hwnd_, 420), scaled(hwnd_, 360)};
         return 0;
     }
     case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) onActivate();
+        if (LOWORD(wp) != WA_INACTIVE)
+            onActivate();
         break;
-    case WM_COMMAND: onCommand(LOWORD(wp)); return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wp));
+        return 0;
     case WM_LBUTTONDBLCLK: {
         // A group box lets the mouse through to its parent: a double click inside it is the group's.
         POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
@@ -418,15 +449,20 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         HWND group = GetDlgItem(hwnd_, IDC_PROGRESS_GROUP);
         GetWindowRect(group, &r);
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        if (IsWindowVisible(group) && PtInRect(&r, pt)) GroupBox4DblClick();
+        if (IsWindowVisible(group) && PtInRect(&r, pt))
+            GroupBox4DblClick();
         return 0;
     }
-    case WM_NOTIFY: onNotify(reinterpret_cast<NMHDR*>(lp)); return 0;
+    case WM_NOTIFY:
+        onNotify(reinterpret_cast<NMHDR*>(lp));
+        return 0;
     case WM_HSCROLL:
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_TRANSPARENCY)) applyTransparency();  // TrackBar1Change
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_TRANSPARENCY))
+            applyTransparency(); // TrackBar1Change
         return 0;
     case WM_HOTKEY:
-        if (wp == kHotKeyId) ToolButton5Click();  // Alt+Shift+F9
+        if (wp == kHotKeyId)
+            ToolButton5Click(); // Alt+Shift+F9
         return 0;
     case WM_TIMER:
         if (wp == kClearTimer) {
@@ -434,24 +470,33 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             finishClearResults();
         }
         return 0;
-    case WM_APP_INVOKE: (*reinterpret_cast<std::function<void()>*>(lp))(); return 0;
+    case WM_APP_INVOKE:
+        (*reinterpret_cast<std::function<void()>*>(lp))();
+        return 0;
     case WM_APP_LOG:
         logPending_.store(false);
         logView_.refresh();
         timingView_.refresh();
         captureView_.refresh();
         return 0;
-    case WM_APP_RUN_DONE: onRunFinished(); return 0;
+    case WM_APP_RUN_DONE:
+        onRunFinished();
+        return 0;
     case WM_APP_JOB_DONE: {
-        if (job_.joinable()) job_.join();
+        if (job_.joinable())
+            job_.join();
         auto then = std::move(jobDone_);
         jobDone_ = nullptr;
-        if (then) then();
+        if (then)
+            then();
         return 0;
     }
-    case WM_APP_OPEN_ARGS: openArgumentPackages(); return 0;
+    case WM_APP_OPEN_ARGS:
+        openArgumentPackages();
+        return 0;
     case WM_APP_AUTOSTART:
-        if (args_.hidden) readSettingsOnActivation(readSettingsFile(), options_, settings_);
+        if (args_.hidden)
+            readSettingsOnActivation(readSettingsFile(), options_, settings_);
         setStartVariant(StartVariant::Full);
         ToolButton30Click();
         return 0;
@@ -471,7 +516,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:
-        platform_.desktop.unregisterHotKey(hwnd_, kHotKeyId);  // FormDestroy
+        platform_.desktop.unregisterHotKey(hwnd_, kHotKeyId); // FormDestroy
         destroyed_ = true;
         PostQuitMessage(exitCode_);
         return 0;
@@ -513,33 +558,74 @@ void MainWindow::onActivate() {
 
 void MainWindow::onCommand(int id) {
     switch (id) {
-    case IDC_START: ToolButton30Click(); break;
-    case IDC_SAVE_PACKAGE: N14Click(); break;
-    case IDC_LOAD_PACKAGE: openPackageCommand(false, std::nullopt); break;
-    case IDC_LOAD_COMPARE: openPackageCommand(true, std::nullopt); break;
-    case IDC_OPEN_FOLDER: openResultsFolder(); break;
-    case IDC_COMPARE_ALL:
-        if (viewer_->side2Visible()) viewer_->compareAll();
+    case IDC_START:
+        ToolButton30Click();
         break;
-    case IDC_STOP: ToolButton48Click(); break;
-    case IDC_CLEAR: ToolButton1Click(); break;
-    case IDC_EVENTS: ToggleEventsPanel(false); break;
-    case IDC_VARIANT_SETTINGS: setStartVariant(StartVariant::PerSettings); break;
-    case IDC_VARIANT_MAIN: setStartVariant(StartVariant::Main); break;
-    case IDC_VARIANT_FULL: setStartVariant(StartVariant::Full); break;
-    case IDC_HIDE_LOG: Button28Click(); break;
-    case IDC_SHOW_LOG: Button29Click(); break;
-    case IDC_SAVE_LOG: Button33Click(); break;
+    case IDC_SAVE_PACKAGE:
+        N14Click();
+        break;
+    case IDC_LOAD_PACKAGE:
+        openPackageCommand(false, std::nullopt);
+        break;
+    case IDC_LOAD_COMPARE:
+        openPackageCommand(true, std::nullopt);
+        break;
+    case IDC_OPEN_FOLDER:
+        openResultsFolder();
+        break;
+    case IDC_COMPARE_ALL:
+        if (viewer_->side2Visible())
+            viewer_->compareAll();
+        break;
+    case IDC_STOP:
+        ToolButton48Click();
+        break;
+    case IDC_CLEAR:
+        ToolButton1Click();
+        break;
+    case IDC_EVENTS:
+        ToggleEventsPanel(false);
+        break;
+    case IDC_VARIANT_SETTINGS:
+        setStartVariant(StartVariant::PerSettings);
+        break;
+    case IDC_VARIANT_MAIN:
+        setStartVariant(StartVariant::Main);
+        break;
+    case IDC_VARIANT_FULL:
+        setStartVariant(StartVariant::Full);
+        break;
+    case IDC_HIDE_LOG:
+        Button28Click();
+        break;
+    case IDC_SHOW_LOG:
+        Button29Click();
+        break;
+    case IDC_SAVE_LOG:
+        Button33Click();
+        break;
     case IDC_OPEN_RESULTS:
         options_.set(Option::OpenResultsFolder,
                      SendDlgItemMessageW(hwnd_, IDC_OPEN_RESULTS, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
-    case IDC_EXIT: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
-    case IDC_OPTIONS: showOptionsDialog(); break;
-    case IDC_LOAD_SETTINGS: loadSettings(); break;
-    case IDC_FAQ: platform_.desktop.shellOpen(std::string(knowledgeBaseLink().address)); break;
-    case IDC_SERVICEDESK: platform_.desktop.shellOpen(std::string(customerAreaLink().address)); break;
-    default: openHelpEntry(id); break;
+    case IDC_EXIT:
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        break;
+    case IDC_OPTIONS:
+        showOptionsDialog();
+        break;
+    case IDC_LOAD_SETTINGS:
+        loadSettings();
+        break;
+    case IDC_FAQ:
+        platform_.desktop.shellOpen(std::string(knowledgeBaseLink().address));
+        break;
+    case IDC_SERVICEDESK:
+        platform_.desktop.shellOpen(std::string(customerAreaLink().address));
+        break;
+    default:
+        openHelpEntry(id);
+        break;
     }
 }
 
@@ -562,26 +648,47 @@ void MainWindow::onNotify(NMHDR* hdr) {
         auto* tt = reinterpret_cast<NMTTDISPINFOW*>(hdr);
         static std::wstring hint;
         switch (tt->hdr.idFrom) {
-        case IDC_START: hint = toWide(startVariantInfo(engine_.startVariant()).hint); break;
-        case IDC_OPTIONS: hint = L"Параметры"; break;
-        case IDC_EVENTS: hint = L"События показать/скрыть"; break;
-        case IDC_FAQ: hint = L"FAQ - База знаний СТП ТАВИР"; break;
-        case IDC_SERVICEDESK: hint = L"ServiceDESK - вопрос в СТП (Личный кабинет)"; break;
-        case IDC_LOAD_PACKAGE: hint = L"Загрузить информацию"; break;
-        case IDC_SAVE_PACKAGE: hint = L"Сохранить информацию..."; break;
-        case IDC_OPEN_FOLDER: hint = L"Открыть каталог с результатами"; break;
-        default: hint.clear();
+        case IDC_START:
+            hint = toWide(startVariantInfo(engine_.startVariant()).hint);
+            break;
+        case IDC_OPTIONS:
+            hint = L"Параметры";
+            break;
+        case IDC_EVENTS:
+            hint = L"События показать/скрыть";
+            break;
+        case IDC_FAQ:
+            hint = L"FAQ - База знаний СТП ТАВИР";
+            break;
+        case IDC_SERVICEDESK:
+            hint = L"ServiceDESK - вопрос в СТП (Личный кабинет)";
+            break;
+        case IDC_LOAD_PACKAGE:
+            hint = L"Загрузить информацию";
+            break;
+        case IDC_SAVE_PACKAGE:
+            hint = L"Сохранить информацию...";
+            break;
+        case IDC_OPEN_FOLDER:
+            hint = L"Открыть каталог с результатами";
+            break;
+        default:
+            hint.clear();
         }
         tt->lpszText = hint.data();
     } else if (hdr->idFrom == IDC_STATUS && hdr->code == NM_CLICK) {
-        if (reinterpret_cast<NMMOUSE*>(hdr)->dwItemSpec == 0) ToggleEventsPanel(false);  // StatusBar2Click
+        if (reinterpret_cast<NMMOUSE*>(hdr)->dwItemSpec == 0)
+            ToggleEventsPanel(false); // StatusBar2Click
     }
 }
 
-void MainWindow::setStartVariant(StartVariant v) { engine_.setStartVariant(v); }
+void MainWindow::setStartVariant(StartVariant v) {
+    engine_.setStartVariant(v);
+}
 
 void MainWindow::ToolButton30Click() {
-    if (busy() || !engine_.stopFlag()) return;
+    if (busy() || !engine_.stopFlag())
+        return;
     worker_ = std::thread([this] {
         ComApartment com;
         engine_.ToolButton30Click();
@@ -589,16 +696,20 @@ void MainWindow::ToolButton30Click() {
     });
 }
 
-void MainWindow::ToolButton48Click() { engine_.requestStop(); }
+void MainWindow::ToolButton48Click() {
+    engine_.requestStop();
+}
 
 void MainWindow::onRunFinished() {
-    if (worker_.joinable()) worker_.join();
+    if (worker_.joinable())
+        worker_.join();
     logView_.refresh();
     timingView_.refresh();
     captureView_.refresh();
     viewer_->RefreshCurrentNode();
     if (closePending_.load()) {
-        if (args_.hidden) exitCode_ = 1;  // stopped: no package
+        if (args_.hidden)
+            exitCode_ = 1; // stopped: no package
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
         return;
     }
@@ -607,7 +718,8 @@ void MainWindow::onRunFinished() {
         saveHiddenRunPackage();
         return;
     }
-    if (autoSavePending_.exchange(false)) N14Click();
+    if (autoSavePending_.exchange(false))
+        N14Click();
 }
 
 void MainWindow::storeGeometry() {
@@ -624,7 +736,8 @@ void MainWindow::storeGeometry() {
 void MainWindow::FormClose() {
     storeGeometry();
     engine_.SaveSettings("");
-    if (!secondInstance_) engine_.folders().deleteWorkFolders();
+    if (!secondInstance_)
+        engine_.folders().deleteWorkFolders();
 }
 
 // RunObserver: the run's thread hands these over to the window's thread and waits for them.
@@ -648,8 +761,9 @@ void MainWindow::topicChanged(const std::string& text) {
 
 void MainWindow::runningLayout() {
     onUiThread([this] {
-        running_ = true;  // the idle height of the events panel stays in eventsHeight_
-        for (int id : {IDC_PROGRESS_GROUP, IDC_PROGRESS_BAR, IDC_PERCENT, IDC_PROGRESS_CAPTION}) showControl(id, true);
+        running_ = true; // the idle height of the events panel stays in eventsHeight_
+        for (int id : {IDC_PROGRESS_GROUP, IDC_PROGRESS_BAR, IDC_PERCENT, IDC_PROGRESS_CAPTION})
+            showControl(id, true);
         bool debug = options_.get(Option::Debug);
         showControl(IDC_HIDE_LOG, !debug);
         showControl(IDC_SHOW_LOG, debug);
@@ -661,7 +775,8 @@ void MainWindow::runningLayout() {
         enableCommand(IDC_STOP, true);
         ToggleEventsPanel(true);
         HWND caption = GetDlgItem(viewer_->hwnd(), viewer_id::kCaption1);
-        if (GetWindowTextLengthW(caption) > 0) SetWindowTextW(caption, L"");
+        if (GetWindowTextLengthW(caption) > 0)
+            SetWindowTextW(caption, L"");
         layout();
     });
 }
@@ -673,7 +788,7 @@ void MainWindow::idleLayout() {
                        IDC_SHOW_LOG, IDC_SAVE_LOG})
             showControl(id, false);
         ToggleEventsPanel(false);
-        ToggleEventsPanel(false);  // toggled twice, so that it ends shown
+        ToggleEventsPanel(false); // toggled twice, so that it ends shown
         setToolButtonVisible(IDC_START, true);
         setToolButtonVisible(IDC_STOP, false);
         enableCommand(IDC_OPTIONS, true);
@@ -732,7 +847,9 @@ void MainWindow::Button29Click() {
     layout();
 }
 
-void MainWindow::Button33Click() { engine_.saveEventLog(); }
+void MainWindow::Button33Click() {
+    engine_.saveEventLog();
+}
 
 void MainWindow::GroupBox4DblClick() {
     timingShown_ = false;
@@ -744,8 +861,10 @@ void MainWindow::GroupBox4DblClick() {
 }
 
 void MainWindow::ToolButton1Click() {
-    if (busy()) return;
-    if (!platform_.desktop.confirm(hwnd_, "Удалить результаты сканирования?")) return;
+    if (busy())
+        return;
+    if (!platform_.desktop.confirm(hwnd_, "Удалить результаты сканирования?"))
+        return;
     engine_.eventLog().clear();
     engine_.captureBuffer().clear();
     engine_.folders().deleteWorkFolders();
@@ -817,15 +936,18 @@ void MainWindow::createForms(HINSTANCE instance) {
 }
 
 void MainWindow::showOptionsDialog() {
-    if (busy()) return;
+    if (busy())
+        return;
     optionsDialog_.showModal();
     // Where the window manager gives the activation elsewhere, the read still follows the save.
-    if (readOnActivation_) onActivate();
+    if (readOnActivation_)
+        onActivate();
 }
 
 void MainWindow::loadSettings() {
     auto path = platform_.desktop.chooseFileToOpen(hwnd_, "KW_Scan! (*.ini)|*.ini|Все файлы (*.*)|*.*");
-    if (!path) return;
+    if (!path)
+        return;
     auto bytes = platform_.files.readFile(*path);
     if (!bytes) {
         report("Не удалось прочитать файл настроек: " + *path, MessageKind::Error);
@@ -848,7 +970,8 @@ void MainWindow::loadSettings() {
 
 void MainWindow::openHelpEntry(int command) {
     const HelpEntry* entry = helpEntryOfCommand(IDC_HELP_FIRST, command);
-    if (!entry) return;
+    if (!entry)
+        return;
     if (entry->kind == HelpEntryKind::AboutBox) {
         aboutBox_.showModal();
         return;

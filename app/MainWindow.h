@@ -15,27 +15,27 @@
 #include "app/LogViews.h"
 #include "core/CollectionRun.h"
 #include "platform/Processes.h"
+#include "results/ResultPackage.h"
 #include "settings/AboutBox.h"
 #include "settings/OptionsDialog.h"
 #include "settings/StartForm.h"
-#include "results/ResultPackage.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
 
 struct StartArguments {
-    bool autoStart = false;  // "full" or "fullin": a full run at once
-    bool hidden = false;     // "fullin": the window stays hidden and the program ends after the run
-    std::string packageFolder;  // "fullin FOLDER": where the hidden run saves its package
+    bool autoStart = false;    // "full" or "fullin": a full run at once
+    bool hidden = false;       // "fullin": the window stays hidden and the program ends after the run
+    std::string packageFolder; // "fullin FOLDER": where the hidden run saves its package
     // Packages to open at start (a double click on a package, "Open with"): the first into side 1,
     // the second into side 2 for comparison.
     std::vector<std::string> packages;
-    std::vector<std::string> unused;  // arguments beyond those, reported at start
+    std::vector<std::string> unused; // arguments beyond those, reported at start
 };
 StartArguments parseStartArguments(const std::vector<std::string>& args);
 
 class MainWindow final : public RunObserver {
-public:
+  public:
     MainWindow(Platform platform, StartArguments args);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -68,7 +68,7 @@ public:
     void saveFailed(const std::string& path) override;
     void autoSave() override;
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void onUiThread(const std::function<void()>& fn);
@@ -81,32 +81,35 @@ private:
     void onCommand(int id);
     void onNotify(NMHDR* hdr);
 
-    void ToolButton30Click();  // start a run
-    void ToolButton48Click();  // Stop
-    void ToolButton1Click();   // clear results
-    void ToolButton5Click();   // screenshot (Alt+Shift+F9)
+    void ToolButton30Click(); // start a run
+    void ToolButton48Click(); // Stop
+    void ToolButton1Click();  // clear results
+    void ToolButton5Click();  // screenshot (Alt+Shift+F9)
     // Result packages (MainWindowPackages.cpp).
-    bool busy() const { return worker_.joinable() || job_.joinable() || (viewer_ && viewer_->comparingAll()); }
-    void runJob(std::function<void()> work, std::function<void()> then);  // off the window's thread
-    void N14Click();                          // "Сохранить информацию..."
+    bool busy() const {
+        return worker_.joinable() || job_.joinable() || (viewer_ && viewer_->comparingAll());
+    }
+    void runJob(std::function<void()> work, std::function<void()> then); // off the window's thread
+    void N14Click(); // "Сохранить информацию..."
     void afterSave(const SaveOutcome& outcome);
-    void openPackageCommand(bool side2, std::optional<std::string> path);  // "Загрузить информацию (1)" / "(2)"
+    void openPackageCommand(bool side2,
+                            std::optional<std::string> path); // "Загрузить информацию (1)" / "(2)"
     void afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome);
-    void openArgumentPackages();              // the packages named on the command line
-    void openResultsFolder();                 // "Открыть каталог с результатами"
-    void saveHiddenRunPackage();              // "fullin": the package, then the end of the program
+    void openArgumentPackages(); // the packages named on the command line
+    void openResultsFolder();    // "Открыть каталог с результатами"
+    void saveHiddenRunPackage(); // "fullin": the package, then the end of the program
     std::string programFolder();
     void finishClearResults();
     void ToggleEventsPanel(bool open);
-    void Button28Click();      // "Скрыть"
-    void Button29Click();      // "Показать лог"
-    void Button33Click();      // "Сохранить лог"
-    void GroupBox4DblClick();  // hides the timing log and offers "Показать лог" and "Сохранить лог"
+    void Button28Click(); // "Скрыть"
+    void Button29Click(); // "Показать лог"
+    void Button33Click(); // "Сохранить лог"
+    void GroupBox4DblClick(); // hides the timing log and offers "Показать лог" and "Сохранить лог"
     void setStartVariant(StartVariant v);
     void onRunFinished();
-    void createForms(HINSTANCE instance);  // the about box, the options dialog, the start form
+    void createForms(HINSTANCE instance); // the about box, the options dialog, the start form
     void showOptionsDialog();
-    void loadSettings();                   // "Загрузить настройки"
+    void loadSettings(); // "Загрузить настройки"
     void openHelpEntry(int command);
     void applyTransparency();
     void storeGeometry();
@@ -117,7 +120,8 @@ private:
     void enableCommand(int id, bool on);
     void setToolButtonVisible(int id, bool visible);
     void report(const std::string& text, MessageKind kind);
-    IniFile readSettingsFile();  // "KW_scan.ini" in the temporary directory; empty when missing  // a message box, or the event log when hidden
+    IniFile readSettingsFile(); // "KW_scan.ini" in the temporary directory; empty when missing  // a message
+                                // box, or the event log when hidden
 
     Platform platform_;
     StartArguments args_;
@@ -128,7 +132,7 @@ private:
     OptionsDialog optionsDialog_{options_};
     StartForm startForm_{settings_};
     bool firstActivation_ = true;
-    bool readOnActivation_ = false;  // the options dialog has just saved the settings
+    bool readOnActivation_ = false; // the options dialog has just saved the settings
     std::unique_ptr<InstanceLock> instanceLock_;
     bool secondInstance_ = false;
 
@@ -140,7 +144,7 @@ private:
     std::unique_ptr<ViewerPane> viewer_;
     std::atomic<bool> logPending_{false};
     std::thread worker_;
-    std::thread job_;                         // a package being saved or opened
+    std::thread job_; // a package being saved or opened
     std::function<void()> jobDone_;
     std::unique_ptr<ResultPackages> packages_;
     std::atomic<bool> autoSavePending_{false};
@@ -151,10 +155,10 @@ private:
     bool destroyed_ = false;
     bool autoStartDone_ = false;
 
-    bool running_ = false;        // running layout
+    bool running_ = false; // running layout
     bool eventsShown_ = true;
     bool timingShown_ = true;
-    int eventsHeight_ = 0;        // the events panel's height in the idle layout
+    int eventsHeight_ = 0; // the events panel's height in the idle layout
     std::string caption_;
 };
 

@@ -1,5 +1,6 @@
 // KW_Scan!: collects the Windows picture and every installed TAVIR product's data for the support service.
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <string>
@@ -13,18 +14,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::vector<std::string> args;
     int argc = 0;
     if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-        for (int i = 1; i < argc; ++i) args.push_back(kw::toUtf8(argv[i]));
+        for (int i = 1; i < argc; ++i)
+            args.push_back(kw::toUtf8(argv[i]));
         LocalFree(argv);
     }
     // "compare" works without a window: a report of two packages for scripts.
-    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare")) return kw::runCompareCommand(args);
+    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare"))
+        return kw::runCompareCommand(args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));
-    if (!window.create(instance)) return 1;
+    if (!window.create(instance))
+        return 1;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (window.translateAccelerator(msg)) continue;
+        if (window.translateAccelerator(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

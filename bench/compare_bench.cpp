@@ -16,10 +16,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "tests/results/ComparisonOracle.h"
 #include "results/Comparison.h"
 #include "results/FolderComparison.h"
 #include "results/TableModel.h"
+#include "tests/results/ComparisonOracle.h"
 
 using namespace kw;
 

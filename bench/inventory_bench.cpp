@@ -20,9 +20,9 @@ int wmain(int argc, wchar_t** argv) {
     kw::OptionSet options;
     kw::Settings settings;
     options.set(kw::Option::Md5, !(argc > 3 && std::wstring(argv[3]) == L"nomd5"));
-    kw::CollectionRun run({kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
-                           kw::windowsProcesses()},
-                          options, settings);
+    kw::CollectionRun run(
+        {kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(), kw::windowsProcesses()},
+        options, settings);
     run.folders().CreateWorkFolder(kw::kWorkFolder);
     kw::FileInventory inventory(run);
     inventory.setHashThreads(threads);
@@ -31,7 +31,8 @@ int wmain(int argc, wchar_t** argv) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.waitForConsoleProcesses();
 
-    std::string table = kw::windowsFileSystem().readFile(run.folders().workPath("(Bench)Files.csv")).value_or("");
+    std::string table =
+        kw::windowsFileSystem().readFile(run.folders().workPath("(Bench)Files.csv")).value_or("");
     long long rows = -1, bytes = 0;
     size_t at = 0;
     while ((at = table.find("\r\n", at)) != std::string::npos) {
@@ -44,7 +45,8 @@ int wmain(int argc, wchar_t** argv) {
         bytes += std::atoll(table.c_str() + tab + 1);
         line = table.find("\r\n", line) + 2;
     }
-    std::printf("threads=%u files=%lld bytes=%lld seconds=%.3f MB/s=%.1f table=%s\n", threads, rows, bytes, seconds,
-                bytes / 1e6 / seconds, kw::toUtf8(kw::toWide(run.folders().workPath("(Bench)Files.csv"))).c_str());
+    std::printf("threads=%u files=%lld bytes=%lld seconds=%.3f MB/s=%.1f table=%s\n", threads, rows, bytes,
+                seconds, bytes / 1e6 / seconds,
+                kw::toUtf8(kw::toWide(run.folders().workPath("(Bench)Files.csv"))).c_str());
     return 0;
 }

@@ -44,16 +44,19 @@ int wmain(int argc, wchar_t** argv) {
         STARTUPINFOW si{sizeof si};
         PROCESS_INFORMATION pi{};
         auto t0 = std::chrono::steady_clock::now();
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return 1;
         WaitForInputIdle(pi.hProcess, 30000);
         Search s{pi.dwProcessId, nullptr};
         while (!s.found) {
             EnumWindows(findMain, reinterpret_cast<LPARAM>(&s));
-            if (!s.found) Sleep(1);
+            if (!s.found)
+                Sleep(1);
         }
         DWORD_PTR r;
-        SendMessageTimeoutW(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);  // idle: it answers
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        SendMessageTimeoutW(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r); // idle: it answers
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         PostMessageW(s.found, WM_CLOSE, 0, 0);
         WaitForSingleObject(pi.hProcess, 30000);
         CloseHandle(pi.hThread);

@@ -21,17 +21,21 @@ const StartVariantInfo kVariants[] = {
 constexpr const char* kStars = "*********************";
 
 std::string rtrim(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     return std::string(s);
 }
 
 } // namespace
 
-const StartVariantInfo& startVariantInfo(StartVariant v) { return kVariants[static_cast<int>(v)]; }
+const StartVariantInfo& startVariantInfo(StartVariant v) {
+    return kVariants[static_cast<int>(v)];
+}
 
 CollectionRun::CollectionRun(Platform platform, OptionSet& options, Settings& settings)
     : platform_(platform), options_(options), settings_(settings), folders_(platform.files, log_) {
-    for (auto& s : sections_) s = [] {};
+    for (auto& s : sections_)
+        s = [] {};
 }
 
 void CollectionRun::registerSection(Section s, std::function<void()> procedure) {
@@ -90,7 +94,8 @@ void CollectionRun::waitForConsoleProcesses() {
 }
 
 void CollectionRun::processMessages() {
-    if (stopRequested_.exchange(false) && running_.load()) stop();
+    if (stopRequested_.exchange(false) && running_.load())
+        stop();
 }
 
 void CollectionRun::ToolButton30Click() {
@@ -105,7 +110,8 @@ void CollectionRun::ToolButton30Click() {
 
     for (const RunStep& step : runSteps()) {
         processMessages();
-        if (stopFlag_.load() || progress_.load() != step.value) continue;
+        if (stopFlag_.load() || progress_.load() != step.value)
+            continue;
         switch (step.kind) {
         case StepKind::Preparation:
             prepare();
@@ -114,25 +120,30 @@ void CollectionRun::ToolButton30Click() {
             t0_ = ts_ = platform_.system.now();
             setProgress(progress_.load() + kProgressStep);
             break;
-        case StepKind::System: collectSystem(); break;
+        case StepKind::System:
+            collectSystem();
+            break;
         case StepKind::Product:
             runTopic(*step.topic);
             setProgress(progress_.load() + kProgressStep);
             break;
         case StepKind::Completion:
             waitForConsoleProcesses();
-            if (!stopFlag_.load()) complete();
+            if (!stopFlag_.load())
+                complete();
             break;
         }
     }
     processMessages();
-    if (progress_.load() == 100) endOfRun();
+    if (progress_.load() == 100)
+        endOfRun();
 }
 
 void CollectionRun::prepare() {
     FileSystem& files = platform_.files;
     std::string temp = folders_.GetTempDirectory();
-    if (files.plainFileExists(temp + "KW_Temp")) files.deleteFile(temp + "KW_Temp");
+    if (files.plainFileExists(temp + "KW_Temp"))
+        files.deleteFile(temp + "KW_Temp");
     // A settings copy means the folder holds an earlier run or an opened package.
     if (files.plainFileExists(folders_.workPath(kSettingsFileName))) {
         folders_.DeleteFolderTree(folders_.folderPath(kWorkFolder));
@@ -148,7 +159,8 @@ void CollectionRun::prepare() {
 
 void CollectionRun::collectSystem() {
     LogBanner(std::string(kStars) + " Системная информация: " + kStars);
-    for (const Topic& topic : systemTopics()) runTopic(topic);
+    for (const Topic& topic : systemTopics())
+        runTopic(topic);
     sections_[static_cast<std::size_t>(Section::CollectSuiteInstallLogs)]();
     setProgress(progress_.load() + kProgressStep);
 }
@@ -158,11 +170,14 @@ void CollectionRun::runTopic(const Topic& topic) {
         log_.append(topic.skipLine);
         return;
     }
-    if (topic.place == BannerPlace::BeforeCaption) LogBanner(std::string(topic.banner));
+    if (topic.place == BannerPlace::BeforeCaption)
+        LogBanner(std::string(topic.banner));
     setCaption(std::string(topic.caption));
     observer_->topicChanged(std::string(topic.caption));
-    if (topic.place == BannerPlace::AfterCaption) LogBanner(std::string(topic.banner));
-    for (Section s : topic.sections) sections_[static_cast<std::size_t>(s)]();
+    if (topic.place == BannerPlace::AfterCaption)
+        LogBanner(std::string(topic.banner));
+    for (Section s : topic.sections)
+        sections_[static_cast<std::size_t>(s)]();
     if (topic.timingAlways || running_.load())
         timing_.append(rtrim(topic.caption) + " - " + durationSince(ts_));
     ts_ = platform_.system.now();
@@ -200,7 +215,8 @@ void CollectionRun::endOfRun() {
     stopFlag_.store(true);
     running_.store(false);
     setProgress(0);
-    if (options_.get(Option::OpenResultsFolder)) platform_.desktop.shellOpen(folders_.folderPath(kWorkFolder));
+    if (options_.get(Option::OpenResultsFolder))
+        platform_.desktop.shellOpen(folders_.folderPath(kWorkFolder));
     observer_->refreshCurrentNode();
     SaveSettings(kWorkFolder);
     if (options_.get(Option::AutoSave) && progressCaption().find("СТОП") == std::string::npos)
@@ -225,12 +241,14 @@ void CollectionRun::LogBanner(const std::string& text) {
     log_.toggleBold();
     log_.setColor(LogColor::Blue);
     log_.append(text);
-    if (platform_.files.plainFileExists(folders_.workPath(kEventLogFile))) saveEventLog();
+    if (platform_.files.plainFileExists(folders_.workPath(kEventLogFile)))
+        saveEventLog();
     log_.setColor(LogColor::Black);
 }
 
 void CollectionRun::DebugCheckpoint(const std::string& name) {
-    if (!options_.get(Option::Debug)) return;
+    if (!options_.get(Option::Debug))
+        return;
     log_.append("\r... + " + name + " ...");
     saveEventLog();
 }
@@ -242,14 +260,16 @@ std::string CollectionRun::settingsPath(const std::string& folder) {
 
 void CollectionRun::SaveSettings(const std::string& folder) {
     std::string path = settingsPath(folder);
-    if (platform_.files.plainFileExists(path)) platform_.files.deleteFile(path);
+    if (platform_.files.plainFileExists(path))
+        platform_.files.deleteFile(path);
     LogBanner("--- Создаем KW_scan.ini: " + path + "---");
     log_.append("  ");
     platform_.files.writeFile(path, utf8ToAnsi(composeSettingsFile(options_, settings_)));
 }
 
 bool CollectionRun::writeLogFile(const std::string& path, const std::string& bytes) {
-    if (platform_.files.writeFile(path, bytes)) return true;
+    if (platform_.files.writeFile(path, bytes))
+        return true;
     observer_->saveFailed(path);
     return false;
 }
@@ -263,7 +283,8 @@ bool CollectionRun::saveEventLog() {
         std::lock_guard lock(eventLogFileMutex_);
         saved = platform_.files.writeFile(path, log_.toRtf());
     }
-    if (!saved) observer_->saveFailed(path);
+    if (!saved)
+        observer_->saveFailed(path);
     return saved;
 }
 

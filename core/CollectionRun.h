@@ -50,7 +50,7 @@ inline constexpr const char* kEventLogFile = "KW_Scan!.rtf";
 inline constexpr const char* kTimingLogFile = "KW_Scan!.txt";
 
 class CollectionRun {
-public:
+  public:
     CollectionRun(Platform platform, OptionSet& options, Settings& settings);
 
     void setObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
@@ -100,10 +100,10 @@ public:
     OptionSet& options() { return options_; }
     Platform& platform() { return platform_; }
 
-private:
+  private:
     void setProgress(int value);
     void setCaption(const std::string& text);
-    std::string nowText();  // date " - " time
+    std::string nowText(); // date " - " time
     std::string durationSince(const LocalTime& from);
 
     void prepare();
@@ -136,7 +136,7 @@ private:
     mutable std::mutex captionMutex_;
     std::mutex eventLogFileMutex_;
     std::string caption_;
-    std::string dotsBase_;  // the caption the progress dots are added to
+    std::string dotsBase_; // the caption the progress dots are added to
     int dots_ = 0;
     LocalTime t0_, ts_;
 };

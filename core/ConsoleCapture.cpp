@@ -15,7 +15,8 @@ std::string quoteArgument(const std::string& text) {
             ++backslashes;
             continue;
         }
-        if (c == '"') backslashes = backslashes * 2 + 1;
+        if (c == '"')
+            backslashes = backslashes * 2 + 1;
         out.append(backslashes, '\\');
         backslashes = 0;
         out.push_back(c);
@@ -50,7 +51,8 @@ bool ConsoleCapture::startShellCommand(const std::string& command, const std::st
 
 void ConsoleCapture::StartConsoleCapture(const std::string& logText, const std::string& command,
                                          const std::string& name) {
-    if (!logText.empty()) run_.eventLog().append(logText);
+    if (!logText.empty())
+        run_.eventLog().append(logText);
     startShellCommand(command, "(cmd)" + name + ".txt");
 }
 
@@ -58,21 +60,24 @@ bool ConsoleCapture::startProgram(const std::string& commandLine, const std::str
     return launch(commandLine, run_.folders().workPath(outputName)) != nullptr;
 }
 
-bool ConsoleCapture::startDetached(const std::string& commandLine) { return launch(commandLine, "") != nullptr; }
+bool ConsoleCapture::startDetached(const std::string& commandLine) {
+    return launch(commandLine, "") != nullptr;
+}
 
 void ConsoleCapture::startRegistryExport(const std::string& fullKey, const std::string& name) {
     std::string commandLine =
         "reg export " + quoteArgument(fullKey) + " " + quoteArgument(run_.folders().workPath(name + ".txt"));
 #ifdef _WIN64
-    commandLine += " /reg:32";  // the 64-bit stand-in starts the 64-bit reg: it asks for the program's view
+    commandLine += " /reg:32"; // the 64-bit stand-in starts the 64-bit reg: it asks for the program's view
 #endif
-    if (auto child = launch(commandLine, "")) exports_.push_back({commandLine, child});
+    if (auto child = launch(commandLine, ""))
+        exports_.push_back({commandLine, child});
 }
 
 void ConsoleCapture::waitForRegistryExports() {
     std::vector<ConsoleProcesses::Tracked> group;
     group.swap(exports_);
-    bool inRun = run_.running();  // outside a run the stop flag stands set
+    bool inRun = run_.running(); // outside a run the stop flag stands set
     run_.consoleProcesses().waitFor(group, [this, inRun] {
         run_.processMessages();
         return !(inRun && run_.stopFlag());
@@ -82,7 +87,8 @@ void ConsoleCapture::waitForRegistryExports() {
 bool ConsoleCapture::convertRegistryExport(const std::string& name, bool logMissing) {
     std::string file = name + ".txt";
     if (!run_.platform().files.plainFileExists(run_.folders().workPath(file))) {
-        if (logMissing) run_.eventLog().append("[-] не удалось обнаружить файл " + file);
+        if (logMissing)
+            run_.eventLog().append("[-] не удалось обнаружить файл " + file);
         return false;
     }
     FileCapture(run_).CaptureUnicodeFile(run_.folders().workFolderPath(), "(REG)", file);

@@ -15,7 +15,7 @@ class CollectionRun;
 std::string quoteArgument(const std::string& text);
 
 class ConsoleCapture {
-public:
+  public:
     explicit ConsoleCapture(CollectionRun& run) : run_(run) {}
 
     // Event log logText (when not empty), then the interpreter runs command with its standard output
@@ -39,10 +39,10 @@ public:
     // "[-] не удалось обнаружить файл ..." when the tool left no file.
     bool convertRegistryExport(const std::string& name, bool logMissing = true);
 
-private:
+  private:
     std::shared_ptr<ChildProcess> launch(const std::string& commandLine, const std::string& outputPath);
     CollectionRun& run_;
-    std::vector<ConsoleProcesses::Tracked> exports_;  // registry exports not yet waited for
+    std::vector<ConsoleProcesses::Tracked> exports_; // registry exports not yet waited for
 };
 
 } // namespace kw

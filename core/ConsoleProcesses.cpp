@@ -6,7 +6,8 @@
 namespace kw {
 
 void ConsoleProcesses::track(const std::string& commandLine, std::shared_ptr<ChildProcess> process) {
-    if (!process) return;
+    if (!process)
+        return;
     std::lock_guard lock(mutex_);
     tracked_.push_back({commandLine, std::move(process)});
 }
@@ -25,7 +26,8 @@ void ConsoleProcesses::waitAll(const std::function<bool()>& keepWaiting) {
     waitFor(waiting, keepWaiting);
 }
 
-void ConsoleProcesses::waitFor(const std::vector<Tracked>& waiting, const std::function<bool()>& keepWaiting) {
+void ConsoleProcesses::waitFor(const std::vector<Tracked>& waiting,
+                               const std::function<bool()>& keepWaiting) {
     using Clock = std::chrono::steady_clock;
     const auto totalEnd = Clock::now() + std::chrono::milliseconds(totalMs_);
     bool stopped = false;
@@ -34,12 +36,15 @@ void ConsoleProcesses::waitFor(const std::vector<Tracked>& waiting, const std::f
         bool done = t.process->wait(0);
         while (!done && !stopped) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-            if (left <= 0) break;
+            if (left <= 0)
+                break;
             done = t.process->wait(static_cast<unsigned>(std::min<long long>(left, 100)));
-            if (keepWaiting && !keepWaiting()) stopped = true;
+            if (keepWaiting && !keepWaiting())
+                stopped = true;
         }
         if (!done && !stopped)
-            log_.append("[!!] Не дождались завершения команды, её результат может быть неполным: " + t.commandLine);
+            log_.append("[!!] Не дождались завершения команды, её результат может быть неполным: " +
+                        t.commandLine);
     }
 }
 

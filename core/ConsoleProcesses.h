@@ -13,7 +13,7 @@
 namespace kw {
 
 class ConsoleProcesses {
-public:
+  public:
     explicit ConsoleProcesses(EventLog& log) : log_(log) {}
 
     struct Tracked {
@@ -35,7 +35,7 @@ public:
         totalMs_ = totalMs;
     }
 
-private:
+  private:
     EventLog& log_;
     mutable std::mutex mutex_;
     std::vector<Tracked> tracked_;

@@ -6,9 +6,12 @@ namespace kw {
 
 Rgb rgbOf(LogColor c) {
     switch (c) {
-    case LogColor::Blue: return {0, 0, 255};
-    case LogColor::Green: return {0, 128, 0};
-    case LogColor::Black: break;
+    case LogColor::Blue:
+        return {0, 0, 255};
+    case LogColor::Green:
+        return {0, 128, 0};
+    case LogColor::Black:
+        break;
     }
     return {0, 0, 0};
 }
@@ -16,7 +19,8 @@ Rgb rgbOf(LogColor c) {
 void EventLog::append(std::string_view text) {
     {
         std::lock_guard lock(mutex_);
-        for (auto& l : splitLines(text)) lines_.push_back({std::move(l), color_, bold_});
+        for (auto& l : splitLines(text))
+            lines_.push_back({std::move(l), color_, bold_});
     }
     notify();
 }
@@ -59,7 +63,8 @@ std::vector<std::string> EventLog::texts() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> out;
     out.reserve(lines_.size());
-    for (const auto& l : lines_) out.push_back(l.text);
+    for (const auto& l : lines_)
+        out.push_back(l.text);
     return out;
 }
 
@@ -68,6 +73,8 @@ std::vector<LogLine> EventLog::linesSince(BufferChange seen, BufferChange& now) 
     return unseenLines(lines_, generation_, seen, now);
 }
 
-std::string EventLog::toRtf() const { return writeRtf(lines()); }
+std::string EventLog::toRtf() const {
+    return writeRtf(lines());
+}
 
 } // namespace kw

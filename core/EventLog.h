@@ -27,8 +27,8 @@ struct LogLine {
 };
 
 class EventLog {
-public:
-    void append(std::string_view text);  // one added line; line breaks inside make more lines
+  public:
+    void append(std::string_view text); // one added line; line breaks inside make more lines
     void clear();
 
     void setColor(LogColor c);
@@ -46,9 +46,10 @@ public:
 
     void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
 
-private:
+  private:
     void notify() {
-        if (listener_) listener_();
+        if (listener_)
+            listener_();
     }
     mutable std::mutex mutex_;
     std::vector<LogLine> lines_;

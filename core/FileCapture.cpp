@@ -12,28 +12,32 @@ namespace kw {
 namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
-constexpr std::size_t kPreviewBytes = 1 << 16;  // how much of a copy the capture buffer shows
+constexpr std::size_t kPreviewBytes = 1 << 16; // how much of a copy the capture buffer shows
 
 std::string headerOf(std::initializer_list<std::string> lines) {
     std::string out;
-    for (const auto& l : lines) out += utf8ToAnsi(l) + "\r\n";
+    for (const auto& l : lines)
+        out += utf8ToAnsi(l) + "\r\n";
     return out;
 }
 
 // Unicode text (by byte-order mark) to ANSI bytes, block by block; line ends become CR LF and the text
 // ends at its first NUL, the way a text list loads and saves it.
 class UnicodeToAnsi {
-public:
+  public:
     // Returns false once the NUL that ends the text has been met.
     bool feed(std::string_view bytes, std::string& out) {
         pending_.append(bytes);
         if (!started_) {
-            if (pending_.size() < 3 && !bytes.empty()) return true;
+            if (pending_.size() < 3 && !bytes.empty())
+                return true;
             start();
         }
         std::string ansi;
         switch (kind_) {
-        case Kind::Ansi: ansi.swap(pending_); break;
+        case Kind::Ansi:
+            ansi.swap(pending_);
+            break;
         case Kind::Utf8: {
             size_t cut = completeUtf8(pending_);
             ansi = utf8ToAnsi(std::string_view(pending_).substr(0, cut));
@@ -64,37 +68,48 @@ public:
         return emit(ansi, out);
     }
     void finish(std::string& out) {
-        if (!started_) start();
+        if (!started_)
+            start();
         if (!pending_.empty() && kind_ != Kind::Utf16Le && kind_ != Kind::Utf16Be) {
             std::string rest = kind_ == Kind::Utf8 ? utf8ToAnsi(pending_) : pending_;
             pending_.clear();
-            if (!emit(rest, out)) return;
+            if (!emit(rest, out))
+                return;
         }
-        if (any_ && !lineEnded_) out += "\r\n";
+        if (any_ && !lineEnded_)
+            out += "\r\n";
     }
 
-private:
+  private:
     enum class Kind { Ansi, Utf8, Utf16Le, Utf16Be };
     void start() {
         started_ = true;
-        auto starts = [&](std::string_view bom) { return std::string_view(pending_).substr(0, bom.size()) == bom; };
-        if (starts("\xFF\xFE")) kind_ = Kind::Utf16Le, pending_.erase(0, 2);
-        else if (starts("\xFE\xFF")) kind_ = Kind::Utf16Be, pending_.erase(0, 2);
-        else if (starts("\xEF\xBB\xBF")) kind_ = Kind::Utf8, pending_.erase(0, 3);
-        else kind_ = Kind::Ansi;
+        auto starts = [&](std::string_view bom) {
+            return std::string_view(pending_).substr(0, bom.size()) == bom;
+        };
+        if (starts("\xFF\xFE"))
+            kind_ = Kind::Utf16Le, pending_.erase(0, 2);
+        else if (starts("\xFE\xFF"))
+            kind_ = Kind::Utf16Be, pending_.erase(0, 2);
+        else if (starts("\xEF\xBB\xBF"))
+            kind_ = Kind::Utf8, pending_.erase(0, 3);
+        else
+            kind_ = Kind::Ansi;
     }
     static size_t completeUtf8(const std::string& s) {
         size_t n = s.size();
         for (size_t back = 1; back <= 3 && back <= n; ++back) {
             unsigned char c = static_cast<unsigned char>(s[n - back]);
-            if ((c & 0xC0) == 0x80) continue;
+            if ((c & 0xC0) == 0x80)
+                continue;
             size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
             return need > back ? n - back : n;
         }
         return n;
     }
     bool emit(std::string_view ansi, std::string& out) {
-        if (done_) return false;
+        if (done_)
+            return false;
         for (char c : ansi) {
             if (c == '\0') {
                 done_ = true;
@@ -124,10 +139,12 @@ private:
 
 bool samePath(std::string a, std::string b) {
     a = collapseSeparators(a), b = collapseSeparators(b);
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x < 0x80 && y < 0x80 ? std::tolower(x) != std::tolower(y) : x != y) return false;
+        if (x < 0x80 && y < 0x80 ? std::tolower(x) != std::tolower(y) : x != y)
+            return false;
     }
     return true;
 }
@@ -136,8 +153,8 @@ bool samePath(std::string a, std::string b) {
 
 void FileCapture::logError(const std::string& what, const std::string& path, const std::string& errorClass,
                            const std::string& message) {
-    run_.eventLog().append("[!!] [" + what + "] [\"" + path + "\"] - " + errorClass + " ошибка, с сообщением: " +
-                           message);
+    run_.eventLog().append("[!!] [" + what + "] [\"" + path + "\"] - " + errorClass +
+                           " ошибка, с сообщением: " + message);
 }
 
 void FileCapture::showInCaptureBuffer(const std::string& header, const std::string& textStart) {
@@ -161,7 +178,8 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
         logError(" 1) Открыть файл не удалось", source, "EReadError", in->error().message);
         return Copy::ReadFailed;
     }
-    if (got == 0) return Copy::Empty;
+    if (got == 0)
+        return Copy::Empty;
     std::unique_ptr<FileWriter> out = files.createWrite(target, err);
     if (!out) {
         error = "EFCreateError ошибка, с сообщением: " + err.message;
@@ -173,18 +191,22 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
     while (ok && got > 0 && !ended) {
         std::string_view chunk(block.data(), static_cast<size_t>(got));
         size_t nul = chunk.find('\0');
-        if (nul != std::string_view::npos) chunk = chunk.substr(0, nul), ended = true;
-        if (preview.size() < kPreviewBytes) preview.append(chunk.substr(0, kPreviewBytes - preview.size()));
+        if (nul != std::string_view::npos)
+            chunk = chunk.substr(0, nul), ended = true;
+        if (preview.size() < kPreviewBytes)
+            preview.append(chunk.substr(0, kPreviewBytes - preview.size()));
         ok = out->write(chunk);
-        if (ok && !ended) got = in->read(block.data(), block.size());
+        if (ok && !ended)
+            got = in->read(block.data(), block.size());
     }
     if (ok && got < 0) {
         logError(" 1) Открыть файл не удалось", source, "EReadError", in->error().message);
         out.reset();
-        files.deleteFile(target);  // a truncated copy must not pass for the whole file
+        files.deleteFile(target); // a truncated copy must not pass for the whole file
         return Copy::ReadFailed;
     }
-    if (ok) ok = out->write("\r\n");
+    if (ok)
+        ok = out->write("\r\n");
     if (!ok) {
         error = "EWriteError ошибка, с сообщением: " + out->error().message;
         return Copy::WriteFailed;
@@ -201,20 +223,27 @@ void FileCapture::CaptureFile(const std::string& folder, const std::string& tag,
     log.setColor(LogColor::Black);
 
     std::string source = collapseSeparators(folder);
-    if (!fileName.empty()) source = collapseSeparators(source + "\\" + fileName);
+    if (!fileName.empty())
+        source = collapseSeparators(source + "\\" + fileName);
     std::string targetName = prefix + fileName;
     if (!isAbsolutePath(source) || !run_.platform().files.plainFileExists(source)) {
         log.append("[-] [" + source + "]");
         return;
     }
     std::string target = run_.folders().workPath(targetName);
-    std::string header = raw.empty() ? headerOf({fileName + " " + tag + ": [" + source + "]", kHeaderRule, "  "}) : "";
+    std::string header =
+        raw.empty() ? headerOf({fileName + " " + tag + ": [" + source + "]", kHeaderRule, "  "}) : "";
     std::string error;
     switch (copyAsText(source, target, header, error)) {
-    case Copy::Written: log.append("[" + source + "] ---> \"" + targetName + "\""); return;
+    case Copy::Written:
+        log.append("[" + source + "] ---> \"" + targetName + "\"");
+        return;
     case Copy::Empty:
-    case Copy::ReadFailed: log.append("[-] [" + source + "] x " + targetName); return;
-    case Copy::WriteFailed: break;
+    case Copy::ReadFailed:
+        log.append("[-] [" + source + "] x " + targetName);
+        return;
+    case Copy::WriteFailed:
+        break;
     }
     log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
     // The fallback keeps the bytes unchanged and has no header, but the file reaches support.
@@ -224,16 +253,17 @@ void FileCapture::CaptureFile(const std::string& folder, const std::string& tag,
         log.append("[!!] [ 3) Скопировать файл не удалось][" + source + "] x " + targetName);
 }
 
-std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::string& key, const std::string& subkey,
-                                               const std::string& folder, const std::string& subPath,
-                                               const std::string& fileName, const std::string& product,
-                                               const std::string& valueName) {
+std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::string& key,
+                                               const std::string& subkey, const std::string& folder,
+                                               const std::string& subPath, const std::string& fileName,
+                                               const std::string& product, const std::string& valueName) {
     EventLog& log = run_.eventLog();
     std::string targetName = "(" + product + ")" + fileName;
     log.setColor(LogColor::Blue);
     log.append("\r\n" + targetName + ": ");
     log.setColor(LogColor::Black);
-    std::string base = folder.empty() ? RegistryReader(run_).ReadRegistryString(root, key, subkey, valueName) : folder;
+    std::string base =
+        folder.empty() ? RegistryReader(run_).ReadRegistryString(root, key, subkey, valueName) : folder;
     std::string source = base + subPath + fileName;
     if (!isAbsolutePath(source) || !run_.platform().files.plainFileExists(source)) {
         log.append(targetName + " - не найден.");
@@ -242,10 +272,16 @@ std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::str
     std::string error;
     switch (copyAsText(source, run_.folders().workPath(targetName),
                        headerOf({fileName + ": [" + source + "]", kHeaderRule, "  "}), error)) {
-    case Copy::Written: log.append("[" + source + "] ---> \"" + targetName + "\""); return source;
+    case Copy::Written:
+        log.append("[" + source + "] ---> \"" + targetName + "\"");
+        return source;
     case Copy::Empty:
-    case Copy::ReadFailed: log.append(targetName + " - не найден."); return {};
-    case Copy::WriteFailed: log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error); break;
+    case Copy::ReadFailed:
+        log.append(targetName + " - не найден.");
+        return {};
+    case Copy::WriteFailed:
+        log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
+        break;
     }
     return {};
 }
@@ -270,13 +306,20 @@ void FileCapture::CaptureLockedFile(const std::string& folder, const std::string
                                    headerOf({fileName + ": [" + folder + "]", kHeaderRule, " "}), error)
                       : Copy::ReadFailed;
     switch (result) {
-    case Copy::Written: log.append("[" + source + "] ---> " + targetName); break;
+    case Copy::Written:
+        log.append("[" + source + "] ---> " + targetName);
+        break;
     case Copy::Empty:
-    case Copy::ReadFailed: log.append("[-][" + source + "] x " + targetName); break;
-    case Copy::WriteFailed: log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error); break;
+    case Copy::ReadFailed:
+        log.append("[-][" + source + "] x " + targetName);
+        break;
+    case Copy::WriteFailed:
+        log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
+        break;
     }
     // Without a prefix the copy is the captured file itself and stays.
-    if (prefix.empty() || !files.plainFileExists(copy)) return;
+    if (prefix.empty() || !files.plainFileExists(copy))
+        return;
     unsigned code = files.deleteFileWithCode(copy);
     log.append(copy + (code == 0 ? " - временный файл удалён"
                                  : " - временный файл не удалён, ошибка = " + std::to_string(code)));
@@ -301,20 +344,22 @@ void FileCapture::CaptureUnicodeFile(const std::string& folder, const std::strin
         log.append("Файл \"" + fileName + "\" уже существует в KW_Temp");
     } else {
         // A different file of that name already in the work folder is neither converted nor removed.
-        if (files.plainFileExists(copy)) copy = work.workPath("(tmp)" + fileName);
-        if (!ShellCopyFile(source, copy)) log.append("Копирование файла \"" + folder + fileName + "\" не удалось");
+        if (files.plainFileExists(copy))
+            copy = work.workPath("(tmp)" + fileName);
+        if (!ShellCopyFile(source, copy))
+            log.append("Копирование файла \"" + folder + fileName + "\" не удалось");
     }
     if (files.plainFileExists(copy)) {
         FileError err;
         std::unique_ptr<FileReader> in = files.openRead(copy, err);
         std::unique_ptr<FileWriter> out;
-        if (in) out = files.createWrite(work.workPath(targetName), err);
+        if (in)
+            out = files.createWrite(work.workPath(targetName), err);
         if (!in || !out) {
             logError(in ? " 2) Создать файл не удалось" : " 1) Открыть файл не удалось", in ? source : copy,
                      in ? "EFCreateError" : "EFOpenError", err.message);
         } else {
-            std::string header =
-                headerOf({fileName + ": [" + source + "] " + prefix, kHeaderRule, "  "});
+            std::string header = headerOf({fileName + ": [" + source + "] " + prefix, kHeaderRule, "  "});
             UnicodeToAnsi convert;
             std::string block(kBlock, '\0'), text, preview;
             bool ok = out->write(header), more = true;
@@ -322,14 +367,19 @@ void FileCapture::CaptureUnicodeFile(const std::string& folder, const std::strin
             while (ok && more && (got = in->read(block.data(), block.size())) > 0) {
                 text.clear();
                 more = convert.feed({block.data(), static_cast<size_t>(got)}, text);
-                if (preview.size() < kPreviewBytes) preview += text.substr(0, kPreviewBytes - preview.size());
+                if (preview.size() < kPreviewBytes)
+                    preview += text.substr(0, kPreviewBytes - preview.size());
                 ok = out->write(text);
             }
-            if (got < 0) logError(" 1) Открыть файл не удалось", copy, "EReadError", in->error().message);
+            if (got < 0)
+                logError(" 1) Открыть файл не удалось", copy, "EReadError", in->error().message);
             text.clear();
-            if (more) convert.finish(text);
-            if (ok) ok = out->write(text);
-            if (!ok) logError(" 2) Создать файл не удалось", source, "EWriteError", out->error().message);
+            if (more)
+                convert.finish(text);
+            if (ok)
+                ok = out->write(text);
+            if (!ok)
+                logError(" 2) Создать файл не удалось", source, "EWriteError", out->error().message);
             if (ok && got >= 0) {
                 log.append("[" + folder + fileName + "] ---> \"" + targetName + "\"");
                 showInCaptureBuffer(header, preview);
@@ -337,7 +387,8 @@ void FileCapture::CaptureUnicodeFile(const std::string& folder, const std::strin
         }
     }
     run_.captureBuffer().clear();
-    if (samePath(copy, work.workPath(targetName)) || !files.plainFileExists(copy)) return;
+    if (samePath(copy, work.workPath(targetName)) || !files.plainFileExists(copy))
+        return;
     unsigned code = files.deleteFileWithCode(copy);
     log.append(copy + (code == 0 ? " - временный файл удалён"
                                  : " - временный файл удалить не удалось, ошибка = " + std::to_string(code)));
@@ -353,7 +404,8 @@ bool FileCapture::ReadWholeFile(const std::string& path, std::string& text) {
     }
     std::string block(kBlock, '\0');
     std::int64_t got;
-    while ((got = in->read(block.data(), block.size())) > 0) text.append(block.data(), static_cast<size_t>(got));
+    while ((got = in->read(block.data(), block.size())) > 0)
+        text.append(block.data(), static_cast<size_t>(got));
     if (got < 0) {
         logError(" 1) Открыть файл не удалось", path, "EReadError", in->error().message);
         text.clear();
@@ -365,10 +417,13 @@ bool FileCapture::ReadWholeFile(const std::string& path, std::string& text) {
 bool FileCapture::ShellCopyFile(const std::string& source, const std::string& destination) {
     // The shell is stricter than the file system about doubled separators and a folder's trailing one.
     std::string to = collapseSeparators(destination);
-    if (to.size() > 3 && to.back() == '\\') to.pop_back();
+    if (to.size() > 3 && to.back() == '\\')
+        to.pop_back();
     return run_.platform().files.shellCopy(collapseSeparators(source), to);
 }
 
-std::string FileCapture::GetSpecialFolder(int csidl) { return run_.platform().files.specialFolder(csidl); }
+std::string FileCapture::GetSpecialFolder(int csidl) {
+    return run_.platform().files.specialFolder(csidl);
+}
 
 } // namespace kw

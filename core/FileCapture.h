@@ -10,10 +10,11 @@ namespace kw {
 
 class CollectionRun;
 
-inline constexpr const char* kHeaderRule = "____________________________________________________________________";
+inline constexpr const char* kHeaderRule =
+    "____________________________________________________________________";
 
 class FileCapture {
-public:
+  public:
     explicit FileCapture(CollectionRun& run) : run_(run) {}
 
     // folder + "\" + fileName (or folder alone when fileName is empty) into prefix + fileName. A
@@ -30,14 +31,15 @@ public:
     void CaptureLockedFile(const std::string& folder, const std::string& prefix, const std::string& fileName);
     // A Unicode text file (by its byte-order mark; none means ANSI) converted to the ANSI code page.
     // folder ends in a separator; it may be the work folder itself (the registry export tool's files).
-    void CaptureUnicodeFile(const std::string& folder, const std::string& prefix, const std::string& fileName);
+    void CaptureUnicodeFile(const std::string& folder, const std::string& prefix,
+                            const std::string& fileName);
 
     // The whole file (small files only); false when it is empty or cannot be read (logged).
     bool ReadWholeFile(const std::string& path, std::string& text);
     bool ShellCopyFile(const std::string& source, const std::string& destination);
     std::string GetSpecialFolder(int csidl);
 
-private:
+  private:
     enum class Copy { Written, Empty, ReadFailed, WriteFailed };
     // Header (ANSI) and the source's bytes up to the first NUL, then a line break.
     Copy copyAsText(const std::string& source, const std::string& target, const std::string& header,

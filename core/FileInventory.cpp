@@ -26,7 +26,8 @@ std::string versionText(const unsigned v[4], const char* format) {
 }
 
 std::string withSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
+    if (folder.empty() || folder.back() != '\\')
+        folder.push_back('\\');
     return folder;
 }
 
@@ -52,18 +53,20 @@ struct RowScratch {
     std::unordered_map<std::int64_t, std::string> dates;
 
     const std::string& dateText(SystemInfo& system, const LocalTime& t) {
-        if (dates.size() > 65536) dates.clear();
+        if (dates.size() > 65536)
+            dates.clear();
         std::int64_t key =
             ((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
         auto [it, added] = dates.try_emplace(key);
-        if (added) it->second = dateTimeText(system, t.year, t.month, t.day, t.hour, t.minute, t.second);
+        if (added)
+            it->second = dateTimeText(system, t.year, t.month, t.day, t.hour, t.minute, t.second);
         return it->second;
     }
 };
 
 // One table row: name, size, date, version, md5, folder. The file is opened once for its size and
 // its sum; only a program file (one that starts with "MZ") can hold a version resource.
-constexpr size_t kReadBlock = 1 << 16;  // small enough to stay in the cache while it is hashed
+constexpr size_t kReadBlock = 1 << 16; // small enough to stay in the cache while it is hashed
 
 // scratch: the calling thread's, reused from file to file.
 std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry, const std::string& folder,
@@ -74,7 +77,8 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
     FileError err;
     std::unique_ptr<FileReader> in = files.openRead(path, err);
     std::int64_t size = in ? in->size() : -1;
-    if (block.size() < kReadBlock) block.resize(kReadBlock);
+    if (block.size() < kReadBlock)
+        block.resize(kReadBlock);
     std::int64_t got = in ? in->read(block.data(), block.size()) : -1;
     bool program = got >= 2 && block[0] == 'M' && block[1] == 'Z';
     std::string sum = "00";
@@ -92,7 +96,8 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
     const std::string& date = scratch.dateText(run.platform().system, t);
     // A file that cannot be opened may still be a program file: its version is asked all the same.
     std::string version = program || !opened ? FileVersionText(files, path) : std::string();
-    return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" + folder;
+    return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" +
+           folder;
 }
 
 } // namespace
@@ -110,36 +115,42 @@ std::string FileVersionTextOrZero(FileSystem& files, const std::string& path) {
 std::string fileMd5(FileSystem& files, const std::string& path) {
     FileError err;
     std::unique_ptr<FileReader> in = files.openRead(path, err);
-    if (!in) return {};
+    if (!in)
+        return {};
     Md5 md5;
-    if (!md5.ok()) return {};
+    if (!md5.ok())
+        return {};
     std::string block(1 << 18, '\0');
     std::int64_t got;
-    while ((got = in->read(block.data(), block.size())) > 0) md5.update(block.data(), static_cast<size_t>(got));
-    if (got < 0) return {};
+    while ((got = in->read(block.data(), block.size())) > 0)
+        md5.update(block.data(), static_cast<size_t>(got));
+    if (got < 0)
+        return {};
     return hexDigest(md5.finish());
 }
 
 std::string dateTimeText(SystemInfo& system, int year, int month, int day, int hour, int minute, int second) {
     LocalTime t{year, month, day, hour, minute, second, 0};
     std::string text = system.shortDate(t);
-    if (hour || minute || second) text += " " + system.longTime(t);
+    if (hour || minute || second)
+        text += " " + system.longTime(t);
     return text;
 }
 
 std::string describeFile(CollectionRun& run, const std::string& path, const std::string& version) {
-    return path + "\t - " + std::to_string(run.folders().FileSizeOf(path)) + " байт  -  \t" + dateOf(run, path) +
-           "\t - версия: " + version;
+    return path + "\t - " + std::to_string(run.folders().FileSizeOf(path)) + " байт  -  \t" +
+           dateOf(run, path) + "\t - версия: " + version;
 }
 
 // Rows in walk order, computed on worker threads; at most a bounded number wait at any time. Files
 // go to the workers in batches: every hand-over and every wake-up is a round trip to the system
 // (under Wine, to its server), and per file they cost as much as opening the file.
 class FileInventory::RowPipeline {
-public:
+  public:
     RowPipeline(CollectionRun& run, unsigned threads, std::function<void(std::string)> sink)
         : run_(run), md5_(run.options().get(Option::Md5)), sink_(std::move(sink)) {
-        for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
+        for (unsigned i = 0; i < threads; ++i)
+            workers_.emplace_back([this] { work(); });
     }
     ~RowPipeline() {
         drain();
@@ -148,7 +159,8 @@ public:
             quit_ = true;
         }
         wake_.notify_all();
-        for (auto& w : workers_) w.join();
+        for (auto& w : workers_)
+            w.join();
     }
 
     void add(const FolderEntry& entry, const std::string& folder) {
@@ -156,9 +168,11 @@ public:
             sink_(inventoryRow(run_, md5_, entry, folder, scratch_));
             return;
         }
-        if (!filling_) filling_ = std::make_shared<Batch>();
+        if (!filling_)
+            filling_ = std::make_shared<Batch>();
         filling_->files.push_back({entry, folder});
-        if (filling_->files.size() >= kBatchFiles) submit();
+        if (filling_->files.size() >= kBatchFiles)
+            submit();
     }
 
     void drain() {
@@ -166,7 +180,7 @@ public:
         flush(0);
     }
 
-private:
+  private:
     struct File {
         FolderEntry entry;
         std::string folder;
@@ -177,10 +191,11 @@ private:
         bool done = false;
     };
     static constexpr size_t kBatchFiles = 16;
-    static constexpr size_t kMaxWaiting = 8;  // batches
+    static constexpr size_t kMaxWaiting = 8; // batches
 
     void submit() {
-        if (!filling_) return;
+        if (!filling_)
+            return;
         bool wake;
         {
             std::lock_guard lock(mutex_);
@@ -189,7 +204,8 @@ private:
             wake = idle_ > 0;
         }
         filling_.reset();
-        if (wake) wake_.notify_one();
+        if (wake)
+            wake_.notify_one();
         flush(kMaxWaiting);
     }
 
@@ -199,9 +215,11 @@ private:
             std::shared_ptr<Batch> front;
             {
                 std::unique_lock lock(mutex_);
-                if (order_.empty()) return;
+                if (order_.empty())
+                    return;
                 if (!order_.front()->done) {
-                    if (order_.size() <= keep) return;
+                    if (order_.size() <= keep)
+                        return;
                     waiting_ = true;
                     done_.wait(lock, [&] { return order_.front()->done; });
                     waiting_ = false;
@@ -209,7 +227,8 @@ private:
                 front = order_.front();
                 order_.pop_front();
             }
-            for (std::string& row : front->rows) sink_(std::move(row));
+            for (std::string& row : front->rows)
+                sink_(std::move(row));
         }
     }
 
@@ -222,13 +241,15 @@ private:
                 ++idle_;
                 wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
                 --idle_;
-                if (queue_.empty()) return;
+                if (queue_.empty())
+                    return;
                 batch = queue_.front();
                 queue_.pop_front();
             }
             std::vector<std::string> rows;
             rows.reserve(batch->files.size());
-            for (const File& f : batch->files) rows.push_back(inventoryRow(run_, md5_, f.entry, f.folder, scratch));
+            for (const File& f : batch->files)
+                rows.push_back(inventoryRow(run_, md5_, f.entry, f.folder, scratch));
             bool notify;
             {
                 std::lock_guard lock(mutex_);
@@ -236,21 +257,22 @@ private:
                 batch->done = true;
                 notify = waiting_;
             }
-            if (notify) done_.notify_all();
+            if (notify)
+                done_.notify_all();
         }
     }
 
     CollectionRun& run_;
     bool md5_;
     std::function<void(std::string)> sink_;
-    RowScratch scratch_;  // when rows are made on the walking thread
-    std::shared_ptr<Batch> filling_;  // the walk's batch not yet handed over
+    RowScratch scratch_;             // when rows are made on the walking thread
+    std::shared_ptr<Batch> filling_; // the walk's batch not yet handed over
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::deque<std::shared_ptr<Batch>> order_, queue_;
     std::vector<std::thread> workers_;
-    unsigned idle_ = 0;     // workers waiting for a batch
-    bool waiting_ = false;  // the walk waits for the oldest batch
+    unsigned idle_ = 0;    // workers waiting for a batch
+    bool waiting_ = false; // the walk waits for the oldest batch
     bool quit_ = false;
 };
 
@@ -259,7 +281,9 @@ private:
 FileInventory::FileInventory(CollectionRun& run) : run_(run), onFile_(run.listedFileHook()) {}
 FileInventory::~FileInventory() = default;
 
-void FileInventory::setHashThreads(unsigned n) { hashThreads_ = n; }
+void FileInventory::setHashThreads(unsigned n) {
+    hashThreads_ = n;
+}
 
 void FileInventory::list(const std::string& folderIn, bool recursive) {
     std::string folder = withSeparator(folderIn);
@@ -269,10 +293,12 @@ void FileInventory::list(const std::string& folderIn, bool recursive) {
         if (e.folder) {
             // Junctions and symbolic links are not entered: "C:\ProgramData" and user profiles hold
             // links that lead back up the tree.
-            if (recursive && !e.reparsePoint) list(folder + e.name + "\\", true);
+            if (recursive && !e.reparsePoint)
+                list(folder + e.name + "\\", true);
         } else {
             pipeline_->add(e, folder);
-            if (onFile_) onFile_(e.name, folder);
+            if (onFile_)
+                onFile_(e.name, folder);
         }
         return !recursive || !stopped();
     });
@@ -281,28 +307,34 @@ void FileInventory::list(const std::string& folderIn, bool recursive) {
                                "\"] - EOSError ошибка, с сообщением: " + failure->message);
 }
 
-bool FileInventory::stopped() const { return inRun_ && run_.stopFlag(); }
+bool FileInventory::stopped() const {
+    return inRun_ && run_.stopFlag();
+}
 
 void FileInventory::ListFilesRecursive(const std::string& folder) {
     bool top = !pipeline_;
-    if (top) inRun_ = run_.running();  // outside a run the stop flag stands set
-    bool live = run_.options().get(Option::Debug);  // with the debug option rows appear one by one
+    if (top)
+        inRun_ = run_.running();                   // outside a run the stop flag stands set
+    bool live = run_.options().get(Option::Debug); // with the debug option rows appear one by one
     if (top) {
         unsigned threads = hashThreads_ > 1 ? hashThreads_ : 0;
         pipeline_ = std::make_unique<RowPipeline>(run_, threads, [this, live](std::string row) {
-            if (live) run_.captureBuffer().append(row);
+            if (live)
+                run_.captureBuffer().append(row);
             rows_.push_back(std::move(row));
         });
     }
     list(folder, true);
-    if (top) pipeline_.reset();
+    if (top)
+        pipeline_.reset();
 }
 
 void FileInventory::ListFilesFlat(const std::string& folder) {
     bool live = run_.options().get(Option::Debug);
     unsigned threads = hashThreads_ > 1 ? hashThreads_ : 0;
     pipeline_ = std::make_unique<RowPipeline>(run_, threads, [this, live](std::string row) {
-        if (live) run_.captureBuffer().append(row);
+        if (live)
+            run_.captureBuffer().append(row);
         rows_.push_back(std::move(row));
     });
     list(folder, false);
@@ -311,8 +343,10 @@ void FileInventory::ListFilesFlat(const std::string& folder) {
 
 bool FileInventory::saveTable(const std::string& name, const std::vector<std::string>& lines) {
     std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
-    if (!run_.options().get(Option::Debug)) run_.captureBuffer().setLines(lines);
+    for (const auto& l : lines)
+        text += l + "\r\n";
+    if (!run_.options().get(Option::Debug))
+        run_.captureBuffer().setLines(lines);
     return run_.platform().files.writeFile(run_.folders().workPath(name), utf8ToAnsi(text));
 }
 
@@ -354,7 +388,8 @@ void FileInventory::ListFolderInto(const std::string& folder, const std::string&
     rows_.clear();
 }
 
-void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name, const std::string& mode) {
+void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name,
+                                        const std::string& mode) {
     EventLog& log = run_.eventLog();
     FileSystem& files = run_.platform().files;
     std::string table = "(" + name + ")Files.csv";
@@ -370,26 +405,30 @@ void FileInventory::InventoryFolderPart(const std::string& folder, const std::st
         startPermissionsDump(folder, name);
         log.append("Список безопасности: \"" + folder + "\" >  (cmd)(" + name + ")cacls.txt");
     } else if (files.plainFileExists(run_.folders().workPath(table))) {
-        log.append("[++] Список файлов " + name + " в папке [" + folder + "] ---> дополнить файл \"" + table + "\"");
+        log.append("[++] Список файлов " + name + " в папке [" + folder + "] ---> дополнить файл \"" + table +
+                   "\"");
         rows_ = splitLines(ansiToUtf8(files.readFile(run_.folders().workPath(table)).value_or("")));
-        if (!rows_.empty() && rows_.back().empty()) rows_.pop_back();  // the last line's own line end
+        if (!rows_.empty() && rows_.back().empty())
+            rows_.pop_back(); // the last line's own line end
         ListFilesRecursive(folder);
         saveTable(table, rows_);
     } else {
-        log.append("[-] Списком файлов " + name + " в папке [" + folder + "] ---> не удалось дополнить файл \"" + table +
-                   "\", т.к. файл не найден");
+        log.append("[-] Списком файлов " + name + " в папке [" + folder +
+                   "] ---> не удалось дополнить файл \"" + table + "\", т.к. файл не найден");
     }
     rows_.clear();
     run_.captureBuffer().clear();
 }
 
-void FileInventory::AddHotfixRow(const std::string& fileName, const std::string& folder, const std::string& label) {
+void FileInventory::AddHotfixRow(const std::string& fileName, const std::string& folder,
+                                 const std::string& label) {
     FileSystem& files = run_.platform().files;
     std::string table = run_.folders().workPath(kHotfixTable);
     std::vector<std::string> lines;
     if (files.plainFileExists(table)) {
         lines = splitLines(ansiToUtf8(files.readFile(table).value_or("")));
-        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+        if (!lines.empty() && lines.back().empty())
+            lines.pop_back();
     } else {
         lines = {kHotfixHeader};
     }
@@ -398,7 +437,8 @@ void FileInventory::AddHotfixRow(const std::string& fileName, const std::string&
     lines.push_back(dir + "\t" + fileName + "\t" + label + "\t" + FileVersionText(files, path) + "\t" +
                     std::to_string(files.fileSize(path)) + "\t" + dateOf(run_, path));
     std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
+    for (const auto& l : lines)
+        text += l + "\r\n";
     files.writeFile(table, utf8ToAnsi(text));
 }
 

@@ -30,7 +30,7 @@ std::string dateTimeText(SystemInfo& system, int year, int month, int day, int h
 std::string describeFile(CollectionRun& run, const std::string& path, const std::string& version);
 
 class FileInventory {
-public:
+  public:
     explicit FileInventory(CollectionRun& run);
     ~FileInventory();
 
@@ -42,8 +42,8 @@ public:
     void ListFilesRecursive(const std::string& folder);
     void ListFilesFlat(const std::string& folder);
     void AddHotfixRow(const std::string& fileName, const std::string& folder, const std::string& label);
-    // "Список безопасности: ..." and the folder's (or file's) permissions into "(cmd)(" + name + ")cacls.txt";
-    // the dump is not waited for here.
+    // "Список безопасности: ..." and the folder's (or file's) permissions into "(cmd)(" + name +
+    // ")cacls.txt"; the dump is not waited for here.
     void DumpPermissions(const std::string& path, const std::string& name);
     void DumpPermissionsTo(const std::string& path, const std::string& outputName);
 
@@ -52,7 +52,7 @@ public:
     // How many files are hashed at once (rows still come in walk order).
     void setHashThreads(unsigned n);
 
-private:
+  private:
     class RowPipeline;
     void list(const std::string& folder, bool recursive);
     void startPermissionsDump(const std::string& folder, const std::string& name);

@@ -21,7 +21,8 @@ std::string hexByte(unsigned char b) {
 // "hex:" for REG_BINARY; every other type that has no text form keeps its type number, as
 // regedit writes it, so that no data is lost from the export.
 std::string hexPrefix(std::uint32_t type) {
-    if (type == kRegBinary) return "hex:";
+    if (type == kRegBinary)
+        return "hex:";
     char buf[24];
     std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(type));
     return buf;
@@ -32,7 +33,8 @@ void hexParts(const std::string& data, std::vector<std::string>& parts) {
         parts.push_back(hexByte(static_cast<unsigned char>(data[i])));
         if (i + 1 < data.size()) {
             parts.push_back(",");
-            if (i > 0 && i % 25 == 0) parts.push_back("\\");
+            if (i > 0 && i % 25 == 0)
+                parts.push_back("\\");
         }
     }
 }
@@ -44,7 +46,8 @@ std::string EscapeBackslashes(const std::string& text) {
     out.reserve(text.size());
     for (char c : text) {
         out.push_back(c);
-        if (c == '\\') out.push_back('\\');
+        if (c == '\\')
+            out.push_back('\\');
     }
     return out;
 }
@@ -53,17 +56,20 @@ std::vector<std::string> registryValueParts(const RegistryValue& v) {
     std::string name = v.name.empty() ? "@" : "\"" + EscapeBackslashes(v.name) + "\"";
     switch (v.type) {
     case kRegSz:
-    case kRegExpandSz: return {name + "=\"" + EscapeBackslashes(registryStringOf(v.data)) + "\""};
+    case kRegExpandSz:
+        return {name + "=\"" + EscapeBackslashes(registryStringOf(v.data)) + "\""};
     case kRegDword:
         if (v.data.size() == 4) {
             unsigned value = 0;
-            for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(v.data[i]);
+            for (int i = 3; i >= 0; --i)
+                value = (value << 8) | static_cast<unsigned char>(v.data[i]);
             char buf[16];
             std::snprintf(buf, sizeof buf, "%08X", value);
             return {name + "=dword:" + buf};
         }
-        break;  // a DWORD of another size is shown as its bytes
-    default: break;
+        break; // a DWORD of another size is shown as its bytes
+    default:
+        break;
     }
     std::vector<std::string> parts{name + "=" + hexPrefix(v.type)};
     hexParts(v.data, parts);
@@ -75,7 +81,8 @@ std::vector<std::string> registryValueLines(const RegistryValue& v) {
     std::vector<std::string> lines{parts[0]};
     for (size_t i = 1; i < parts.size(); ++i) {
         lines.back() += parts[i];
-        if (parts[i] == "\\") lines.emplace_back();
+        if (parts[i] == "\\")
+            lines.emplace_back();
     }
     return lines;
 }
@@ -87,14 +94,17 @@ void RegistryExporter::exportKey(RegistryRoot root, const std::string& path, Reg
         out.push_back(std::string("[") + registryRootName(root) + "\\" + path + "]");
     }
     std::optional<RegistryKeyContents> key = run_.platform().registry.readKey(root, path, view);
-    if (!key) return;  // a key that cannot be opened shows only its key line
+    if (!key)
+        return; // a key that cannot be opened shows only its key line
     for (const RegistryValue& v : key->values) {
         if (fileMode) {
-            for (auto& line : registryValueLines(v)) out.push_back(std::move(line));
+            for (auto& line : registryValueLines(v))
+                out.push_back(std::move(line));
         } else {
             std::vector<std::string> parts = registryValueParts(v);
             out.push_back("    " + parts[0]);
-            for (size_t i = 1; i < parts.size(); ++i) out.push_back(std::move(parts[i]));
+            for (size_t i = 1; i < parts.size(); ++i)
+                out.push_back(std::move(parts[i]));
         }
     }
     for (const std::string& sub : key->subkeys)
@@ -104,7 +114,8 @@ void RegistryExporter::exportKey(RegistryRoot root, const std::string& path, Reg
 std::vector<std::string> RegistryExporter::exportText(RegistryRoot root, const std::string& keyPath,
                                                       RegistryView view) {
     std::string path = keyPath;
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
     std::vector<std::string> out;
     if (view == RegistryView::Wow64_64) {
         out.push_back("!--- 64-разрядный раздел реестра ---!");
@@ -119,30 +130,35 @@ void RegistryExporter::exportBranch(RegistryRoot root, const std::string& keyPat
                                     const std::string& mode, RegistryView view) {
     if (mode.empty()) {
         std::string text;
-        for (const auto& line : exportText(root, keyPath, view)) text += line + "\r\n";
+        for (const auto& line : exportText(root, keyPath, view))
+            text += line + "\r\n";
         // An unwritable target gives no file and no message, as every export does.
         run_.platform().files.writeFile(run_.folders().workPath(target), utf8ToAnsi(text));
         return;
     }
     std::string path = keyPath;
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
     std::vector<std::string> lines;
     exportKey(root, path, view, false, lines);
     if (mode == "Memo5") {
-        for (const auto& l : lines) run_.systemTextBuffer().append(l);
+        for (const auto& l : lines)
+            run_.systemTextBuffer().append(l);
     } else {
-        for (const auto& l : lines) run_.eventLog().append(l);
+        for (const auto& l : lines)
+            run_.eventLog().append(l);
     }
 }
 
-void RegistryExporter::ExportRegistryBranch(RegistryRoot root, const std::string& keyPath, const std::string& target,
-                                            const std::string& mode) {
+void RegistryExporter::ExportRegistryBranch(RegistryRoot root, const std::string& keyPath,
+                                            const std::string& target, const std::string& mode) {
     exportBranch(root, keyPath, target, mode, RegistryView::Default);
 }
 
 void RegistryExporter::ExportRegistryBranch64(RegistryRoot root, const std::string& keyPath,
                                               const std::string& target, const std::string& mode) {
-    if (!run_.platform().registry.isWow64()) return;
+    if (!run_.platform().registry.isWow64())
+        return;
     exportBranch(root, keyPath, target, mode, RegistryView::Wow64_64);
 }
 

@@ -20,7 +20,7 @@ std::vector<std::string> registryValueParts(const RegistryValue& value);
 std::vector<std::string> registryValueLines(const RegistryValue& value);
 
 class RegistryExporter {
-public:
+  public:
     explicit RegistryExporter(CollectionRun& run) : run_(run) {}
 
     // target: a work-folder file name such as "(REG)Peltrand.txt", replaced. mode "" writes that file,
@@ -34,7 +34,7 @@ public:
     // The export text of a branch, lines without line ends, header included.
     std::vector<std::string> exportText(RegistryRoot root, const std::string& keyPath, RegistryView view);
 
-private:
+  private:
     void exportBranch(RegistryRoot root, const std::string& keyPath, const std::string& target,
                       const std::string& mode, RegistryView view);
     void exportKey(RegistryRoot root, const std::string& path, RegistryView view, bool fileMode,

@@ -13,12 +13,12 @@ class CollectionRun;
 
 // Raised by ReadRegistryMultiString for its caller.
 class RegistryError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class RegistryReader {
-public:
+  public:
     explicit RegistryReader(CollectionRun& run) : run_(run) {}
 
     // The string value of key\subkey (an empty subkey means key itself); empty when missing. A value
@@ -35,7 +35,7 @@ public:
                                             const std::string& valueName);
     bool IsWow64();
 
-private:
+  private:
     std::string readString(RegistryRoot root, const std::string& key, const std::string& subkey,
                            const std::string& valueName, RegistryView view);
     CollectionRun& run_;

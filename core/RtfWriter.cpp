@@ -10,22 +10,33 @@ namespace {
 // The font character set that makes a reader take \'xx bytes in the ANSI code page.
 int charsetOf(unsigned codePage) {
     switch (codePage) {
-    case 1250: return 238;
-    case 1251: return 204;
-    case 1253: return 161;
-    case 1254: return 162;
-    case 1255: return 177;
-    case 1256: return 178;
-    case 1257: return 186;
-    default: return 0;
+    case 1250:
+        return 238;
+    case 1251:
+        return 204;
+    case 1253:
+        return 161;
+    case 1254:
+        return 162;
+    case 1255:
+        return 177;
+    case 1256:
+        return 178;
+    case 1257:
+        return 186;
+    default:
+        return 0;
     }
 }
 
 int colorIndex(LogColor c) {
     switch (c) {
-    case LogColor::Blue: return 2;
-    case LogColor::Green: return 3;
-    case LogColor::Black: break;
+    case LogColor::Blue:
+        return 2;
+    case LogColor::Green:
+        return 3;
+    case LogColor::Black:
+        break;
     }
     return 1;
 }
@@ -49,9 +60,10 @@ void appendEscaped(std::string& out, const std::string& utf8) {
             }
         } else {
             // Outside the code page: a Unicode escape with '?' for readers that lack it.
-            auto units = ch >= 0x10000 ? std::u16string{static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)),
-                                                        static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF))}
-                                       : std::u16string{static_cast<char16_t>(ch)};
+            auto units = ch >= 0x10000
+                             ? std::u16string{static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)),
+                                              static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF))}
+                             : std::u16string{static_cast<char16_t>(ch)};
             for (char16_t u : units) {
                 std::snprintf(hex, sizeof hex, "\\u%d?", static_cast<int>(static_cast<std::int16_t>(u)));
                 out += hex;

@@ -6,17 +6,17 @@
 namespace kw {
 
 class RunObserver {
-public:
+  public:
     virtual ~RunObserver() = default;
-    virtual void progressChanged(int /*value*/) {}                     // bar, percentage label, status panel 1
-    virtual void progressCaptionChanged(const std::string& /*text*/) {}  // the caption of the progress group
-    virtual void topicChanged(const std::string& /*text*/) {}          // status panel 2
-    virtual void runningLayout() {}      // events panel fills the window, progress group shown, "Стоп" shown
-    virtual void idleLayout() {}         // events panel back at the bottom, results shown, "Пуск" shown
-    virtual void showTimingLog() {}      // "Показать лог"
-    virtual void resultCommandsEnabled(bool /*on*/) {}  // "Сохранить информацию..." and "Загрузить ... (2)"
+    virtual void progressChanged(int /*value*/) {} // bar, percentage label, status panel 1
+    virtual void progressCaptionChanged(const std::string& /*text*/) {} // the caption of the progress group
+    virtual void topicChanged(const std::string& /*text*/) {}           // status panel 2
+    virtual void runningLayout() {} // events panel fills the window, progress group shown, "Стоп" shown
+    virtual void idleLayout() {}    // events panel back at the bottom, results shown, "Пуск" shown
+    virtual void showTimingLog() {} // "Показать лог"
+    virtual void resultCommandsEnabled(bool /*on*/) {} // "Сохранить информацию..." and "Загрузить ... (2)"
     virtual void refreshCurrentNode() {}
-    virtual void autoSave() {}           // "Сохранить информацию..." after a complete run
+    virtual void autoSave() {} // "Сохранить информацию..." after a complete run
     virtual void saveFailed(const std::string& /*path*/) {}
 };
 

@@ -28,8 +28,13 @@ constexpr S kModules[] = {S::CollectPeltrandModules};
 constexpr S kQuadrix[] = {S::CollectQuadrix};
 
 const Topic kSystemTopics[] = {
-    {O::SystemInfo, "Информация о системе", kSystem,
-     "[X] Не могу собрать \"Информацию о системе\", не активна настройка", {}, B::None, true},
+    {O::SystemInfo,
+     "Информация о системе",
+     kSystem,
+     "[X] Не могу собрать \"Информацию о системе\", не активна настройка",
+     {},
+     B::None,
+     true},
     {O::CommonData, "COD", kCommonData, "[X] Не могу собрать \"COD\", не активна настройка"},
     {O::SharedFolder, "TAVIR Shared", kShared, "[X] Не могу собрать \"TAVIR Shared\", не активна настройка"},
 };
@@ -83,7 +88,11 @@ const RunStep kSteps[] = {
 
 } // namespace
 
-std::span<const RunStep> runSteps() { return kSteps; }
-std::span<const Topic> systemTopics() { return kSystemTopics; }
+std::span<const RunStep> runSteps() {
+    return kSteps;
+}
+std::span<const Topic> systemTopics() {
+    return kSystemTopics;
+}
 
 } // namespace kw

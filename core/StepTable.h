@@ -18,14 +18,14 @@ enum class Section : std::size_t {
     CollectCommonDataFolder,
     CollectSharedFolder,
     CollectSuiteInstallLogs,
-    Peltrand,          // ToolButton17Click
-    MirtalMain,        // ToolButton2Click
+    Peltrand,   // ToolButton17Click
+    MirtalMain, // ToolButton2Click
     CollectMirtalHome,
     CollectMirtalViewer,
     CollectMorvantide,
-    Tessarin,          // ToolButton10Click
-    Handbook,          // ToolButton9Click
-    StandardParts,     // ToolButton21Click
+    Tessarin,      // ToolButton10Click
+    Handbook,      // ToolButton9Click
+    StandardParts, // ToolButton21Click
     CollectMaterials,
     CollectUnits,
     CollectMatRate,
@@ -41,21 +41,21 @@ enum class BannerPlace { None, BeforeCaption, AfterCaption };
 
 // One gated topic: its option, caption, sections and the lines around them.
 struct Topic {
-    std::optional<Option> gate;  // none: always runs
-    std::string_view caption;    // progress caption and status panel; the timing line drops its trailing blank
+    std::optional<Option> gate; // none: always runs
+    std::string_view caption;   // progress caption and status panel; the timing line drops its trailing blank
     std::span<const Section> sections;
-    std::string_view skipLine;   // event log when the option is off
-    std::string_view banner;     // written with LogBanner, where `place` says
+    std::string_view skipLine; // event log when the option is off
+    std::string_view banner;   // written with LogBanner, where `place` says
     BannerPlace place = BannerPlace::None;
-    bool timingAlways = false;   // the duration is written even after Stop
+    bool timingAlways = false; // the duration is written even after Stop
 };
 
 enum class StepKind { Preparation, System, Product, Completion };
 
 struct RunStep {
-    int value;  // the progress value at which the step runs
+    int value; // the progress value at which the step runs
     StepKind kind;
-    const Topic* topic;  // the product of a product step
+    const Topic* topic; // the product of a product step
 };
 
 std::span<const RunStep> runSteps();

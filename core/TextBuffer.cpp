@@ -10,7 +10,8 @@ std::vector<std::string> splitLines(std::string_view text) {
         if (c == '\r' || c == '\n') {
             out.push_back(std::move(cur));
             cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
         } else {
             cur.push_back(c);
         }
@@ -22,7 +23,8 @@ std::vector<std::string> splitLines(std::string_view text) {
 void TextBuffer::append(std::string_view text) {
     {
         std::lock_guard lock(mutex_);
-        for (auto& l : splitLines(text)) lines_.push_back(std::move(l));
+        for (auto& l : splitLines(text))
+            lines_.push_back(std::move(l));
     }
     notify();
 }
@@ -44,7 +46,9 @@ void TextBuffer::setLines(std::vector<std::string> lines) {
     notify();
 }
 
-void TextBuffer::clear() { setLines({}); }
+void TextBuffer::clear() {
+    setLines({});
+}
 
 std::vector<std::string> TextBuffer::lines() const {
     std::lock_guard lock(mutex_);
@@ -64,7 +68,8 @@ BufferChange TextBuffer::state() const {
 std::string TextBuffer::text() const {
     std::lock_guard lock(mutex_);
     std::string out;
-    for (const auto& l : lines_) out += l + "\r\n";
+    for (const auto& l : lines_)
+        out += l + "\r\n";
     return out;
 }
 

@@ -11,7 +11,7 @@
 namespace kw {
 
 struct BufferChange {
-    std::uint64_t generation = 0;  // grows at every clear
+    std::uint64_t generation = 0; // grows at every clear
     std::size_t lineCount = 0;
 };
 
@@ -28,7 +28,7 @@ std::vector<Line> unseenLines(const std::vector<Line>& lines, std::uint64_t gene
 std::vector<std::string> splitLines(std::string_view text);
 
 class TextBuffer {
-public:
+  public:
     void append(std::string_view text);
     // One line as it is: a CR or LF inside stays part of the line (the file keeps it, a view breaks there).
     void appendLine(std::string_view line);
@@ -44,9 +44,10 @@ public:
 
     void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
 
-private:
+  private:
     void notify() {
-        if (listener_) listener_();
+        if (listener_)
+            listener_();
     }
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;

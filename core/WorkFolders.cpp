@@ -15,7 +15,8 @@ std::string collapseSeparators(const std::string& path) {
     bool network = path.starts_with("\\\\");
     std::string out = network ? "\\\\" : "";
     for (char c : std::string_view(path).substr(network ? 2 : 0)) {
-        if (c == '\\' && !out.empty() && out.back() == '\\') continue;
+        if (c == '\\' && !out.empty() && out.back() == '\\')
+            continue;
         out.push_back(c);
     }
     return out;

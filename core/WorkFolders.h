@@ -12,7 +12,7 @@ inline constexpr const char* kWorkFolder = "\\KW_Temp";
 inline constexpr const char* kCompareFolder = "\\KW_Temp2";
 
 class WorkFolders {
-public:
+  public:
     WorkFolders(FileSystem& files, EventLog& log) : files_(files), log_(log) {}
 
     std::string GetTempDirectory() { return files_.tempDirectory(); }
@@ -20,7 +20,9 @@ public:
     std::string workPath(const std::string& name) { return GetTempDirectory() + kWorkFolder + "\\" + name; }
     // temporary directory + "\KW_Temp\": the folder prefix of workPath.
     std::string workFolderPath() { return GetTempDirectory() + kWorkFolder + "\\"; }
-    std::string comparePath(const std::string& name) { return GetTempDirectory() + kCompareFolder + "\\" + name; }
+    std::string comparePath(const std::string& name) {
+        return GetTempDirectory() + kCompareFolder + "\\" + name;
+    }
     std::string folderPath(const char* folder) { return GetTempDirectory() + folder; }
 
     // Creates temporary directory + name when missing and logs one line.
@@ -35,7 +37,7 @@ public:
     std::int64_t FileSizeOf(const std::string& path) { return files_.fileSize(path); }
     std::optional<LocalTime> FileDateOf(const std::string& path) { return files_.fileDate(path); }
 
-private:
+  private:
     FileSystem& files_;
     EventLog& log_;
 };

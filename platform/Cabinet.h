@@ -40,8 +40,8 @@ struct CabinetMember {
 using MemberFilter = std::function<std::optional<std::string>(const CabinetMember&)>;
 
 struct ExtractedCabinet {
-    std::vector<std::string> written;                          // bare names, in cabinet order
-    std::vector<std::pair<std::string, std::string>> refused;  // name and reason
+    std::vector<std::string> written;                         // bare names, in cabinet order
+    std::vector<std::pair<std::string, std::string>> refused; // name and reason
 };
 
 // True when the file is a cabinet the system can read (its header is sound).

@@ -4,6 +4,7 @@
 #include <objbase.h>
 // The catalogue interface identifiers are defined here, not taken from a library.
 #include <initguid.h>
+
 #include <comadmin.h>
 #include <oleauto.h>
 
@@ -13,17 +14,20 @@ namespace kw {
 
 ComApartment::ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 ComApartment::~ComApartment() {
-    if (ok_) CoUninitialize();
+    if (ok_)
+        CoUninitialize();
 }
 
 namespace {
 
 [[noreturn]] void throwFor(HRESULT hr) {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string message = text ? toUtf8(text) : std::string();
-    if (text) LocalFree(text);
+    if (text)
+        LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
     if (message.empty()) {
@@ -35,13 +39,13 @@ namespace {
 }
 
 void check(HRESULT hr) {
-    if (FAILED(hr)) throwFor(hr);
+    if (FAILED(hr))
+        throwFor(hr);
 }
 
 // Owning pointer of a COM interface.
-template <typename T>
-class ComPtr {
-public:
+template <typename T> class ComPtr {
+  public:
     ComPtr() = default;
     ~ComPtr() { reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -54,28 +58,29 @@ public:
         return &p_;
     }
     void reset() {
-        if (p_) p_->Release();
+        if (p_)
+            p_->Release();
         p_ = nullptr;
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
 class Bstr {
-public:
+  public:
     explicit Bstr(const std::string& text) : b_(SysAllocString(toWide(text).c_str())) {}
     ~Bstr() { SysFreeString(b_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const { return b_; }
 
-private:
+  private:
     BSTR b_;
 };
 
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&v_); }
     ~Variant() { VariantClear(&v_); }
     Variant(const Variant&) = delete;
@@ -87,24 +92,28 @@ public:
     const VARIANT& get() const { return v_; }
 
     std::string text() const {
-        if (v_.vt == VT_BOOL) return v_.boolVal ? "-1" : "0";
-        if (v_.vt == VT_EMPTY || v_.vt == VT_NULL) return {};
-        if (v_.vt == VT_BSTR) return v_.bstrVal ? toUtf8(v_.bstrVal) : std::string();
+        if (v_.vt == VT_BOOL)
+            return v_.boolVal ? "-1" : "0";
+        if (v_.vt == VT_EMPTY || v_.vt == VT_NULL)
+            return {};
+        if (v_.vt == VT_BSTR)
+            return v_.bstrVal ? toUtf8(v_.bstrVal) : std::string();
         VARIANT copy;
         VariantInit(&copy);
         // Invariant locale: numbers without grouping or locale digits.
-        if (FAILED(VariantChangeTypeEx(&copy, const_cast<VARIANT*>(&v_), LOCALE_INVARIANT, 0, VT_BSTR))) return {};
+        if (FAILED(VariantChangeTypeEx(&copy, const_cast<VARIANT*>(&v_), LOCALE_INVARIANT, 0, VT_BSTR)))
+            return {};
         std::string result = copy.bstrVal ? toUtf8(copy.bstrVal) : std::string();
         VariantClear(&copy);
         return result;
     }
 
-private:
+  private:
     VARIANT v_;
 };
 
 class WindowsCatalogObject final : public CatalogObject {
-public:
+  public:
     explicit WindowsCatalogObject(ComPtr<ICatalogObject> object) : object_(std::move(object)) {}
     std::string name() override {
         Variant v;
@@ -123,17 +132,19 @@ public:
         return v.text();
     }
 
-private:
+  private:
     ComPtr<ICatalogObject> object_;
 };
 
 class WindowsCatalogCollection final : public CatalogCollection {
-public:
-    explicit WindowsCatalogCollection(ComPtr<ICatalogCollection> collection) : collection_(std::move(collection)) {}
+  public:
+    explicit WindowsCatalogCollection(ComPtr<ICatalogCollection> collection)
+        : collection_(std::move(collection)) {}
 
     static std::unique_ptr<CatalogCollection> fromDispatch(IDispatch* dispatch) {
         ComPtr<ICatalogCollection> collection;
-        HRESULT hr = dispatch->QueryInterface(IID_ICatalogCollection, reinterpret_cast<void**>(collection.out()));
+        HRESULT hr =
+            dispatch->QueryInterface(IID_ICatalogCollection, reinterpret_cast<void**>(collection.out()));
         dispatch->Release();
         check(hr);
         return std::make_unique<WindowsCatalogCollection>(std::move(collection));
@@ -148,11 +159,13 @@ public:
     std::unique_ptr<CatalogObject> item(long index) override {
         IDispatch* dispatch = nullptr;
         check(collection_->get_Item(index, &dispatch));
-        if (!dispatch) return nullptr;
+        if (!dispatch)
+            return nullptr;
         ComPtr<ICatalogObject> object;
         HRESULT hr = dispatch->QueryInterface(IID_ICatalogObject, reinterpret_cast<void**>(object.out()));
         dispatch->Release();
-        if (FAILED(hr)) return nullptr;
+        if (FAILED(hr))
+            return nullptr;
         return std::make_unique<WindowsCatalogObject>(std::move(object));
     }
     std::unique_ptr<CatalogCollection> collection(const std::string& name, const std::string& key) override {
@@ -168,17 +181,17 @@ public:
         return fromDispatch(dispatch);
     }
 
-private:
+  private:
     ComPtr<ICatalogCollection> collection_;
 };
 
 class WindowsComPlusCatalog final : public ComPlusCatalog {
-public:
+  public:
     WindowsComPlusCatalog() {
         CLSID clsid;
         check(CLSIDFromProgID(L"COMAdmin.COMAdminCatalog", &clsid));
-        check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_ICOMAdminCatalog,
-                               reinterpret_cast<void**>(catalog_.out())));
+        check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                               IID_ICOMAdminCatalog, reinterpret_cast<void**>(catalog_.out())));
     }
     std::unique_ptr<CatalogCollection> collection(const std::string& name) override {
         Bstr collectionName(name);
@@ -187,23 +200,25 @@ public:
         return WindowsCatalogCollection::fromDispatch(dispatch);
     }
 
-private:
-    ComApartment apartment_;  // first in, last out: the catalogue is released before the apartment
+  private:
+    ComApartment apartment_; // first in, last out: the catalogue is released before the apartment
     ComPtr<ICOMAdminCatalog> catalog_;
 };
 
 // The server's interface is its own: its method at position 19 of the method table (the three of IUnknown
 // counted) takes a pointer to a 32-bit integer and stores the connection status there.
-constexpr CLSID kMaterialsServer = {0x418F55FF, 0xBD08, 0x42FC, {0x9E, 0xCB, 0xD2, 0x88, 0xB3, 0xFD, 0xF1, 0x48}};
-constexpr IID kMaterialsInterface = {0xB57C3F55, 0x8C78, 0x437F, {0xAE, 0xFD, 0x91, 0x1F, 0xC1, 0xA3, 0x61, 0x7A}};
+constexpr CLSID kMaterialsServer = {
+    0x418F55FF, 0xBD08, 0x42FC, {0x9E, 0xCB, 0xD2, 0x88, 0xB3, 0xFD, 0xF1, 0x48}};
+constexpr IID kMaterialsInterface = {
+    0xB57C3F55, 0x8C78, 0x437F, {0xAE, 0xFD, 0x91, 0x1F, 0xC1, 0xA3, 0x61, 0x7A}};
 constexpr int kConnectionStatusSlot = 19;
 
 class WindowsMaterialsCatalog final : public MaterialsCatalog {
-public:
+  public:
     WindowsMaterialsCatalog() {
         ComPtr<IUnknown> object;
-        check(CoCreateInstance(kMaterialsServer, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void**>(object.out())));
+        check(CoCreateInstance(kMaterialsServer, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
+                               IID_IUnknown, reinterpret_cast<void**>(object.out())));
         check(object->QueryInterface(kMaterialsInterface, reinterpret_cast<void**>(server_.out())));
     }
     long connectionStatus() override {
@@ -214,13 +229,15 @@ public:
         return status;
     }
 
-private:
-    ComPtr<IUnknown> server_;  // the interface pointer, released with this object
+  private:
+    ComPtr<IUnknown> server_; // the interface pointer, released with this object
 };
 
 class WindowsCom final : public Com {
-public:
-    std::unique_ptr<ComPlusCatalog> openComPlusCatalog() override { return std::make_unique<WindowsComPlusCatalog>(); }
+  public:
+    std::unique_ptr<ComPlusCatalog> openComPlusCatalog() override {
+        return std::make_unique<WindowsComPlusCatalog>();
+    }
     std::unique_ptr<MaterialsCatalog> openMaterialsCatalog() override {
         return std::make_unique<WindowsMaterialsCatalog>();
     }

@@ -10,7 +10,7 @@ using WindowHandle = void*;
 enum class MessageKind { Info, Warning, Error };
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     virtual bool registerHotKey(WindowHandle window, int id, unsigned modifiers, unsigned virtualKey) = 0;
     virtual void unregisterHotKey(WindowHandle window, int id) = 0;
@@ -24,7 +24,7 @@ public:
         return false;
     }
     virtual void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) = 0;
-    virtual bool confirm(WindowHandle owner, const std::string& text) = 0;  // true for OK
+    virtual bool confirm(WindowHandle owner, const std::string& text) = 0; // true for OK
     // The open dialog; filter as "name|pattern|name|pattern". Nothing when cancelled. Not every fake
     // needs it, hence the default.
     virtual std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) {
@@ -35,7 +35,8 @@ public:
     // The save dialog, asking before it replaces a file; `name` is offered, `extension` added when the
     // user types none. Nothing when cancelled.
     virtual std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter,
-                                                        const std::string& name, const std::string& extension) {
+                                                        const std::string& name,
+                                                        const std::string& extension) {
         (void)owner;
         (void)filter;
         (void)name;

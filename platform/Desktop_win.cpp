@@ -2,8 +2,9 @@
 #include "platform/Desktop.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ namespace kw {
 namespace {
 
 class WindowsDesktop final : public Desktop {
-public:
+  public:
     bool registerHotKey(WindowHandle w, int id, unsigned mods, unsigned vk) override {
         return RegisterHotKey(static_cast<HWND>(w), id, mods, vk) != 0;
     }
@@ -47,17 +48,20 @@ public:
         return fileDialog(owner, filter, "", "", false);
     }
 
-    std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter, const std::string& name,
+    std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter,
+                                                const std::string& name,
                                                 const std::string& extension) override {
         return fileDialog(owner, filter, name, extension, true);
     }
 
-private:
-    static std::optional<std::string> fileDialog(WindowHandle owner, const std::string& filter, const std::string& name,
-                                                 const std::string& extension, bool save) {
+  private:
+    static std::optional<std::string> fileDialog(WindowHandle owner, const std::string& filter,
+                                                 const std::string& name, const std::string& extension,
+                                                 bool save) {
         std::wstring pattern = toWide(filter);
         for (auto& c : pattern)
-            if (c == L'|') c = L'\0';
+            if (c == L'|')
+                c = L'\0';
         pattern.append(2, L'\0');
         std::wstring file(32768, L'\0');
         std::wstring offered = toWide(name), ext = toWide(extension);
@@ -71,7 +75,8 @@ private:
         ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
         ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                     (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-        if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+        if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
+            return std::nullopt;
         return toUtf8(file.c_str());
     }
 };

@@ -16,9 +16,9 @@ namespace kw {
 struct FolderEntry {
     std::string name;
     bool folder = false;
-    bool reparsePoint = false;  // a junction or symbolic link: walks never enter it
+    bool reparsePoint = false; // a junction or symbolic link: walks never enter it
     std::int64_t size = 0;
-    std::optional<LocalTime> modified;  // last write, local time
+    std::optional<LocalTime> modified; // last write, local time
 };
 
 // A failure with the system's error code and message.
@@ -35,7 +35,7 @@ struct FileVersion {
 
 // A file opened for sequential reading, so that large files never have to fit in memory.
 class FileReader {
-public:
+  public:
     virtual ~FileReader() = default;
     // Bytes read into buf (0 at the end), or -1 on a read error (then error() says why).
     virtual std::int64_t read(char* buf, std::size_t size) = 0;
@@ -46,14 +46,14 @@ public:
 
 // A file created (or replaced) for sequential writing.
 class FileWriter {
-public:
+  public:
     virtual ~FileWriter() = default;
     virtual bool write(std::string_view bytes) = 0;
     virtual FileError error() const = 0;
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The user's temporary directory as the system reports it, ending in a separator.
@@ -62,7 +62,7 @@ public:
     virtual std::string programPath() = 0;
 
     virtual bool folderExists(const std::string& path) = 0;
-    virtual bool plainFileExists(const std::string& path) = 0;  // a file, not a folder
+    virtual bool plainFileExists(const std::string& path) = 0; // a file, not a folder
     virtual bool createFolder(const std::string& path) = 0;
     // Removes the folder itself with everything in it, without the recycle bin or any dialog.
     virtual bool deleteFolderTree(const std::string& path) = 0;

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -21,7 +22,8 @@ LocalTime fromSystemTime(const SYSTEMTIME& st) {
 std::optional<LocalTime> localTimeOf(const FILETIME& utc) {
     FILETIME local;
     SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return std::nullopt;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st))
+        return std::nullopt;
     return fromSystemTime(st);
 }
 
@@ -31,7 +33,7 @@ FileError lastFileError() {
 }
 
 class WindowsFileReader final : public FileReader {
-public:
+  public:
     explicit WindowsFileReader(FileHandle f) : f_(std::move(f)) {}
     std::int64_t read(char* buf, std::size_t size) override {
         DWORD got = 0;
@@ -48,13 +50,13 @@ public:
         return GetFileSizeEx(f_.get(), &s) ? s.QuadPart : -1;
     }
 
-private:
+  private:
     FileHandle f_;
     FileError error_;
 };
 
 class WindowsFileWriter final : public FileWriter {
-public:
+  public:
     explicit WindowsFileWriter(FileHandle f) : f_(std::move(f)) {}
     bool write(std::string_view bytes) override {
         size_t done = 0;
@@ -71,7 +73,7 @@ public:
     }
     FileError error() const override { return error_; }
 
-private:
+  private:
     FileHandle f_;
     FileError error_;
 };
@@ -91,7 +93,7 @@ std::wstring shellPathList(const std::string& path) {
 }
 
 class WindowsFileSystem final : public FileSystem {
-public:
+  public:
     std::string tempDirectory() override {
         wchar_t buf[1024];
         DWORD n = GetTempPathW(1023, buf);
@@ -102,7 +104,8 @@ public:
         std::wstring buf(MAX_PATH, L'\0');
         for (;;) {
             DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-            if (n < buf.size()) return toUtf8({buf.data(), n});
+            if (n < buf.size())
+                return toUtf8({buf.data(), n});
             buf.resize(buf.size() * 2);
         }
     }
@@ -123,7 +126,7 @@ public:
 
     bool deleteFolderTree(const std::string& path) override {
         std::wstring from = toWide(path);
-        from.push_back(L'\0');  // the list of names ends in a double NUL
+        from.push_back(L'\0'); // the list of names ends in a double NUL
         SHFILEOPSTRUCTW op{};
         op.wFunc = FO_DELETE;
         op.pFrom = from.c_str();
@@ -136,21 +139,24 @@ public:
     bool writeFile(const std::string& path, std::string_view bytes) override {
         FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) return false;
+        if (!f)
+            return false;
         size_t done = 0;
         while (done < bytes.size()) {
             DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
             DWORD written = 0;
-            if (!WriteFile(f.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+            if (!WriteFile(f.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
+                return false;
             done += written;
         }
         return true;
     }
 
     std::optional<std::string> readFile(const std::string& path) override {
-        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) return std::nullopt;
+        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f)
+            return std::nullopt;
         // Read into place up to the size the file has, then in small pieces to its end: a file that grows
         // meanwhile is read to its new end. A read that fails part-way is a failure, not a shorter file.
         std::string out;
@@ -162,30 +168,36 @@ public:
             DWORD got = 0;
             if (room == 0) {
                 char more[16384];
-                if (!ReadFile(f.get(), more, sizeof more, &got, nullptr)) return std::nullopt;
-                if (got == 0) break;
+                if (!ReadFile(f.get(), more, sizeof more, &got, nullptr))
+                    return std::nullopt;
+                if (got == 0)
+                    break;
                 out.append(more, got);
                 continue;
             }
             out.resize(have + room);
-            if (!ReadFile(f.get(), out.data() + have, static_cast<DWORD>(room), &got, nullptr)) return std::nullopt;
+            if (!ReadFile(f.get(), out.data() + have, static_cast<DWORD>(room), &got, nullptr))
+                return std::nullopt;
             out.resize(have + got);
-            if (got == 0) break;
+            if (got == 0)
+                break;
         }
         return out;
     }
 
     std::int64_t fileSize(const std::string& path) override {
-        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER size;
-        if (!f || !GetFileSizeEx(f.get(), &size)) return -1;
+        if (!f || !GetFileSizeEx(f.get(), &size))
+            return -1;
         return size.QuadPart;
     }
 
     std::optional<LocalTime> fileDate(const std::string& path) override {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+        if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data))
+            return std::nullopt;
         FILETIME local;
         SYSTEMTIME st;
         if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &st))
@@ -200,27 +212,31 @@ public:
                                          FindExSearchNameMatch, nullptr, 0));
         if (!find) {
             DWORD code = GetLastError();
-            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return std::nullopt;
+            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES)
+                return std::nullopt;
             return FileError{code, systemErrorText(code)};
         }
         do {
-            if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
+            if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
+                continue;
             FolderEntry e;
             e.name = toUtf8(data.cFileName);
             e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             e.reparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
             e.size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
             e.modified = localTimeOf(data.ftLastWriteTime);
-            if (!visit(e)) return std::nullopt;
+            if (!visit(e))
+                return std::nullopt;
         } while (FindNextFileW(find.get(), &data));
         DWORD code = GetLastError();
-        if (code != ERROR_NO_MORE_FILES) return FileError{code, systemErrorText(code)};
+        if (code != ERROR_NO_MORE_FILES)
+            return FileError{code, systemErrorText(code)};
         return std::nullopt;
     }
 
     std::unique_ptr<FileReader> openRead(const std::string& path, FileError& error) override {
-        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        FileHandle f(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!f) {
             error = lastFileError();
             return nullptr;
@@ -239,18 +255,21 @@ public:
     }
 
     std::optional<FileError> copyFile(const std::string& from, const std::string& to) override {
-        if (CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE)) return std::nullopt;
+        if (CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE))
+            return std::nullopt;
         return lastFileError();
     }
 
     std::optional<FileError> copyFileNoReplace(const std::string& from, const std::string& to) override {
-        if (CopyFileExW(toWide(from).c_str(), toWide(to).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+        if (CopyFileExW(toWide(from).c_str(), toWide(to).c_str(), nullptr, nullptr, nullptr,
+                        COPY_FILE_FAIL_IF_EXISTS))
             return std::nullopt;
         return lastFileError();
     }
 
     std::optional<FileError> moveFile(const std::string& from, const std::string& to) override {
-        if (MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return std::nullopt;
+        if (MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+            return std::nullopt;
         return lastFileError();
     }
 
@@ -273,9 +292,11 @@ public:
         std::wstring w = toWide(path);
         DWORD handle = 0;
         DWORD size = GetFileVersionInfoSizeW(w.c_str(), &handle);
-        if (size == 0) return std::nullopt;
+        if (size == 0)
+            return std::nullopt;
         std::string buf(size, '\0');
-        if (!GetFileVersionInfoW(w.c_str(), 0, size, buf.data())) return std::nullopt;
+        if (!GetFileVersionInfoW(w.c_str(), 0, size, buf.data()))
+            return std::nullopt;
         VS_FIXEDFILEINFO* info = nullptr;
         UINT len = 0;
         if (!VerQueryValueW(buf.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info ||
@@ -292,21 +313,26 @@ public:
     std::string specialFolder(int csidl) override {
 #ifdef _WIN64
         // The 64-bit stand-in asks for the folders a 32-bit program gets: the (x86) program folders.
-        if (csidl == kCsidlProgramFiles) csidl = 0x2A;        // CSIDL_PROGRAM_FILESX86
-        if (csidl == kCsidlProgramFilesCommon) csidl = 0x2C;  // CSIDL_PROGRAM_FILES_COMMONX86
+        if (csidl == kCsidlProgramFiles)
+            csidl = 0x2A; // CSIDL_PROGRAM_FILESX86
+        if (csidl == kCsidlProgramFilesCommon)
+            csidl = 0x2C; // CSIDL_PROGRAM_FILES_COMMONX86
 #endif
         wchar_t buf[MAX_PATH + 1] = {};
-        if (!SHGetSpecialFolderPathW(nullptr, buf, csidl, TRUE)) return {};
+        if (!SHGetSpecialFolderPathW(nullptr, buf, csidl, TRUE))
+            return {};
         return toUtf8(buf);
     }
 
     std::string expandEnvironment(const std::string& text) override {
         std::wstring in = toWide(text);
         DWORD n = ExpandEnvironmentStringsW(in.c_str(), nullptr, 0);
-        if (n == 0) return text;
+        if (n == 0)
+            return text;
         std::wstring out(n, L'\0');
         n = ExpandEnvironmentStringsW(in.c_str(), out.data(), n);
-        if (n == 0) return text;
+        if (n == 0)
+            return text;
         out.resize(n - 1);
         return toUtf8(out);
     }
@@ -314,10 +340,12 @@ public:
     std::string longPathName(const std::string& path) override {
         std::wstring in = toWide(path);
         DWORD n = GetLongPathNameW(in.c_str(), nullptr, 0);
-        if (n == 0) return path;
+        if (n == 0)
+            return path;
         std::wstring out(n, L'\0');
         n = GetLongPathNameW(in.c_str(), out.data(), n);
-        if (n == 0 || n >= out.size()) return path;
+        if (n == 0 || n >= out.size())
+            return path;
         out.resize(n);
         return toUtf8(out);
     }

@@ -2,6 +2,7 @@
 #include "platform/Md5.h"
 
 #include <windows.h>
+
 #include <bcrypt.h>
 
 namespace kw {
@@ -11,7 +12,8 @@ namespace {
 BCRYPT_ALG_HANDLE md5Provider() {
     static BCRYPT_ALG_HANDLE provider = [] {
         BCRYPT_ALG_HANDLE h = nullptr;
-        if (BCryptOpenAlgorithmProvider(&h, BCRYPT_MD5_ALGORITHM, nullptr, 0) < 0) h = nullptr;
+        if (BCryptOpenAlgorithmProvider(&h, BCRYPT_MD5_ALGORITHM, nullptr, 0) < 0)
+            h = nullptr;
         return h;
     }();
     return provider;
@@ -22,22 +24,27 @@ BCRYPT_ALG_HANDLE md5Provider() {
 struct Md5::State {
     BCRYPT_HASH_HANDLE hash = nullptr;
     ~State() {
-        if (hash) BCryptDestroyHash(hash);
+        if (hash)
+            BCryptDestroyHash(hash);
     }
 };
 
 Md5::Md5() : state_(std::make_unique<State>()) {
     if (BCRYPT_ALG_HANDLE p = md5Provider()) {
-        if (BCryptCreateHash(p, &state_->hash, nullptr, 0, nullptr, 0, 0) < 0) state_->hash = nullptr;
+        if (BCryptCreateHash(p, &state_->hash, nullptr, 0, nullptr, 0, 0) < 0)
+            state_->hash = nullptr;
     }
 }
 
 Md5::~Md5() = default;
 
-bool Md5::ok() const { return state_->hash != nullptr; }
+bool Md5::ok() const {
+    return state_->hash != nullptr;
+}
 
 void Md5::update(const void* data, std::size_t size) {
-    if (!state_->hash) return;
+    if (!state_->hash)
+        return;
     auto* p = static_cast<const unsigned char*>(data);
     while (size > 0) {
         ULONG chunk = static_cast<ULONG>(size > (1u << 30) ? (1u << 30) : size);

@@ -8,32 +8,32 @@ namespace kw {
 
 // A lock held for the lifetime of the object; tells whether another process held it first.
 class InstanceLock {
-public:
+  public:
     virtual ~InstanceLock() = default;
     virtual bool heldElsewhere() const = 0;
 };
 
 struct ProcessLaunch {
-    std::string commandLine;      // exactly as CreateProcess takes it: the caller quotes what needs quoting
-    std::string outputFile;       // empty: no redirection; else standard output goes there (replaced)
-    std::string currentFolder;    // empty: the program's own
+    std::string commandLine;   // exactly as CreateProcess takes it: the caller quotes what needs quoting
+    std::string outputFile;    // empty: no redirection; else standard output goes there (replaced)
+    std::string currentFolder; // empty: the program's own
 };
 
 // A started process; the object may be dropped while the process still runs.
 class ChildProcess {
-public:
+  public:
     virtual ~ChildProcess() = default;
     // True when the process has ended within timeoutMs (0 only asks).
     virtual bool wait(unsigned timeoutMs) = 0;
 };
 
 struct LaunchResult {
-    std::unique_ptr<ChildProcess> process;  // nothing when the start failed
+    std::unique_ptr<ChildProcess> process; // nothing when the start failed
     unsigned error = 0;
 };
 
 class Processes {
-public:
+  public:
     virtual ~Processes() = default;
     virtual std::unique_ptr<InstanceLock> lockInstance(const std::string& name) = 0;
     virtual void sleepMs(unsigned milliseconds) = 0;

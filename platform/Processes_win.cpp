@@ -12,35 +12,38 @@ namespace kw {
 namespace {
 
 class MutexLock final : public InstanceLock {
-public:
+  public:
     explicit MutexLock(const std::string& name) {
         mutex_.reset(CreateMutexW(nullptr, FALSE, toWide(name).c_str()));
         elsewhere_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
     }
     bool heldElsewhere() const override { return elsewhere_; }
 
-private:
+  private:
     KernelHandle mutex_;
     bool elsewhere_ = false;
 };
 
 class WindowsChild final : public ChildProcess {
-public:
+  public:
     explicit WindowsChild(HANDLE process) : process_(process) {}
-    bool wait(unsigned timeoutMs) override { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+    bool wait(unsigned timeoutMs) override {
+        return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+    }
 
-private:
+  private:
     KernelHandle process_;
 };
 
 FileHandle openInheritable(const std::wstring& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa,
-                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return FileHandle(CreateFileW(path.c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa, disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 class WindowsProcesses final : public Processes {
-public:
+  public:
     std::unique_ptr<InstanceLock> lockInstance(const std::string& name) override {
         return std::make_unique<MutexLock>(name);
     }
@@ -84,12 +87,14 @@ public:
     std::string commandInterpreter() override {
         wchar_t buf[MAX_PATH + 1];
         DWORD n = GetEnvironmentVariableW(L"ComSpec", buf, MAX_PATH);
-        if (n > 0 && n < MAX_PATH) return toUtf8({buf, n});
+        if (n > 0 && n < MAX_PATH)
+            return toUtf8({buf, n});
         n = GetSystemDirectoryW(buf, MAX_PATH);
-        return (n > 0 && n < MAX_PATH ? toUtf8({buf, n}) : std::string("C:\\Windows\\system32")) + "\\cmd.exe";
+        return (n > 0 && n < MAX_PATH ? toUtf8({buf, n}) : std::string("C:\\Windows\\system32")) +
+               "\\cmd.exe";
     }
 
-private:
+  private:
     std::mutex startMutex_;
 };
 

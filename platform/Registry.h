@@ -8,7 +8,15 @@
 
 namespace kw {
 
-enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine, Users, PerformanceData, CurrentConfig, DynData };
+enum class RegistryRoot {
+    ClassesRoot,
+    CurrentUser,
+    LocalMachine,
+    Users,
+    PerformanceData,
+    CurrentConfig,
+    DynData
+};
 enum class RegistryView { Default, Wow64_64 };
 
 // Value types as the registry stores them.
@@ -16,14 +24,14 @@ inline constexpr std::uint32_t kRegNone = 0, kRegSz = 1, kRegExpandSz = 2, kRegB
                                kRegDwordBigEndian = 5, kRegLink = 6, kRegMultiSz = 7, kRegQword = 11;
 
 struct RegistryValue {
-    std::string name;       // UTF-8; empty for the default value
+    std::string name; // UTF-8; empty for the default value
     std::uint32_t type = 0;
-    std::string data;       // the raw bytes (strings are UTF-16 LE, usually with their terminating NUL)
+    std::string data; // the raw bytes (strings are UTF-16 LE, usually with their terminating NUL)
 };
 
 struct RegistryKeyContents {
-    std::vector<RegistryValue> values;   // in enumeration order
-    std::vector<std::string> subkeys;    // in enumeration order
+    std::vector<RegistryValue> values; // in enumeration order
+    std::vector<std::string> subkeys;  // in enumeration order
 };
 
 enum class RegistryStatus { Ok, NoKey, NoValue, Failed };
@@ -31,11 +39,11 @@ enum class RegistryStatus { Ok, NoKey, NoValue, Failed };
 struct RegistryRead {
     RegistryStatus status = RegistryStatus::NoKey;
     RegistryValue value;
-    unsigned error = 0;  // the system error code when status is Failed
+    unsigned error = 0; // the system error code when status is Failed
 };
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
     virtual std::optional<std::string> readString(RegistryRoot root, const std::string& key,
                                                   const std::string& value, RegistryView view) = 0;

@@ -11,13 +11,20 @@ namespace {
 
 HKEY rootKey(RegistryRoot r) {
     switch (r) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::Users: return HKEY_USERS;
-    case RegistryRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
-    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
-    case RegistryRoot::DynData: return HKEY_DYN_DATA;
+    case RegistryRoot::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users:
+        return HKEY_USERS;
+    case RegistryRoot::PerformanceData:
+        return HKEY_PERFORMANCE_DATA;
+    case RegistryRoot::CurrentConfig:
+        return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::DynData:
+        return HKEY_DYN_DATA;
     }
     return HKEY_LOCAL_MACHINE;
 }
@@ -31,15 +38,19 @@ constexpr REGSAM kOwnView = KEY_WOW64_32KEY;
 constexpr REGSAM kOwnView = 0;
 #endif
 
-REGSAM accessOf(RegistryView view) { return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : kOwnView); }
+REGSAM accessOf(RegistryView view) {
+    return KEY_READ | (view == RegistryView::Wow64_64 ? KEY_WOW64_64KEY : kOwnView);
+}
 
 RegKey openKey(RegistryRoot root, const std::string& key, RegistryView view, LONG* status = nullptr) {
     // A leading separator means "from the root", as callers write key paths; the API wants none.
     std::string_view path = key;
-    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
     HKEY raw = nullptr;
     LONG r = RegOpenKeyExW(rootKey(root), toWide(path).c_str(), 0, accessOf(view), &raw);
-    if (status) *status = r;
+    if (status)
+        *status = r;
     return RegKey(r == ERROR_SUCCESS ? raw : nullptr);
 }
 
@@ -56,26 +67,30 @@ LONG queryValue(HKEY key, const std::wstring& name, DWORD& type, std::string& da
             r = ERROR_SUCCESS;
             continue;
         }
-        if (r == ERROR_SUCCESS) data.resize(got);
+        if (r == ERROR_SUCCESS)
+            data.resize(got);
         return r;
     }
     return r;
 }
 
 class WindowsRegistry final : public Registry {
-public:
+  public:
     std::optional<std::string> readString(RegistryRoot root, const std::string& key, const std::string& value,
                                           RegistryView view) override {
         RegistryRead r = readValue(root, key, value, view);
-        if (r.status != RegistryStatus::Ok) return std::nullopt;
-        if (r.value.type != REG_SZ && r.value.type != REG_EXPAND_SZ) return std::nullopt;
+        if (r.status != RegistryStatus::Ok)
+            return std::nullopt;
+        if (r.value.type != REG_SZ && r.value.type != REG_EXPAND_SZ)
+            return std::nullopt;
         return registryStringOf(r.value.data);
     }
 
     std::optional<RegistryKeyContents> readKey(RegistryRoot root, const std::string& key,
                                                RegistryView view) override {
         RegKey k = openKey(root, key, view);
-        if (!k) return std::nullopt;
+        if (!k)
+            return std::nullopt;
         RegistryKeyContents out;
         DWORD maxName = 0, maxData = 0, maxSubkey = 0;
         RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
@@ -89,13 +104,15 @@ public:
                 --i;
                 continue;
             }
-            if (r != ERROR_SUCCESS) break;
+            if (r != ERROR_SUCCESS)
+                break;
             RegistryValue v;
             std::wstring wname(name.data(), nameLen);
             v.name = toUtf8(wname);
             DWORD type = 0;
             // A value that cannot be read still shows with its name and type.
-            if (queryValue(k.get(), wname, type, v.data) != ERROR_SUCCESS) v.data.clear();
+            if (queryValue(k.get(), wname, type, v.data) != ERROR_SUCCESS)
+                v.data.clear();
             v.type = type;
             out.values.push_back(std::move(v));
         }
@@ -108,7 +125,8 @@ public:
                 --i;
                 continue;
             }
-            if (r != ERROR_SUCCESS) break;
+            if (r != ERROR_SUCCESS)
+                break;
             out.subkeys.push_back(toUtf8({sub.data(), len}));
         }
         return out;
@@ -138,7 +156,7 @@ public:
 
     bool isWow64() override {
 #ifdef _WIN64
-        return true;  // 64-bit Windows, where the 32-bit program runs under WOW64
+        return true; // 64-bit Windows, where the 32-bit program runs under WOW64
 #endif
         using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
         auto fn = reinterpret_cast<Fn>(
@@ -157,19 +175,27 @@ Registry& windowsRegistry() {
 
 const char* registryRootName(RegistryRoot root) {
     switch (root) {
-    case RegistryRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
-    case RegistryRoot::CurrentUser: return "HKEY_CURRENT_USER";
-    case RegistryRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RegistryRoot::Users: return "HKEY_USERS";
-    case RegistryRoot::PerformanceData: return "HKEY_PERFORMANCE_DATA";
-    case RegistryRoot::CurrentConfig: return "HKEY_CURRENT_CONFIG";
-    case RegistryRoot::DynData: return "HKEY_DYN_DATA";
+    case RegistryRoot::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    case RegistryRoot::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case RegistryRoot::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case RegistryRoot::Users:
+        return "HKEY_USERS";
+    case RegistryRoot::PerformanceData:
+        return "HKEY_PERFORMANCE_DATA";
+    case RegistryRoot::CurrentConfig:
+        return "HKEY_CURRENT_CONFIG";
+    case RegistryRoot::DynData:
+        return "HKEY_DYN_DATA";
     }
     return "HKEY_LOCAL_MACHINE";
 }
 
 std::optional<std::uint32_t> registryDwordOf(const RegistryRead& r) {
-    if (r.status != RegistryStatus::Ok || r.value.type != kRegDword || r.value.data.size() < 4) return std::nullopt;
+    if (r.status != RegistryStatus::Ok || r.value.type != kRegDword || r.value.data.size() < 4)
+        return std::nullopt;
     const auto* b = reinterpret_cast<const unsigned char*>(r.value.data.data());
     return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
@@ -180,7 +206,8 @@ std::string registryStringOf(const std::string& bytes) {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        if (c == 0) break;
+        if (c == 0)
+            break;
         w.push_back(c);
     }
     return toUtf8(w);

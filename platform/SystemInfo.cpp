@@ -21,11 +21,14 @@ std::int64_t msOf(const LocalTime& t) {
 
 } // namespace
 
-std::int64_t millisecondsBetween(const LocalTime& a, const LocalTime& b) { return msOf(b) - msOf(a); }
+std::int64_t millisecondsBetween(const LocalTime& a, const LocalTime& b) {
+    return msOf(b) - msOf(a);
+}
 
 LocalTime timeOfDay(std::int64_t ms) {
     ms %= 86400000LL;
-    if (ms < 0) ms += 86400000LL;
+    if (ms < 0)
+        ms += 86400000LL;
     LocalTime t;
     t.hour = static_cast<int>(ms / 3600000);
     t.minute = static_cast<int>(ms / 60000 % 60);

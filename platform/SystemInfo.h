@@ -21,7 +21,7 @@ LocalTime timeOfDay(std::int64_t milliseconds);
 struct MemoryStatus {
     std::uint64_t totalPhysical = 0;
     std::uint64_t availablePhysical = 0;
-    unsigned memoryLoad = 0;  // percent
+    unsigned memoryLoad = 0; // percent
 };
 
 // The figures of one drive root; a drive that cannot be read (an empty CD drive) has none.
@@ -31,16 +31,16 @@ struct DiskSpace {
 };
 
 struct ScreenArea {
-    int width = 0, height = 0;                           // the whole screen
-    int top = 0, left = 0, bottom = 0, right = 0;        // the work area without the task bar
+    int width = 0, height = 0;                    // the whole screen
+    int top = 0, left = 0, bottom = 0, right = 0; // the work area without the task bar
 };
 
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual LocalTime now() = 0;
-    virtual std::string shortDate(const LocalTime& t) = 0;  // the locale's short date format
-    virtual std::string longTime(const LocalTime& t) = 0;   // the locale's long time format
+    virtual std::string shortDate(const LocalTime& t) = 0; // the locale's short date format
+    virtual std::string longTime(const LocalTime& t) = 0;  // the locale's long time format
     // Membership of the Administrators group (S-1-5-32-544) in the thread's or process's token.
     virtual bool isAdministrator() = 0;
 
@@ -55,17 +55,17 @@ public:
     virtual bool aeroEnabled() = 0;
 
     virtual MemoryStatus memoryStatus() = 0;
-    virtual std::uint32_t logicalDrives() = 0;  // bit 0 is A:
-    virtual unsigned driveType(char letter) = 0;  // GetDriveType of the root "X:\"
+    virtual std::uint32_t logicalDrives() = 0;   // bit 0 is A:
+    virtual unsigned driveType(char letter) = 0; // GetDriveType of the root "X:\"
     virtual std::optional<DiskSpace> diskSpace(char letter) = 0;
-    virtual std::string volumeFileSystem(char letter) = 0;  // empty when the volume cannot be read
+    virtual std::string volumeFileSystem(char letter) = 0; // empty when the volume cannot be read
     // The locale's thousands separator, for the drive figures.
     virtual std::string thousandSeparator() = 0;
 
-    virtual int screenPixelsPerInch() = 0;  // LOGPIXELSX of the screen
+    virtual int screenPixelsPerInch() = 0; // LOGPIXELSX of the screen
     virtual std::vector<std::string> displayAdapters() = 0;
     virtual ScreenArea screenArea() = 0;
-    virtual bool networkPresent() = 0;  // bit 0 of SM_NETWORK
+    virtual bool networkPresent() = 0; // bit 0 of SM_NETWORK
 
     // The first address of the host's own name in dotted form, empty when it does not resolve.
     virtual std::string hostAddress() = 0;

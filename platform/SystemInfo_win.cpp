@@ -1,8 +1,9 @@
 // Win32 clock, locale formats, the administrator test and the machine readings.
 #include "platform/SystemInfo.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
+
 #include <nb30.h>
 
 #include "platform/Text.h"
@@ -26,34 +27,38 @@ SYSTEMTIME toSystemTime(const LocalTime& t) {
 bool tokenHasAdministrators(HANDLE token, PSID admins) {
     DWORD size = 0;
     GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
-    if (size == 0) return false;
+    if (size == 0)
+        return false;
     std::string buf(size, '\0');
     auto* groups = reinterpret_cast<TOKEN_GROUPS*>(buf.data());
-    if (!GetTokenInformation(token, TokenGroups, groups, size, &size)) return false;
+    if (!GetTokenInformation(token, TokenGroups, groups, size, &size))
+        return false;
     for (DWORD i = 0; i < groups->GroupCount; ++i)
-        if (EqualSid(groups->Groups[i].Sid, admins)) return true;
+        if (EqualSid(groups->Groups[i].Sid, admins))
+            return true;
     return false;
 }
 
-template <typename Call>
-std::string wideResult(DWORD capacity, Call call) {
+template <typename Call> std::string wideResult(DWORD capacity, Call call) {
     std::wstring buf(capacity, L'\0');
     DWORD n = call(buf.data(), capacity);
-    if (n == 0 || n >= capacity) return {};
+    if (n == 0 || n >= capacity)
+        return {};
     buf.resize(n);
     return toUtf8(buf);
 }
 
 // Wrapper of the Windows Sockets session of one reading.
 class SocketsSession {
-public:
+  public:
     SocketsSession() { ok_ = WSAStartup(MAKEWORD(1, 1), &data_) == 0; }
     ~SocketsSession() {
-        if (ok_) WSACleanup();
+        if (ok_)
+            WSACleanup();
     }
     bool ok() const { return ok_; }
 
-private:
+  private:
     WSADATA data_{};
     bool ok_ = false;
 };
@@ -63,10 +68,12 @@ struct AdapterStatusBuffer {
     NAME_BUFFER names[30];
 };
 
-bool netbios(NCB& ncb) { return Netbios(&ncb) == NRC_GOODRET && ncb.ncb_retcode == NRC_GOODRET; }
+bool netbios(NCB& ncb) {
+    return Netbios(&ncb) == NRC_GOODRET && ncb.ncb_retcode == NRC_GOODRET;
+}
 
 class WindowsSystemInfo final : public SystemInfo {
-public:
+  public:
     LocalTime now() override {
         SYSTEMTIME st;
         GetLocalTime(&st);
@@ -90,8 +97,8 @@ public:
     bool isAdministrator() override {
         SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
         PSID admins = nullptr;
-        if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                      0, &admins))
+        if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                                      0, 0, 0, &admins))
             return false;
         HANDLE raw = nullptr;
         if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &raw) &&
@@ -112,8 +119,9 @@ public:
     std::string userName() override {
         wchar_t buf[51];
         DWORD size = 50;
-        if (!GetUserNameW(buf, &size) || size == 0) return {};
-        return toUtf8({buf, size - 1});  // the count includes the terminating zero
+        if (!GetUserNameW(buf, &size) || size == 0)
+            return {};
+        return toUtf8({buf, size - 1}); // the count includes the terminating zero
     }
 
     std::string windowsDirectory() override {
@@ -126,8 +134,10 @@ public:
     std::string environmentVariable(const std::string& name) override {
         std::wstring wide = toWide(name);
         DWORD need = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
-        if (need == 0) return {};
-        return wideResult(need, [&](wchar_t* b, DWORD n) { return GetEnvironmentVariableW(wide.c_str(), b, n); });
+        if (need == 0)
+            return {};
+        return wideResult(need,
+                          [&](wchar_t* b, DWORD n) { return GetEnvironmentVariableW(wide.c_str(), b, n); });
     }
 
     unsigned processorCount() override {
@@ -138,10 +148,12 @@ public:
 
     bool aeroEnabled() override {
         OSVERSIONINFOW version{sizeof(version)};
-        if (!GetVersionExW(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT || version.dwMajorVersion <= 5)
+        if (!GetVersionExW(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
+            version.dwMajorVersion <= 5)
             return false;
         HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-        if (!dwm) return false;
+        if (!dwm)
+            return false;
         using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
         auto call = reinterpret_cast<IsCompositionEnabled>(
             reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
@@ -154,7 +166,8 @@ public:
     MemoryStatus memoryStatus() override {
         MEMORYSTATUSEX status{};
         status.dwLength = sizeof(status);
-        if (!GlobalMemoryStatusEx(&status)) return {};
+        if (!GlobalMemoryStatusEx(&status))
+            return {};
         return {status.ullTotalPhys, status.ullAvailPhys, static_cast<unsigned>(status.dwMemoryLoad)};
     }
 
@@ -168,8 +181,10 @@ public:
         ULARGE_INTEGER available, total, free;
         BOOL ok = GetDiskFreeSpaceExW(root(letter).c_str(), &available, &total, &free);
         SetErrorMode(old);
-        if (!ok) return std::nullopt;
-        return DiskSpace{static_cast<std::int64_t>(total.QuadPart), static_cast<std::int64_t>(available.QuadPart)};
+        if (!ok)
+            return std::nullopt;
+        return DiskSpace{static_cast<std::int64_t>(total.QuadPart),
+                         static_cast<std::int64_t>(available.QuadPart)};
     }
 
     std::string volumeFileSystem(char letter) override {
@@ -223,11 +238,14 @@ public:
 
     std::string hostAddress() override {
         SocketsSession session;
-        if (!session.ok()) return {};
+        if (!session.ok())
+            return {};
         char name[128] = {};
-        if (gethostname(name, sizeof(name)) != 0) return {};
+        if (gethostname(name, sizeof(name)) != 0)
+            return {};
         hostent* host = gethostbyname(name);
-        if (!host || !host->h_addr_list || !host->h_addr_list[0]) return {};
+        if (!host || !host->h_addr_list || !host->h_addr_list[0])
+            return {};
         in_addr address;
         memcpy(&address, host->h_addr_list[0], sizeof(address));
         const char* text = inet_ntoa(address);
@@ -241,12 +259,14 @@ public:
         ncb.ncb_command = NCBENUM;
         ncb.ncb_buffer = reinterpret_cast<UCHAR*>(&lanas);
         ncb.ncb_length = sizeof(lanas);
-        if (!netbios(ncb) || lanas.length == 0) return none;
+        if (!netbios(ncb) || lanas.length == 0)
+            return none;
 
         ncb = {};
         ncb.ncb_command = NCBRESET;
         ncb.ncb_lana_num = lanas.lana[0];
-        if (!netbios(ncb)) return none;
+        if (!netbios(ncb))
+            return none;
 
         AdapterStatusBuffer status{};
         ncb = {};
@@ -256,7 +276,8 @@ public:
         ncb.ncb_callname[0] = '*';
         ncb.ncb_buffer = reinterpret_cast<UCHAR*>(&status);
         ncb.ncb_length = sizeof(status);
-        if (!netbios(ncb)) return none;
+        if (!netbios(ncb))
+            return none;
 
         char text[18];
         const UCHAR* a = status.status.adapter_address;
@@ -264,7 +285,7 @@ public:
         return text;
     }
 
-private:
+  private:
     static std::wstring root(char letter) { return {static_cast<wchar_t>(letter), L':', L'\\'}; }
 };
 

@@ -10,7 +10,7 @@ namespace kw {
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view wide);
 
-std::string utf8ToAnsi(std::string_view utf8);  // unmappable characters become '?'
+std::string utf8ToAnsi(std::string_view utf8); // unmappable characters become '?'
 std::string ansiToUtf8(std::string_view ansi);
 std::string oemToUtf8(std::string_view oem);
 

@@ -7,7 +7,8 @@ namespace kw {
 namespace {
 
 std::wstring toWideIn(UINT cp, std::string_view s) {
-    if (s.empty()) return {};
+    if (s.empty())
+        return {};
     int n = MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
@@ -15,7 +16,8 @@ std::wstring toWideIn(UINT cp, std::string_view s) {
 }
 
 std::string fromWideIn(UINT cp, std::wstring_view w) {
-    if (w.empty()) return {};
+    if (w.empty())
+        return {};
     int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
@@ -24,13 +26,27 @@ std::string fromWideIn(UINT cp, std::wstring_view w) {
 
 } // namespace
 
-std::wstring toWide(std::string_view utf8) { return toWideIn(CP_UTF8, utf8); }
-std::string toUtf8(std::wstring_view wide) { return fromWideIn(CP_UTF8, wide); }
-std::string utf8ToAnsi(std::string_view utf8) { return fromWideIn(CP_ACP, toWide(utf8)); }
-std::string ansiToUtf8(std::string_view ansi) { return toUtf8(toWideIn(CP_ACP, ansi)); }
-std::string oemToUtf8(std::string_view oem) { return toUtf8(toWideIn(CP_OEMCP, oem)); }
-unsigned ansiCodePage() { return GetACP(); }
-unsigned oemCodePage() { return GetOEMCP(); }
+std::wstring toWide(std::string_view utf8) {
+    return toWideIn(CP_UTF8, utf8);
+}
+std::string toUtf8(std::wstring_view wide) {
+    return fromWideIn(CP_UTF8, wide);
+}
+std::string utf8ToAnsi(std::string_view utf8) {
+    return fromWideIn(CP_ACP, toWide(utf8));
+}
+std::string ansiToUtf8(std::string_view ansi) {
+    return toUtf8(toWideIn(CP_ACP, ansi));
+}
+std::string oemToUtf8(std::string_view oem) {
+    return toUtf8(toWideIn(CP_OEMCP, oem));
+}
+unsigned ansiCodePage() {
+    return GetACP();
+}
+unsigned oemCodePage() {
+    return GetOEMCP();
+}
 
 std::optional<std::string> ansiBytesOf(char32_t ch) {
     wchar_t w[2];
@@ -46,16 +62,19 @@ std::optional<std::string> ansiBytesOf(char32_t ch) {
     char out[8];
     BOOL usedDefault = FALSE;
     int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, len, out, sizeof out, nullptr, &usedDefault);
-    if (n <= 0 || usedDefault) return std::nullopt;
+    if (n <= 0 || usedDefault)
+        return std::nullopt;
     return std::string(out, static_cast<size_t>(n));
 }
 
 std::string systemErrorText(unsigned code) {
     wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     std::wstring text = n && buf ? std::wstring(buf, n) : L"";
-    if (buf) LocalFree(buf);
+    if (buf)
+        LocalFree(buf);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     return text.empty() ? "Системная ошибка " + std::to_string(code) : toUtf8(text);
@@ -95,8 +114,8 @@ std::u32string decodeUtf8(std::string_view s) {
 
 bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
     std::wstring wa = toWide(a), wb = toWide(b);
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()), wb.data(),
-                          static_cast<int>(wb.size())) == CSTR_EQUAL;
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()),
+                          wb.data(), static_cast<int>(wb.size())) == CSTR_EQUAL;
 }
 
 } // namespace kw

@@ -6,9 +6,8 @@
 
 namespace kw {
 
-template <typename Traits>
-class UniqueHandle {
-public:
+template <typename Traits> class UniqueHandle {
+  public:
     using Handle = typename Traits::Handle;
     UniqueHandle() = default;
     explicit UniqueHandle(Handle h) : h_(h) {}
@@ -27,11 +26,12 @@ public:
     Handle get() const { return h_; }
     explicit operator bool() const { return h_ != Traits::invalid(); }
     void reset(Handle h = Traits::invalid()) {
-        if (h_ != Traits::invalid()) Traits::close(h_);
+        if (h_ != Traits::invalid())
+            Traits::close(h_);
         h_ = h;
     }
 
-private:
+  private:
     Handle h_ = Traits::invalid();
 };
 

@@ -42,11 +42,11 @@ constexpr BranchRow kRegistrations[] = {
 
 // One CAD product: the main program, or its home or viewer edition installed on its own.
 struct Edition {
-    std::string_view product;       // its key under "\SOFTWARE\TAVIR"
-    std::string_view bannerName;    // after the version in the banner
-    std::string_view debugName;     // in the debug lines of its folders; empty: none
-    std::string_view shortName;     // in the "нет параметра реестра" line
-    std::span<const std::string_view> iniCopies;  // the first captured INI that exists names the folders
+    std::string_view product;                    // its key under "\SOFTWARE\TAVIR"
+    std::string_view bannerName;                 // after the version in the banner
+    std::string_view debugName;                  // in the debug lines of its folders; empty: none
+    std::string_view shortName;                  // in the "нет параметра реестра" line
+    std::span<const std::string_view> iniCopies; // the first captured INI that exists names the folders
     std::array<BranchRow, 1> branch;
     std::span<const CaptureRow> permissions, inis, inventories, libraries;
 };
@@ -65,7 +65,8 @@ constexpr CaptureRow kMainLibraries[] = {
     {.kind = C::Inventory, .folder = F::Libraries, .prefix = "MIRTAL_Libs", .gate = O::MirtalLibs}};
 
 constexpr CaptureRow kHomePermissions[] = {{.kind = C::Permissions, .prefix = "MIRTAL_Home"}};
-constexpr CaptureRow kHomeInis[] = {{.kind = C::ByFolder, .sub = "\\bin\\", .file = "mHome.ini", .prefix = "MIRTAL_Home"}};
+constexpr CaptureRow kHomeInis[] = {
+    {.kind = C::ByFolder, .sub = "\\bin\\", .file = "mHome.ini", .prefix = "MIRTAL_Home"}};
 constexpr std::string_view kHomeIniCopies[] = {"(MIRTAL_Home)mHome.ini"};
 constexpr CaptureRow kHomeInventories[] = {
     {.kind = C::Inventory, .sub = "Bin", .prefix = "MIRTAL_Home_Bin"},
@@ -85,15 +86,27 @@ constexpr CaptureRow kViewerInventories[] = {
 constexpr CaptureRow kViewerLibraries[] = {
     {.kind = C::Inventory, .folder = F::Libraries, .prefix = "MIRTAL_Viewer_Libs", .gate = O::MirtalLibs}};
 
-const Edition kMain{"MIRTAL-3D", "", "MIRTAL", "MIRTAL", kMainIniCopies,
-                    {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D", .target = "(REG)MIRTAL.txt"}}},
-                    kMainPermissions, kMainInis, kMainInventories, kMainLibraries};
-const Edition kHome{"MIRTAL-3D HOME", " Home", "MIRTAL HOME", "MIRTAL Home", kHomeIniCopies,
-                    {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Home", .target = "(REG)MIRTAL_Home.txt"}}},
-                    kHomePermissions, kHomeInis, kHomeInventories, kHomeLibraries};
-const Edition kViewer{"MIRTAL-3D Viewer", " Viewer", "", "MIRTAL Viewer", kViewerIniCopies,
+const Edition kMain{"MIRTAL-3D",      "",
+                    "MIRTAL",         "MIRTAL",
+                    kMainIniCopies,   {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D", .target = "(REG)MIRTAL.txt"}}},
+                    kMainPermissions, kMainInis,
+                    kMainInventories, kMainLibraries};
+const Edition kHome{
+    "MIRTAL-3D HOME", " Home",
+    "MIRTAL HOME",    "MIRTAL Home",
+    kHomeIniCopies,   {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Home", .target = "(REG)MIRTAL_Home.txt"}}},
+    kHomePermissions, kHomeInis,
+    kHomeInventories, kHomeLibraries};
+const Edition kViewer{"MIRTAL-3D Viewer",
+                      " Viewer",
+                      "",
+                      "MIRTAL Viewer",
+                      kViewerIniCopies,
                       {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Viewer", .target = "(REG)MIRTAL_Viewer.txt"}}},
-                      kViewerPermissions, kViewerInis, kViewerInventories, kViewerLibraries};
+                      kViewerPermissions,
+                      kViewerInis,
+                      kViewerInventories,
+                      kViewerLibraries};
 
 // The electrical add-on keeps the path of its symbol library per user and per edition.
 constexpr std::string_view kElectricalKeys[] = {
@@ -128,7 +141,8 @@ void defaultFolders(ProductSection& s) {
 void readDirectories(ProductSection& s, const Edition& e) {
     for (std::string_view copy : e.iniCopies) {
         std::string path = s.workPath(std::string(copy));
-        if (!s.fileExists(path)) continue;
+        if (!s.fileExists(path))
+            continue;
         std::string libs = s.folder(F::Libraries), sys = s.folder(F::System);
         ReadDirectoriesEntry(s, path, "Libs", s.folder(F::Install), libs);
         ReadDirectoriesEntry(s, path, "Sys", s.folder(F::Install), sys);
@@ -140,7 +154,8 @@ void readDirectories(ProductSection& s, const Edition& e) {
 
 // second: the lines after the inventories, which name the Bin folder instead of the install folder.
 void debugFolders(ProductSection& s, const Edition& e, bool second) {
-    if (e.debugName.empty()) return;
+    if (e.debugName.empty())
+        return;
     std::string name = "Путь " + std::string(e.debugName) + (second ? "2" : "");
     const std::string& install = s.folder(F::Install);
     s.debug(second ? name + " - puti+Bin: " + install + "Bin" : name + " - puti: " + install);
@@ -154,28 +169,33 @@ void collectFolders(ProductSection& s, const Edition& e, bool exportHere) {
     debugFolders(s, e, false);
     s.walk(e.inis);
     readDirectories(s, e);
-    if (exportHere) s.walk(e.branch);
+    if (exportHere)
+        s.walk(e.branch);
     s.walk(e.inventories);
     debugFolders(s, e, true);
     s.walk(e.libraries);
 }
 
 std::string bannerOf(const Edition& e, const std::string& version) {
-    return "********************* MIRTAL-3D V" + version + std::string(e.bannerName) + " *********************";
+    return "********************* MIRTAL-3D V" + version + std::string(e.bannerName) +
+           " *********************";
 }
 
 // The folder of the registered program ("App Paths"), its "\Bin" taken out.
 std::string registeredProgramFolder(ProductSection& s) {
     const std::string key = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
     std::string path = s.readString(kLM, key, "MIRTAL.Exe", "Path");
-    if (path.empty()) path = s.readString(kLM, key, "mHome.Exe", "Path");
-    if (size_t at = path.find("\\Bin"); at != std::string::npos) path.erase(at, 4);
+    if (path.empty())
+        path = s.readString(kLM, key, "mHome.Exe", "Path");
+    if (size_t at = path.find("\\Bin"); at != std::string::npos)
+        path.erase(at, 4);
     return path;
 }
 
 void drawingConverter(ProductSection& s) {
     std::string path = s.readString(kLM, "\\SOFTWARE\\TAVIR\\MIRTAL-3D\\Converters", "eDrawings", "Path");
-    if (path.empty()) return;
+    if (path.empty())
+        return;
     s.line(" ");
     s.blue("eDrawings:");
     s.blue(path);
@@ -184,20 +204,25 @@ void drawingConverter(ProductSection& s) {
 
 void comRegistration(ProductSection& s) {
     s.line(" ");
-    std::string server = s.readString(RegistryRoot::ClassesRoot, "\\CLSID\\{6B0B5194-4ACD-4095-9BC1-11179FBBB05A}",
-                                      "LocalServer32", "");
-    s.line(server.empty() ? "МИРТАЛ-3D незарегистрирован" : "МИРТАЛ-3D зарегистрирован (mirtal.exe -register): " + server);
+    std::string server = s.readString(RegistryRoot::ClassesRoot,
+                                      "\\CLSID\\{6B0B5194-4ACD-4095-9BC1-11179FBBB05A}", "LocalServer32", "");
+    s.line(server.empty() ? "МИРТАЛ-3D незарегистрирован"
+                          : "МИРТАЛ-3D зарегистрирован (mirtal.exe -register): " + server);
 }
 
 void electricalAddOn(ProductSection& s) {
     std::string system = s.run().platform().system.environmentVariable("windir") + "\\system32";
-    if (!s.fileExists(system + "\\QE_DataExch.dll")) return;
+    if (!s.fileExists(system + "\\QE_DataExch.dll"))
+        return;
     s.banner("********************* МИРТАЛ-Электрик *********************");
-    if (s.fileExists(system + "\\QE_Integrator.dll")) s.line(s.fileAndVersionLine(system + "\\QE_Integrator.dll"));
+    if (s.fileExists(system + "\\QE_Integrator.dll"))
+        s.line(s.fileAndVersionLine(system + "\\QE_Integrator.dll"));
     s.line(s.fileAndVersionLine(system + "\\QE_DataExch.dll"));
     for (std::string_view key : kElectricalKeys) {
-        std::string library = s.readString(RegistryRoot::CurrentUser, std::string(key), "", "Путь к файлу библиотеки");
-        if (!library.empty() && s.fileExists(library)) s.line(s.fileAndVersionLine(library));
+        std::string library =
+            s.readString(RegistryRoot::CurrentUser, std::string(key), "", "Путь к файлу библиотеки");
+        if (!library.empty() && s.fileExists(library))
+            s.line(s.fileAndVersionLine(library));
     }
 }
 
@@ -226,13 +251,15 @@ void ReadDirectoriesEntry(ProductSection& section, const std::string& copyPath, 
     // The copy starts with the capture's header lines; the reader skips what stands before a section.
     std::string value = IniFile::parse(text).getString("Directories", entry, "");
     section.line("Загружен параметр: \"" + entry + "\" из \"mirtal.ini\" = " + value);
-    if (value.find("..\\") == std::string::npos) return;
+    if (value.find("..\\") == std::string::npos)
+        return;
     // Plain text replacement, as the product itself reads its settings: "..\..\" gives the folder twice.
     std::string result;
     for (size_t from = 0;;) {
         size_t at = value.find("..\\", from);
         result += value.substr(from, at - from);
-        if (at == std::string::npos) break;
+        if (at == std::string::npos)
+            break;
         result += installFolder;
         from = at + 3;
     }
@@ -253,7 +280,8 @@ void ToolButton2Click(CollectionRun& run) {
         // Registered only as a program: a 64-bit installation, whose key lives in the 64-bit view. On
         // 32-bit Windows the one view there is holds it.
         install = registeredProgramFolder(s);
-        if (s.registry().IsWow64()) branch[0].view = k64;
+        if (s.registry().IsWow64())
+            branch[0].view = k64;
     }
     s.setFolder(F::Install, install);
     s.walk(branch);
@@ -265,16 +293,23 @@ void ToolButton2Click(CollectionRun& run) {
         s.banner(program ? bannerOf(kMain, version)
                          : "********************* MIRTAL-3D V" + version + " Home *********************.");
         s.walk(kMain.permissions);
-        if (s.on(O::Mirtal)) collectFolders(s, kMain, false);
+        if (s.on(O::Mirtal))
+            collectFolders(s, kMain, false);
     }
     drawingConverter(s);
     comRegistration(s);
     electricalAddOn(s);
 }
 
-void CollectMirtalHome(CollectionRun& run) { collectEdition(run, kHome); }
-void CollectMirtalViewer(CollectionRun& run) { collectEdition(run, kViewer); }
+void CollectMirtalHome(CollectionRun& run) {
+    collectEdition(run, kHome);
+}
+void CollectMirtalViewer(CollectionRun& run) {
+    collectEdition(run, kViewer);
+}
 
-std::span<const RowTable> cadRowTables() { return kTables; }
+std::span<const RowTable> cadRowTables() {
+    return kTables;
+}
 
 } // namespace kw

@@ -13,22 +13,38 @@ namespace {
 
 using namespace rows;
 
-constexpr BranchRow kMaterialsAppId[] = {{.key = "SOFTWARE\\Classes\\AppID\\{418F55FF-BD08-42FC-9ECB-D288B3FDF148}",
-                                         .target = "(REG)418F55FF.txt"}};
-constexpr CaptureRow kMaterialsUserSettings[] = {{.kind = C::ByPath, .folder = F::UserData, .sub = "\\Tavir\\MATERIALS",
-                                                  .file = "config.xml", .prefix = "(Materials)", .header = Header::None}};
-constexpr BranchRow kLibraryBranch[] = {{.key = "SOFTWARE\\TAVIR\\MaterialsLib", .target = "(REG)MaterialsLib.txt"}};
+constexpr BranchRow kMaterialsAppId[] = {
+    {.key = "SOFTWARE\\Classes\\AppID\\{418F55FF-BD08-42FC-9ECB-D288B3FDF148}",
+     .target = "(REG)418F55FF.txt"}};
+constexpr CaptureRow kMaterialsUserSettings[] = {{.kind = C::ByPath,
+                                                  .folder = F::UserData,
+                                                  .sub = "\\Tavir\\MATERIALS",
+                                                  .file = "config.xml",
+                                                  .prefix = "(Materials)",
+                                                  .header = Header::None}};
+constexpr BranchRow kLibraryBranch[] = {
+    {.key = "SOFTWARE\\TAVIR\\MaterialsLib", .target = "(REG)MaterialsLib.txt"}};
 constexpr CaptureRow kLibraryInventory[] = {{.kind = C::Inventory, .prefix = "MaterialsLib"}};
-constexpr BranchRow kCatalogueBranch[] = {{.key = "SOFTWARE\\TAVIR\\Materials", .target = "(REG)Materials.txt"}};
+constexpr BranchRow kCatalogueBranch[] = {
+    {.key = "SOFTWARE\\TAVIR\\Materials", .target = "(REG)Materials.txt"}};
 constexpr CaptureRow kCatalogueRows[] = {
     {.kind = C::Inventory, .prefix = "Materials"},
-    {.kind = C::ByPath, .sub = "\\Administrator\\RDService", .file = "RDService.ini", .prefix = "(Materials)"},
+    {.kind = C::ByPath,
+     .sub = "\\Administrator\\RDService",
+     .file = "RDService.ini",
+     .prefix = "(Materials)"},
     {.kind = C::ByPath, .sub = "\\Utils", .file = "SetDCOM.log", .prefix = "(Materials)"},
 };
 constexpr CaptureRow kAdministratorRows[] = {
-    {.kind = C::ByPath, .folder = F::AllUsersData, .sub = "\\TAVIR\\Administrator", .file = "Administrator.ini",
+    {.kind = C::ByPath,
+     .folder = F::AllUsersData,
+     .sub = "\\TAVIR\\Administrator",
+     .file = "Administrator.ini",
      .prefix = "(AU)"},
-    {.kind = C::ByPath, .folder = F::AllUsersData, .sub = "\\TAVIR\\Administrator", .file = "ConnectionConfig.ini",
+    {.kind = C::ByPath,
+     .folder = F::AllUsersData,
+     .sub = "\\TAVIR\\Administrator",
+     .file = "ConnectionConfig.ini",
      .prefix = "(AU)"},
 };
 // What the RD service's export and the settings report write, for the tree's sake.
@@ -47,12 +63,19 @@ constexpr CaptureRow kUnitInventories[] = {
 };
 
 constexpr BranchRow kElemLib64[] = {
-    {.key = "SOFTWARE\\TAVIR\\ELEMLib\\", .target = "(REG)(64)ELEMLib.txt", .view = RegistryView::Wow64_64,
+    {.key = "SOFTWARE\\TAVIR\\ELEMLib\\",
+     .target = "(REG)(64)ELEMLib.txt",
+     .view = RegistryView::Wow64_64,
      .line = BranchLine::Indented64},
-    {.root = kCU, .key = "SOFTWARE\\TAVIR\\ELEMLib\\", .target = "(REG)(64)HKCU_ELEMLib.txt",
-     .view = RegistryView::Wow64_64, .line = BranchLine::Indented64},
-    {.key = "SOFTWARE\\TAVIR\\MIRTAL-3D\\AddIns\\", .target = "(REG)(64)MIR_ELEMLib.txt",
-     .view = RegistryView::Wow64_64, .line = BranchLine::Indented64},
+    {.root = kCU,
+     .key = "SOFTWARE\\TAVIR\\ELEMLib\\",
+     .target = "(REG)(64)HKCU_ELEMLib.txt",
+     .view = RegistryView::Wow64_64,
+     .line = BranchLine::Indented64},
+    {.key = "SOFTWARE\\TAVIR\\MIRTAL-3D\\AddIns\\",
+     .target = "(REG)(64)MIR_ELEMLib.txt",
+     .view = RegistryView::Wow64_64,
+     .line = BranchLine::Indented64},
 };
 constexpr BranchRow kElemLib[] = {
     {.key = "SOFTWARE\\TAVIR\\ELEMLib\\", .target = "(REG)ELEMLib.txt"},
@@ -65,26 +88,66 @@ constexpr CaptureRow kElemLibRows[] = {
     {.kind = C::Inventory, .sub = "\\Server", .prefix = "ELEMLib_Server"},
     {.kind = C::Unicode, .sub = "\\Server\\", .file = "ELEMLibServer.log", .prefix = "(ELEMLib)(PF)"},
     {.kind = C::Unicode, .sub = "\\Server\\", .file = "conv.log", .prefix = "(ELEMLib)(PF)"},
-    {.kind = C::Unicode, .folder = F::AllUsersData, .sub = "\\Tavir\\ELEMLIB\\", .file = "ELEMLibServer.log",
+    {.kind = C::Unicode,
+     .folder = F::AllUsersData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "ELEMLibServer.log",
      .prefix = "(ELEMLib)(AU)"},
-    {.kind = C::Unicode, .folder = F::AllUsersData, .sub = "\\Tavir\\ELEMLIB\\", .file = "conv.log",
+    {.kind = C::Unicode,
+     .folder = F::AllUsersData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "conv.log",
      .prefix = "(ELEMLib)(AU)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "ELEMLibClient.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "ELEMLibClient.log",
      .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "ELEMLibServer.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "ELEMLibServer.log",
      .prefix = "(ELEMLib)(AD)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "CMCElemLib.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "CMCElemLib.log",
      .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "elIndexation.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "elIndexation.log",
      .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "elclient_acad.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "elclient_acad.log",
      .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "Import.log", .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "Files.log", .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "Export.log", .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "elclient_mirtal.log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "Import.log",
      .prefix = "(ELEMLib)"},
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\ELEMLIB\\", .file = "conv.log", .prefix = "(ELEMLib)(AD)"},
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "Files.log",
+     .prefix = "(ELEMLib)"},
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "Export.log",
+     .prefix = "(ELEMLib)"},
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "elclient_mirtal.log",
+     .prefix = "(ELEMLib)"},
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\ELEMLIB\\",
+     .file = "conv.log",
+     .prefix = "(ELEMLib)(AD)"},
 };
 constexpr CaptureRow kElemLibFiles[] = {
     {.kind = C::Step, .produces = "(ELEMLib)ElemlibCMC.ini"},
@@ -109,9 +172,11 @@ const RowTable kTables[] = {
 };
 
 // A product that is there when it has a version: its branch and the inventory of its folder.
-void collectVersioned(ProductSection& s, std::string_view product, const BranchRow& branch, const CaptureRow& inventory) {
+void collectVersioned(ProductSection& s, std::string_view product, const BranchRow& branch,
+                      const CaptureRow& inventory) {
     std::string version = s.readVersion(product);
-    if (version.empty()) return;
+    if (version.empty())
+        return;
     s.exportBranch(branch);
     s.setFolder(F::Install, s.readInstallFolder(product, version));
     s.capture(inventory);
@@ -120,31 +185,36 @@ void collectVersioned(ProductSection& s, std::string_view product, const BranchR
 // The RD service's registration, exported by the registry tool and converted from its UTF-16.
 void exportDispatcherService(ProductSection& s) {
     ConsoleCapture console(s.run());
-    console.startRegistryExport("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher",
-                                "RDService");
+    console.startRegistryExport(
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher", "RDService");
     // The tool is awaited (with the run's time-out), so that a slow machine does not lose the file.
     console.waitForRegistryExports();
-    if (!console.convertRegistryExport("RDService", false)) s.line("[-] (REG)RDService.txt");
+    if (!console.convertRegistryExport("RDService", false))
+        s.line("[-] (REG)RDService.txt");
 }
 
 // The catalogue's folder: that of its version, or of the subkey that holds one.
 std::string catalogueFolder(ProductSection& s) {
     std::string version = s.readVersion("Materials");
-    if (!version.empty()) return s.readInstallFolder("Materials", version);
-    std::string subkey = s.registry().FindRegistrySubkeyWithValue(kLM, "SOFTWARE\\TAVIR\\Materials", "InstallPath");
+    if (!version.empty())
+        return s.readInstallFolder("Materials", version);
+    std::string subkey =
+        s.registry().FindRegistrySubkeyWithValue(kLM, "SOFTWARE\\TAVIR\\Materials", "InstallPath");
     return subkey.empty() ? std::string() : s.readString(kLM, subkey, "", "InstallPath");
 }
 
 // The library's settings shared by all its programs: a plain copy stays beside the captured one.
 void captureCommonSettings(ProductSection& s) {
     std::string path = s.folder(F::SharedFiles) + "\\TAVIR Shared\\ELEMLIB\\ElemlibCMC.ini";
-    if (!s.fileExists(path)) return;
+    if (!s.fileExists(path))
+        return;
     FileCapture& files = s.files();
     std::string copy = s.workPath("ElemlibCMC.ini");
-    if (!files.ShellCopyFile(path, copy)) s.line("Copy Failed ElemlibCMC.ini");
+    if (!files.ShellCopyFile(path, copy))
+        s.line("Copy Failed ElemlibCMC.ini");
     std::string text;
     files.ReadWholeFile(copy, text);
-    text = text.substr(0, text.find('\0'));  // a text copy ends at a NUL
+    text = text.substr(0, text.find('\0')); // a text copy ends at a NUL
     std::string header = utf8ToAnsi("ElemlibCMC.ini: [" + path + "]\r\n" + kHeaderRule + "\r\n\r\n");
     if (!s.run().platform().files.writeFile(s.workPath("(ELEMLib)ElemlibCMC.ini"), header + text)) {
         s.line("[!!] Не удалось записать файл (ELEMLib)ElemlibCMC.ini");
@@ -167,13 +237,15 @@ void listStorage(ProductSection& s, const std::string& storage) {
     s.blue("\r\nХранилище: ");
     s.line("[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\ElemLib\\Server\\Options]");
     s.line("\"DATALINK\"=\"" + storage);
-    s.line("Список файлов ELEMLib в папке [" + storage + "\\DataSets\\] ---> \"(ELEMLib)DataSets_Files.csv\"");
+    s.line("Список файлов ELEMLib в папке [" + storage +
+           "\\DataSets\\] ---> \"(ELEMLib)DataSets_Files.csv\"");
     s.inventory().ListFolderInto(storage + "\\DataSets", "(ELEMLib)DataSets_Files.csv");
     s.inventory().DumpPermissionsTo(storage, "(cmd)(ELEMLib)Vault_cacls.txt");
 }
 
 // A value of the library's keys: the 32-bit view first, then the 64-bit one, where a 64-bit library keeps it.
-std::string elemLibValue(ProductSection& s, const std::string& key, const std::string& subkey, const std::string& value) {
+std::string elemLibValue(ProductSection& s, const std::string& key, const std::string& subkey,
+                         const std::string& value) {
     std::string text = s.readString(kLM, key, subkey, value);
     return text.empty() ? s.registry().ReadRegistryString64(kLM, key, subkey, value) : text;
 }
@@ -207,9 +279,11 @@ void CollectUnits(CollectionRun& run) {
 void ToolButton21Click(CollectionRun& run) {
     ProductSection s(run);
     s.banner("********************* ELEMLib *********************");
-    if (s.registry().IsWow64()) s.walk(kElemLib64);
+    if (s.registry().IsWow64())
+        s.walk(kElemLib64);
     std::string folder = elemLibValue(s, kTavirKey, "ELEMLib", "Path");
-    if (folder.empty()) return;
+    if (folder.empty())
+        return;
     s.setFolder(F::Install, folder);
     if (s.on(O::StandardParts)) {
         if (!s.run().platform().files.folderExists(folder)) {
@@ -223,7 +297,8 @@ void ToolButton21Click(CollectionRun& run) {
     }
     // A 64-bit server keeps its options in the 64-bit view, as the library keeps its folder.
     std::string storage = elemLibValue(s, "\\SOFTWARE\\TAVIR\\ELEMLib\\Server", "Options", "DATALINK");
-    if (s.on(O::StandardParts)) listStorage(s, storage);
+    if (s.on(O::StandardParts))
+        listStorage(s, storage);
     s.setFolder(F::Install, storage);
     s.capture(kElemLibFiles[5]);
 }
@@ -231,13 +306,17 @@ void ToolButton21Click(CollectionRun& run) {
 void MatchEditionRows(CollectionRun& run, const std::string& fileName, const std::string& folder) {
     const EditionTable& table = EditionTable::builtIn();
     // Most files are no component: they cost one look-up and no file access.
-    if (table.rowsOf(fileName).empty()) return;
+    if (table.rowsOf(fileName).empty())
+        return;
     FileSystem& files = run.platform().files;
     std::string path = collapseSeparators(folder) + fileName;
     const EditionRow* row = table.match(fileName, files.fileSize(path), FileVersionText(files, path));
-    if (row) FileInventory(run).AddHotfixRow(fileName, folder, row->label);
+    if (row)
+        FileInventory(run).AddHotfixRow(fileName, folder, row->label);
 }
 
-std::span<const RowTable> catalogueRowTables() { return kTables; }
+std::span<const RowTable> catalogueRowTables() {
+    return kTables;
+}
 
 } // namespace kw

@@ -14,21 +14,26 @@ namespace {
 std::string lowerAscii(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return lower;
 }
 
 // Spaces a hand edit leaves around a column; TAB separates the columns and is never part of one.
 std::string_view trimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
     return text;
 }
 
 bool allDigits(std::string_view text) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     for (char c : text)
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
     return true;
 }
 
@@ -37,13 +42,16 @@ bool allDigits(std::string_view text) {
 bool isFileVersion(std::string_view text) {
     for (int part = 0; part < 4; ++part) {
         std::size_t dot = text.find('.');
-        if ((part < 3) != (dot != std::string_view::npos)) return false;
+        if ((part < 3) != (dot != std::string_view::npos))
+            return false;
         std::string_view number = text.substr(0, dot);
         bool leadingZero = number.size() > 1 && number.front() == '0';
-        if (!allDigits(number) || number.size() > 5 || leadingZero) return false;
+        if (!allDigits(number) || number.size() > 5 || leadingZero)
+            return false;
         unsigned value = 0;
         std::from_chars(number.data(), number.data() + number.size(), value);
-        if (value > 65535) return false;
+        if (value > 65535)
+            return false;
         text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
     }
     return true;
@@ -51,7 +59,8 @@ bool isFileVersion(std::string_view text) {
 
 // A non-negative decimal size that fits in 64 bits; from_chars alone would also take a leading '-'.
 bool parseSize(std::string_view text, std::int64_t& size) {
-    if (!allDigits(text)) return false;
+    if (!allDigits(text))
+        return false;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
     return error == std::errc() && end == text.data() + text.size();
 }
@@ -60,25 +69,30 @@ bool parseSize(std::string_view text, std::int64_t& size) {
 
 EditionTable EditionTable::parse(std::string_view text) {
     EditionTable table;
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // an editor's UTF-8 mark
-    std::string currentKey;  // component of the latest accepted row: its run is the only one open
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3); // an editor's UTF-8 mark
+    std::string currentKey;    // component of the latest accepted row: its run is the only one open
     std::size_t lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.starts_with('#') || line.find_first_not_of(" \t") == std::string_view::npos) continue;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (line.starts_with('#') || line.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
 
         auto fail = [&](std::string message) { table.errors_.push_back({lineNumber, std::move(message)}); };
         std::string_view columns[4];
         std::size_t columnCount = 0;
         for (std::string_view rest = line;;) {
             std::size_t tab = rest.find('\t');
-            if (columnCount < 4) columns[columnCount] = trimSpaces(rest.substr(0, tab));
+            if (columnCount < 4)
+                columns[columnCount] = trimSpaces(rest.substr(0, tab));
             ++columnCount;
-            if (tab == std::string_view::npos) break;
+            if (tab == std::string_view::npos)
+                break;
             rest.remove_prefix(tab + 1);
         }
         if (columnCount != 4) {
@@ -115,7 +129,8 @@ EditionTable EditionTable::parse(std::string_view text) {
             continue;
         }
         Component& component = table.components_[key];
-        if (component.count == 0) component.first = table.rows_.size();
+        if (component.count == 0)
+            component.first = table.rows_.size();
         ++component.count;
         component.lastLine = lineNumber;
         table.rows_.push_back(std::move(row));
@@ -125,20 +140,22 @@ EditionTable EditionTable::parse(std::string_view text) {
 }
 
 const EditionTable& EditionTable::builtIn() {
-    static const EditionTable table = parse(builtInEditionTableText());  // initialised once, thread-safe
+    static const EditionTable table = parse(builtInEditionTableText()); // initialised once, thread-safe
     return table;
 }
 
 std::span<const EditionRow> EditionTable::rowsOf(std::string_view fileName) const {
     auto found = components_.find(lowerAscii(fileName));
-    if (found == components_.end()) return {};
+    if (found == components_.end())
+        return {};
     return std::span<const EditionRow>(rows_).subspan(found->second.first, found->second.count);
 }
 
 const EditionRow* EditionTable::match(std::string_view fileName, std::int64_t size,
                                       std::string_view version) const {
     for (const EditionRow& row : rowsOf(fileName))
-        if (row.size == size && (row.version == "." || row.version == version)) return &row;
+        if (row.size == size && (row.version == "." || row.version == version))
+            return &row;
     return nullptr;
 }
 

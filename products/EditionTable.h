@@ -12,19 +12,19 @@
 namespace kw {
 
 struct EditionRow {
-    std::string file;     // component file name as the table writes it
-    std::string version;  // "%d.%d.%d.%d", or "." for any version
+    std::string file;    // component file name as the table writes it
+    std::string version; // "%d.%d.%d.%d", or "." for any version
     std::int64_t size = 0;
-    std::string label;    // the edition and service pack to report
+    std::string label; // the edition and service pack to report
 };
 
 struct EditionTableError {
-    std::size_t line;     // 1-based line of the data
+    std::size_t line; // 1-based line of the data
     std::string message;
 };
 
 class EditionTable {
-public:
+  public:
     // Parses the data text: TAB-separated file, version, size and label; lines starting with '#' and blank
     // lines are comments. Malformed lines are skipped and reported in errors; the good rows stay usable.
     static EditionTable parse(std::string_view text);
@@ -42,13 +42,13 @@ public:
     std::size_t componentCount() const { return components_.size(); }
     const std::vector<EditionTableError>& errors() const { return errors_; }
 
-private:
+  private:
     struct Component {
-        std::size_t first = 0, count = 0;  // the component's rows in rows_
-        std::size_t lastLine = 0;          // data line of its latest row, for the "not together" report
+        std::size_t first = 0, count = 0; // the component's rows in rows_
+        std::size_t lastLine = 0;         // data line of its latest row, for the "not together" report
     };
     std::vector<EditionRow> rows_;
-    std::unordered_map<std::string, Component> components_;  // by lower-cased file name
+    std::unordered_map<std::string, Component> components_; // by lower-cased file name
     std::vector<EditionTableError> errors_;
 };
 

@@ -11,7 +11,8 @@ namespace {
 
 using namespace rows;
 
-constexpr BranchRow kMorvantideBranch[] = {{.key = "SOFTWARE\\TAVIR\\Morvantide", .target = "(REG)Morvantide.txt"}};
+constexpr BranchRow kMorvantideBranch[] = {
+    {.key = "SOFTWARE\\TAVIR\\Morvantide", .target = "(REG)Morvantide.txt"}};
 // The INI's path is registered as a whole: its copy is "(Morvantide)" with nothing after it.
 constexpr CaptureRow kMorvantideRows[] = {
     {.kind = C::ByFolder, .folder = F::ProductFile, .prefix = "Morvantide"},
@@ -22,13 +23,25 @@ void appendQuadrixTemplates(ProductSection& s);
 
 constexpr BranchRow kQuadrixBranch[] = {{.key = "SOFTWARE\\TAVIR\\Quadrix", .target = "(REG)Quadrix.txt"}};
 constexpr CaptureRow kQuadrixRows[] = {
-    {.kind = C::Unicode, .folder = F::UserData, .sub = "\\Tavir\\Quadrix\\", .file = "QuadrixClient.Log",
+    {.kind = C::Unicode,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\Quadrix\\",
+     .file = "QuadrixClient.Log",
      .prefix = "(Quadrix)"},
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\Tavir\\Quadrix", .file = "ClientConfiguration.xml",
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\Quadrix",
+     .file = "ClientConfiguration.xml",
      .prefix = "(Quadrix)"},
-    {.kind = C::ByPath, .folder = F::MasterCache, .sub = "\\Quadrix\\", .file = "Configuration.xml",
+    {.kind = C::ByPath,
+     .folder = F::MasterCache,
+     .sub = "\\Quadrix\\",
+     .file = "Configuration.xml",
      .prefix = "(Quadrix)"},
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\Tavir\\Quadrix\\Libs", .file = "QuadrixMatMirtal.cfg",
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\Tavir\\Quadrix\\Libs",
+     .file = "QuadrixMatMirtal.cfg",
      .prefix = "(Quadrix)"},
     {.kind = C::Inventory, .prefix = "Quadrix"},
     {.kind = C::Step, .step = appendQuadrixTemplates},
@@ -55,7 +68,7 @@ constexpr CaptureRow kFerryRows[] = {
 struct SuiteEdition {
     const char* uninstallKey;
     const char* log;
-    bool testFirst;  // the log's existence is tested before the copy
+    bool testFirst; // the log's existence is tested before the copy
 };
 constexpr SuiteEdition kSuiteEditions[] = {
     {"КОМПЛЕКС РЕШЕНИЙ ТАВИР 2013", "Complex2013Install.log", true},
@@ -83,10 +96,12 @@ void appendQuadrixTemplates(ProductSection& s) {
 
 std::string quadrixTemplateFolder(const std::string& installFolder) {
     size_t first = installFolder.find_first_not_of(' '), last = installFolder.find_last_not_of(' ');
-    std::string folder = first == std::string::npos ? std::string() : installFolder.substr(first, last - first + 1);
+    std::string folder =
+        first == std::string::npos ? std::string() : installFolder.substr(first, last - first + 1);
     std::string out;
     for (size_t i = 0; i < folder.size();) {
-        if (i + 4 <= folder.size() && folder[i] == '\\' && sameTextIgnoringCase(folder.substr(i, 4), "\\Bin")) {
+        if (i + 4 <= folder.size() && folder[i] == '\\' &&
+            sameTextIgnoringCase(folder.substr(i, 4), "\\Bin")) {
             out += "\\Templates\\FullBase";
             i += 4;
         } else {
@@ -96,7 +111,8 @@ std::string quadrixTemplateFolder(const std::string& installFolder) {
     return out;
 }
 
-void CopyFerryLogs(ProductSection& section, const std::string& folder, const std::string& tag, const std::string& mask) {
+void CopyFerryLogs(ProductSection& section, const std::string& folder, const std::string& tag,
+                   const std::string& mask) {
     CopyLogFiles(section, kFerryLogs, folder, tag, mask);
 }
 
@@ -148,7 +164,8 @@ void CollectSuiteInstallLogs(CollectionRun& run) {
     for (const SuiteEdition& edition : kSuiteEditions) {
         std::string location = s.readString(kLM, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                                             edition.uninstallKey, "InstallLocation");
-        if (location.empty()) continue;
+        if (location.empty())
+            continue;
         std::string source = location + "\\" + edition.log;
         // A failed copy writes nothing; the table is saved all the same.
         if ((!edition.testFirst || s.fileExists(source)) && isAbsolutePath(source) &&
@@ -160,11 +177,14 @@ void CollectSuiteInstallLogs(CollectionRun& run) {
         break;
     }
     std::string text;
-    for (const std::string& row : table) text += row + "\r\n";
+    for (const std::string& row : table)
+        text += row + "\r\n";
     if (!files.writeFile(s.workPath("Install_log.csv"), utf8ToAnsi(text)))
         s.line("[!!] Не удалось записать файл Install_log.csv");
 }
 
-std::span<const RowTable> enterpriseRowTables() { return kTables; }
+std::span<const RowTable> enterpriseRowTables() {
+    return kTables;
+}
 
 } // namespace kw

@@ -16,7 +16,8 @@ void CollectQuadrix(CollectionRun& run);
 void CollectFerryLogs(CollectionRun& run);
 void CollectSuiteInstallLogs(CollectionRun& run);
 
-void CopyFerryLogs(ProductSection& section, const std::string& folder, const std::string& tag, const std::string& mask);
+void CopyFerryLogs(ProductSection& section, const std::string& folder, const std::string& tag,
+                   const std::string& mask);
 
 // The MDM product's template folder: its install folder with every "\Bin" (any letter case) replaced.
 std::string quadrixTemplateFolder(const std::string& installFolder);

@@ -17,9 +17,12 @@ namespace {
 std::u32string folded(std::string_view text) {
     std::u32string out = decodeUtf8(text);
     for (char32_t& c : out) {
-        if (c >= 'a' && c <= 'z') c -= 32;
-        else if (c >= 0x430 && c <= 0x44F) c -= 32;   // а..я
-        else if (c >= 0x450 && c <= 0x45F) c -= 80;   // ѐ..џ
+        if (c >= 'a' && c <= 'z')
+            c -= 32;
+        else if (c >= 0x430 && c <= 0x44F)
+            c -= 32; // а..я
+        else if (c >= 0x450 && c <= 0x45F)
+            c -= 80; // ѐ..џ
     }
     return out;
 }
@@ -38,7 +41,8 @@ bool matches(const std::u32string& name, size_t n, const std::u32string& mask, s
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 
@@ -51,29 +55,34 @@ void appendToTable(ProductSection& s, const std::string& table, const std::strin
 
 } // namespace
 
-bool matchesMask(std::string_view name, std::string_view mask) { return matches(folded(name), 0, folded(mask), 0); }
+bool matchesMask(std::string_view name, std::string_view mask) {
+    return matches(folded(name), 0, folded(mask), 0);
+}
 
 std::string logTableRow(ProductSection& s, const std::string& copyName, const std::string& sourceFolder) {
     std::string copy = s.workPath(copyName);
     LocalTime t = s.run().folders().FileDateOf(copy).value_or(LocalTime{});
     return copyName + "\t" + std::to_string(s.run().folders().FileSizeOf(copy)) + "\t" +
-           dateTimeText(s.run().platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second) + "\t" +
-           sourceFolder + "\t \t ";
+           dateTimeText(s.run().platform().system, t.year, t.month, t.day, t.hour, t.minute, t.second) +
+           "\t" + sourceFolder + "\t \t ";
 }
 
-void CopyLogFiles(ProductSection& s, const LogFamily& family, const std::string& folderIn, const std::string& tag,
-                  const std::string& mask) {
-    if (!s.on(family.gate)) return;
+void CopyLogFiles(ProductSection& s, const LogFamily& family, const std::string& folderIn,
+                  const std::string& tag, const std::string& mask) {
+    if (!s.on(family.gate))
+        return;
     // The folder values end in a separator and the rows' sub-folders start with one: the lines show one.
     std::string folder = collapseSeparators(folderIn);
-    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    if (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
     s.debug(std::string(family.searchLine) + folder + " | " + mask);
     FileSystem& files = s.run().platform().files;
     std::string name(family.name);
     std::string listed = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
     // A missing folder is no error: nothing to copy from it.
     auto failure = files.listFolder(listed, [&](const FolderEntry& e) {
-        if (e.folder || !matchesMask(e.name, mask)) return true;
+        if (e.folder || !matchesMask(e.name, mask))
+            return true;
         s.debug(std::string(family.fileLine) + folder + " | " + e.name);
         std::string source = folder + "\\" + e.name;
         std::string copyName = "(" + name + ")" + tag + e.name;
@@ -87,8 +96,8 @@ void CopyLogFiles(ProductSection& s, const LogFamily& family, const std::string&
         return true;
     });
     if (failure)
-        s.line("[!!] [Получить список файлов не удалось] [\"" + listed + "\"] - EOSError ошибка, с сообщением: " +
-               failure->message);
+        s.line("[!!] [Получить список файлов не удалось] [\"" + listed +
+               "\"] - EOSError ошибка, с сообщением: " + failure->message);
 }
 
 } // namespace kw

@@ -30,7 +30,8 @@ void CopyLogFiles(ProductSection& section, const LogFamily& family, const std::s
                   const std::string& tag, const std::string& mask);
 
 // The table row of a copy in the work folder: its name, size and date, and the folder it came from.
-std::string logTableRow(ProductSection& section, const std::string& copyName, const std::string& sourceFolder);
+std::string logTableRow(ProductSection& section, const std::string& copyName,
+                        const std::string& sourceFolder);
 
 // A file name against a mask of "*" and "?", without regard to letter case, as the file system compares.
 bool matchesMask(std::string_view name, std::string_view mask);

@@ -28,25 +28,28 @@ constexpr BusinessObjectServer kBusinessObjectServers[] = {
 struct LaunchSetting {
     const char* value;
     const char* text;
-    const char* whenEmpty;  // nullptr: no line for an empty value
+    const char* whenEmpty; // nullptr: no line for an empty value
 };
 constexpr LaunchSetting kLaunchSettings[] = {
     {"RunAs", "Запускающий пользователь: ", nullptr},
     {"ActivateAtStorage", "Размещение. Запустить приложение на компьютере, где находятся данные: ", nullptr},
-    {"RemoteServerName", "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): ",
-     "(LOCAL)"},
+    {"RemoteServerName",
+     "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): ", "(LOCAL)"},
     {"LocalService", "Размещение. Запустить приложение на данном компьютере: ", nullptr},
 };
 
 constexpr const char* kAuthenticationLevels[] = {
-    "Default (По умолчанию) [0]",     "None (Отсутствует) [1]",
-    "Connect (Подключиться) [2]",     "Call (Связь) [3]",
-    "Packet (Пакет) [4]",             "Packet Integrity (Целостности пакетов) [5]",
+    "Default (По умолчанию) [0]",
+    "None (Отсутствует) [1]",
+    "Connect (Подключиться) [2]",
+    "Call (Связь) [3]",
+    "Packet (Пакет) [4]",
+    "Packet Integrity (Целостности пакетов) [5]",
     "Packet Privacy (Секретности пакетов) [6]",
 };
 
 class Report {
-public:
+  public:
     explicit Report(CollectionRun& run) : run_(run), section_(run) {}
 
     void compose() {
@@ -62,14 +65,15 @@ public:
         save();
     }
 
-private:
+  private:
     void add(const std::string& line) { run_.systemTextBuffer().append(line); }
 
     std::string registeredPath(const std::string& clsid, const char* server) {
         return section_.readString(kCR, "\\CLSID\\" + clsid, server, "");
     }
     void notRegistered(const std::string& clsid, const char* server, const std::string& file) {
-        add("Не найден путь в реестре [HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\" + server + "] до файла " + file);
+        add("Не найден путь в реестре [HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\" + server + "] до файла " +
+            file);
     }
     void fileAndLongPath(const std::string& file, const std::string& path) {
         add(section_.fileLine(file + ": ", path));
@@ -120,22 +124,26 @@ private:
             else if (long status = server->connectionStatus(); status > 4)
                 add("Ошибка подключения. Код= " + std::to_string(status));
         } catch (const std::exception& e) {
-            run_.systemTextBuffer().appendLine(std::string(e.what()) + "\nНе могу инициализировать Rudazizod o Ridaduvodu");
+            run_.systemTextBuffer().appendLine(std::string(e.what()) +
+                                               "\nНе могу инициализировать Rudazizod o Ridaduvodu");
         }
     }
 
     void launchSettings() {
         for (const LaunchSetting& setting : kLaunchSettings) {
-            std::string value = section_.readString(kCR, "\\AppID\\" + std::string(kServer), "", setting.value);
-            if (value.empty() && setting.whenEmpty) value = setting.whenEmpty;
-            if (!value.empty()) add(setting.text + value);
+            std::string value =
+                section_.readString(kCR, "\\AppID\\" + std::string(kServer), "", setting.value);
+            if (value.empty() && setting.whenEmpty)
+                value = setting.whenEmpty;
+            if (!value.empty())
+                add(setting.text + value);
         }
     }
 
     // Read access is enough: the key opens without administrator rights, and nothing is changed.
     void authenticationLevel() {
-        RegistryRead r = run_.platform().registry.readValue(kCR, "AppID\\" + std::string(kServer), "AuthenticationLevel",
-                                                           RegistryView::Default);
+        RegistryRead r = run_.platform().registry.readValue(kCR, "AppID\\" + std::string(kServer),
+                                                            "AuthenticationLevel", RegistryView::Default);
         const std::string prefix = "Уровень проверки подлинности: ";
         std::optional<std::uint32_t> level = registryDwordOf(r);
         if (!level)
@@ -157,6 +165,8 @@ private:
 
 } // namespace
 
-void ComposeMaterialsReport(CollectionRun& run) { Report(run).compose(); }
+void ComposeMaterialsReport(CollectionRun& run) {
+    Report(run).compose();
+}
 
 } // namespace kw

@@ -19,8 +19,9 @@ void CollectPeltrandModules(CollectionRun& run);
 
 // The integrator names its log in its INI: an absolute path, a path relative to baseFolder, or one
 // with environment variables. outPath is left unchanged when the captured copy is missing.
-void ReadIntegratorParameter(ProductSection& section, const std::string& copyPath, const std::string& iniSection,
-                             const std::string& entry, std::string& outPath, const std::string& baseFolder);
+void ReadIntegratorParameter(ProductSection& section, const std::string& copyPath,
+                             const std::string& iniSection, const std::string& entry, std::string& outPath,
+                             const std::string& baseFolder);
 
 std::span<const RowTable> plmRowTables();
 

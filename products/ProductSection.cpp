@@ -8,11 +8,14 @@
 namespace kw {
 namespace {
 
-constexpr std::size_t index(Folder f) { return static_cast<std::size_t>(f); }
+constexpr std::size_t index(Folder f) {
+    return static_cast<std::size_t>(f);
+}
 
 std::string joinKey(std::string_view key, std::string_view sub) {
     std::string k(key);
-    if (!k.empty() && k.back() != '\\') k += '\\';
+    if (!k.empty() && k.back() != '\\')
+        k += '\\';
     return k + std::string(sub);
 }
 
@@ -21,71 +24,117 @@ std::string joinKey(std::string_view key, std::string_view sub) {
 ProductSection::ProductSection(CollectionRun& run)
     : run_(run), capture_(run), inventory_(run), reader_(run) {}
 
-bool ProductSection::on(Option option) const { return run_.options().get(option); }
+bool ProductSection::on(Option option) const {
+    return run_.options().get(option);
+}
 
 const std::string& ProductSection::folder(Folder f) {
     std::optional<std::string>& slot = folders_[index(f)];
-    if (slot) return *slot;
+    if (slot)
+        return *slot;
     switch (f) {
-    case Folder::Common: slot = readString(RegistryRoot::LocalMachine, kTavirKey, "Peltrand", "CommonPath"); break;
-    case Folder::Program: slot = readString(RegistryRoot::LocalMachine, kTavirKey, "Peltrand", "Path"); break;
-    case Folder::AllUsersData: slot = capture_.GetSpecialFolder(kCsidlCommonAppData); break;
-    case Folder::UserData: slot = capture_.GetSpecialFolder(kCsidlAppData); break;
-    case Folder::Temp: slot = run_.folders().GetTempDirectory(); break;
-    case Folder::MasterCache: slot = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\TAVIR\\", "Complex", "CODPath"); break;
-    case Folder::SharedFiles: slot = capture_.GetSpecialFolder(kCsidlProgramFilesCommon); break;
-    case Folder::Windows: slot = capture_.GetSpecialFolder(kCsidlWindows); break;
-    case Folder::Work: slot = run_.folders().workFolderPath(); break;
+    case Folder::Common:
+        slot = readString(RegistryRoot::LocalMachine, kTavirKey, "Peltrand", "CommonPath");
+        break;
+    case Folder::Program:
+        slot = readString(RegistryRoot::LocalMachine, kTavirKey, "Peltrand", "Path");
+        break;
+    case Folder::AllUsersData:
+        slot = capture_.GetSpecialFolder(kCsidlCommonAppData);
+        break;
+    case Folder::UserData:
+        slot = capture_.GetSpecialFolder(kCsidlAppData);
+        break;
+    case Folder::Temp:
+        slot = run_.folders().GetTempDirectory();
+        break;
+    case Folder::MasterCache:
+        slot = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\TAVIR\\", "Complex", "CODPath");
+        break;
+    case Folder::SharedFiles:
+        slot = capture_.GetSpecialFolder(kCsidlProgramFilesCommon);
+        break;
+    case Folder::Windows:
+        slot = capture_.GetSpecialFolder(kCsidlWindows);
+        break;
+    case Folder::Work:
+        slot = run_.folders().workFolderPath();
+        break;
     case Folder::CommonFiles:
         slot = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\Microsoft\\Windows", "CurrentVersion",
                           "CommonFilesDir");
         break;
-    default: slot = std::string(); break;  // the section's own folders start empty
+    default:
+        slot = std::string();
+        break; // the section's own folders start empty
     }
     return *slot;
 }
 
-void ProductSection::setFolder(Folder f, std::string value) { folders_[index(f)] = std::move(value); }
+void ProductSection::setFolder(Folder f, std::string value) {
+    folders_[index(f)] = std::move(value);
+}
 
 void ProductSection::walk(std::span<const CaptureRow> rows) {
     for (const CaptureRow& row : rows) {
         run_.processMessages();
-        if (run_.running() && run_.stopFlag()) return;
+        if (run_.running() && run_.stopFlag())
+            return;
         capture(row);
     }
 }
 
 void ProductSection::walk(std::span<const BranchRow> rows) {
-    for (const BranchRow& row : rows) exportBranch(row);
+    for (const BranchRow& row : rows)
+        exportBranch(row);
 }
 
 void ProductSection::capture(const CaptureRow& row) {
-    if (row.gate && !on(*row.gate)) return;
-    if (!row.heading.empty()) blue("\r\n" + std::string(row.heading));
+    if (row.gate && !on(*row.gate))
+        return;
+    if (!row.heading.empty())
+        blue("\r\n" + std::string(row.heading));
     std::string base = folder(row.folder) + std::string(row.sub);
     std::string file(row.file), prefix(row.prefix);
     switch (row.kind) {
-    case Capture::ByPath: captureByPath(row); break;
+    case Capture::ByPath:
+        captureByPath(row);
+        break;
     case Capture::ByFolder:
-        capture_.CaptureRegisteredFile(RegistryRoot::LocalMachine, "", "", folder(row.folder), std::string(row.sub),
-                                       file, prefix, "");
+        capture_.CaptureRegisteredFile(RegistryRoot::LocalMachine, "", "", folder(row.folder),
+                                       std::string(row.sub), file, prefix, "");
         break;
-    case Capture::Locked: capture_.CaptureLockedFile(collapseSeparators(base), prefix, file); break;
-    case Capture::Unicode: capture_.CaptureUnicodeFile(base, prefix, file); break;
+    case Capture::Locked:
+        capture_.CaptureLockedFile(collapseSeparators(base), prefix, file);
+        break;
+    case Capture::Unicode:
+        capture_.CaptureUnicodeFile(base, prefix, file);
+        break;
     case Capture::Logs:
-        if (row.logs) CopyLogFiles(*this, *row.logs, base, prefix, file);
+        if (row.logs)
+            CopyLogFiles(*this, *row.logs, base, prefix, file);
         break;
-    case Capture::ExactCopy: exactCopy(base, file); break;
-    case Capture::Permissions: dumpPermissions(file.empty() ? base : base + "\\" + file, prefix); break;
-    case Capture::Inventory: inventory_.InventoryFolder(base, prefix); break;
-    case Capture::Listing: listImportantFiles(base, prefix, row.parts); break;
+    case Capture::ExactCopy:
+        exactCopy(base, file);
+        break;
+    case Capture::Permissions:
+        dumpPermissions(file.empty() ? base : base + "\\" + file, prefix);
+        break;
+    case Capture::Inventory:
+        inventory_.InventoryFolder(base, prefix);
+        break;
+    case Capture::Listing:
+        listImportantFiles(base, prefix, row.parts);
+        break;
     case Capture::PackageInventory: {
         std::string path = readString(RegistryRoot::LocalMachine, "\\SOFTWARE\\TAVIR\\Setup", file, "path");
-        if (!path.empty()) inventory_.InventoryFolder(path, prefix);
+        if (!path.empty())
+            inventory_.InventoryFolder(path, prefix);
         break;
     }
     case Capture::Step:
-        if (row.step) row.step(*this);
+        if (row.step)
+            row.step(*this);
         break;
     }
 }
@@ -99,7 +148,8 @@ void ProductSection::listImportantFiles(const std::string& top, const std::strin
     inventory_.InventoryFolderPart(top, tag, "+");
     for (std::string_view part : parts) {
         run_.processMessages();
-        if (run_.running() && run_.stopFlag()) return;
+        if (run_.running() && run_.stopFlag())
+            return;
         // The folder values may end in a separator and the parts start with one: one is enough.
         inventory_.InventoryFolderPart(collapseSeparators(top + std::string(part)), tag, "");
     }
@@ -132,7 +182,9 @@ void ProductSection::exportBranch(const BranchRow& row) {
         exporter.ExportRegistryBranch64(row.root, key, target);
     else
         exporter.ExportRegistryBranch(row.root, key, target);
-    const char* lead = row.line == BranchLine::Plain ? "" : row.line == BranchLine::Indented ? "    " : "    (64)";
+    const char* lead = row.line == BranchLine::Plain      ? ""
+                       : row.line == BranchLine::Indented ? "    "
+                                                          : "    (64)";
     std::string text = lead;
     text.append("[").append(registryRootName(row.root)).append("\\").append(key);
     text.append("] ---> \"").append(target).append("\"");
@@ -150,15 +202,19 @@ std::string ProductSection::readVersion(std::string_view product) {
 
 std::string ProductSection::readInstallFolder(std::string_view product, const std::string& version,
                                               std::string_view valueName) {
-    return readString(RegistryRoot::LocalMachine, joinKey(kTavirKey, product), version, std::string(valueName));
+    return readString(RegistryRoot::LocalMachine, joinKey(kTavirKey, product), version,
+                      std::string(valueName));
 }
 
-std::string ProductSection::readInstallFolderOrDirectory(std::string_view product, const std::string& version) {
+std::string ProductSection::readInstallFolderOrDirectory(std::string_view product,
+                                                         const std::string& version) {
     std::string folder = readInstallFolder(product, version);
     return folder.empty() ? readInstallFolder(product, version, "Directory") : folder;
 }
 
-void ProductSection::line(const std::string& text) { run_.eventLog().append(text); }
+void ProductSection::line(const std::string& text) {
+    run_.eventLog().append(text);
+}
 
 void ProductSection::blue(const std::string& text) {
     EventLog& log = run_.eventLog();
@@ -168,10 +224,13 @@ void ProductSection::blue(const std::string& text) {
 }
 
 void ProductSection::debug(const std::string& text) {
-    if (on(Option::Debug)) line(text);
+    if (on(Option::Debug))
+        line(text);
 }
 
-void ProductSection::banner(const std::string& text) { run_.LogBanner(text); }
+void ProductSection::banner(const std::string& text) {
+    run_.LogBanner(text);
+}
 
 void ProductSection::dumpPermissions(const std::string& path, const std::string& tag) {
     inventory_.DumpPermissions(path, tag);
@@ -205,8 +264,12 @@ bool ProductSection::fileExists(const std::string& path) {
     return isAbsolutePath(path) && run_.platform().files.plainFileExists(path);
 }
 
-bool ProductSection::inWork(const std::string& name) { return fileExists(workPath(name)); }
+bool ProductSection::inWork(const std::string& name) {
+    return fileExists(workPath(name));
+}
 
-std::string ProductSection::workPath(const std::string& name) { return run_.folders().workPath(name); }
+std::string ProductSection::workPath(const std::string& name) {
+    return run_.folders().workPath(name);
+}
 
 } // namespace kw

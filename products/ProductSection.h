@@ -20,7 +20,7 @@ class CollectionRun;
 inline constexpr const char* kTavirKey = "\\SOFTWARE\\TAVIR";
 
 class ProductSection {
-public:
+  public:
     explicit ProductSection(CollectionRun& run);
 
     CollectionRun& run() { return run_; }
@@ -47,7 +47,7 @@ public:
 
     void line(const std::string& text);
     void blue(const std::string& text);  // one line in blue, then black again
-    void debug(const std::string& text);  // only with "Отладочная информация"
+    void debug(const std::string& text); // only with "Отладочная информация"
     void banner(const std::string& text);
     // "Список безопасности: ..." and the dump of a folder (or file) into "(cmd)(" + tag + ")cacls.txt".
     void dumpPermissions(const std::string& path, const std::string& tag);
@@ -55,7 +55,8 @@ public:
     void notInstalled(std::string_view product);
     // path, size, date and product version ("00" without one), as the product sections list a file.
     std::string fileAndVersionLine(const std::string& path);
-    // prefix, then path, size, date and file version (empty without one), as the settings reports list a file.
+    // prefix, then path, size, date and file version (empty without one), as the settings reports list a
+    // file.
     std::string fileLine(const std::string& prefix, const std::string& path);
     // " ", then in blue "Файл: ", "Размер файла в байтах: " and "Дата создания файла: " of the file.
     void fileFacts(const std::string& path);
@@ -67,9 +68,10 @@ public:
     FileInventory& inventory() { return inventory_; }
     RegistryReader& registry() { return reader_; }
 
-private:
+  private:
     void captureByPath(const CaptureRow& row);
-    void listImportantFiles(const std::string& top, const std::string& tag, std::span<const std::string_view> parts);
+    void listImportantFiles(const std::string& top, const std::string& tag,
+                            std::span<const std::string_view> parts);
     void exactCopy(const std::string& folder, const std::string& file);
     std::string fileDate(const std::string& path);
 

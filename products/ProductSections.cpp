@@ -16,7 +16,7 @@ namespace {
 
 struct Registration {
     Section section;
-    const char* name;  // in the log line when the section fails
+    const char* name; // in the log line when the section fails
     void (*procedure)(CollectionRun&);
 };
 
@@ -47,18 +47,19 @@ void runGuarded(CollectionRun& run, const Registration& r) {
         r.procedure(run);
     } catch (const std::exception& e) {
         run.eventLog().setColor(LogColor::Black);
-        run.eventLog().append(std::string("[!!] [") + r.name + "] - Exception ошибка, с сообщением: " + e.what());
+        run.eventLog().append(std::string("[!!] [") + r.name +
+                              "] - Exception ошибка, с сообщением: " + e.what());
     }
 }
 
 } // namespace
 
 void registerProductSections(CollectionRun& run) {
-    for (const Registration& r : kSections) run.registerSection(r.section, [&run, &r] { runGuarded(run, r); });
+    for (const Registration& r : kSections)
+        run.registerSection(r.section, [&run, &r] { runGuarded(run, r); });
     // The standard-parts library's components are recognised wherever an inventory meets them.
-    run.setListedFileHook([&run](const std::string& name, const std::string& folder) {
-        MatchEditionRows(run, name, folder);
-    });
+    run.setListedFileHook(
+        [&run](const std::string& name, const std::string& folder) { MatchEditionRows(run, name, folder); });
 }
 
 } // namespace kw

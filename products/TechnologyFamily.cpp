@@ -17,7 +17,11 @@ constexpr CaptureRow kTessarinInventory[] = {{.kind = C::Inventory, .prefix = "T
 // The welding module's and the charts' settings in the program folder, the program's logs in the temporary
 // folder.
 constexpr CaptureRow kTessarinRows[] = {
-    {.kind = C::Logs, .folder = F::Temp, .sub = "\\Tessarin\\Logs", .file = "*.csv", .prefix = "(Tmp)",
+    {.kind = C::Logs,
+     .folder = F::Temp,
+     .sub = "\\Tessarin\\Logs",
+     .file = "*.csv",
+     .prefix = "(Tmp)",
      .logs = &kTessarinLogs},
     {.kind = C::ByPath, .sub = "data", .file = "Data.ini", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .sub = "Charts2", .file = "ReportManager.ini", .prefix = "(Tessarin)"},
@@ -26,15 +30,26 @@ constexpr CaptureRow kTessarinRows[] = {
     {.kind = C::ByPath, .sub = "Welding\\bin", .file = "LinkModule.ini", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .sub = "Welding\\bin", .file = "MisID.ini", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .sub = "Welding\\bin", .file = "ModuleVars.ini", .prefix = "(Tessarin)"},
-    {.kind = C::ByPath, .sub = "Welding\\bin", .file = "ModuleVars.xml", .prefix = "(Tessarin)",
+    {.kind = C::ByPath,
+     .sub = "Welding\\bin",
+     .file = "ModuleVars.xml",
+     .prefix = "(Tessarin)",
      .header = Header::None},
     {.kind = C::ByPath, .sub = "Welding\\bin", .file = "SeamControl.ini", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .folder = F::Temp, .file = "LogApp.log", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .folder = F::Temp, .file = "HBLogDebug.txt", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .folder = F::Temp, .file = "HBLogError.txt", .prefix = "(Tessarin)"},
     {.kind = C::ByPath, .folder = F::Temp, .file = "TechReferlog.txt", .prefix = "(Tessarin)"},
-    {.kind = C::ByPath, .folder = F::Temp, .file = "TessarinLog.xml", .prefix = "(Tessarin)", .header = Header::None},
-    {.kind = C::ByPath, .folder = F::Temp, .file = "HBLogError.xml", .prefix = "(Tessarin)", .header = Header::None},
+    {.kind = C::ByPath,
+     .folder = F::Temp,
+     .file = "TessarinLog.xml",
+     .prefix = "(Tessarin)",
+     .header = Header::None},
+    {.kind = C::ByPath,
+     .folder = F::Temp,
+     .file = "HBLogError.xml",
+     .prefix = "(Tessarin)",
+     .header = Header::None},
 };
 // The PLM components the CAPP product loads, below its program folder.
 constexpr std::string_view kTessarinComponents[] = {"bin\\PeltrandBtns.dll", "bin\\PeltrandX.ocx",
@@ -45,13 +60,29 @@ constexpr CaptureRow kHandbookInventory[] = {{.kind = C::Inventory, .prefix = "H
 
 constexpr BranchRow kMatRateBranch[] = {{.key = "SOFTWARE\\TAVIR\\Matrate", .target = "(REG)Matrate.txt"}};
 constexpr CaptureRow kMatRateRows[] = {
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\TAVIR\\MatRate", .file = "Configurator.html",
-     .prefix = "(MatRate)", .header = Header::None},
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\TAVIR\\MatRate", .file = "MatRate.cfg", .prefix = "(MatRate)"},
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\TAVIR\\MatRate", .file = "MatRate.html",
-     .prefix = "(MatRate)", .header = Header::None},
-    {.kind = C::ByPath, .folder = F::UserData, .sub = "\\TAVIR\\MatRate", .file = "CalcEditor.html",
-     .prefix = "(MatRate)", .header = Header::None},
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\TAVIR\\MatRate",
+     .file = "Configurator.html",
+     .prefix = "(MatRate)",
+     .header = Header::None},
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\TAVIR\\MatRate",
+     .file = "MatRate.cfg",
+     .prefix = "(MatRate)"},
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\TAVIR\\MatRate",
+     .file = "MatRate.html",
+     .prefix = "(MatRate)",
+     .header = Header::None},
+    {.kind = C::ByPath,
+     .folder = F::UserData,
+     .sub = "\\TAVIR\\MatRate",
+     .file = "CalcEditor.html",
+     .prefix = "(MatRate)",
+     .header = Header::None},
     {.kind = C::ByPath, .sub = "Tools\\Tessarin", .file = "TV_Int.ini", .prefix = "(MatRate)"},
     {.kind = C::Inventory, .prefix = "Matrate"},
 };
@@ -74,7 +105,8 @@ std::string installFolder(ProductSection& s, std::string_view product, const std
 }
 
 void versionLines(ProductSection& s, const std::string& title, const std::string& value) {
-    if (value.empty()) return;
+    if (value.empty())
+        return;
     s.line(" ");
     s.blue(title);
     s.line(value);
@@ -85,7 +117,8 @@ void collectRating(CollectionRun& run, std::string_view product, std::span<const
                    std::span<const CaptureRow> rows) {
     ProductSection s(run);
     std::string version = s.readVersion(product);
-    if (version.empty()) return;
+    if (version.empty())
+        return;
     s.walk(branch);
     s.setFolder(F::Install, s.readInstallFolder(product, version));
     s.walk(rows);
@@ -123,7 +156,8 @@ void ToolButton10Click(CollectionRun& run) {
     }
     for (std::string_view component : kTessarinComponents) {
         std::string path = program + std::string(component);
-        if (!program.empty() && s.fileExists(path)) s.fileFacts(path);
+        if (!program.empty() && s.fileExists(path))
+            s.fileFacts(path);
     }
     versionLines(s, "Версия Tessarin " + version + ":", productVersion);
 }
@@ -148,12 +182,19 @@ void ToolButton9Click(CollectionRun& run) {
     }
     std::string key = "\\SOFTWARE\\TAVIR\\Handbrix";
     versionLines(s, "Версия УТС " + version + ":", s.readString(kLM, key, version, "ProductVersion"));
-    versionLines(s, "SQLServer УТС:", s.readString(kLM, key + "\\" + version, "BDConnection", "TypeSQLServer"));
+    versionLines(s,
+                 "SQLServer УТС:", s.readString(kLM, key + "\\" + version, "BDConnection", "TypeSQLServer"));
 }
 
-void CollectMatRate(CollectionRun& run) { collectRating(run, "Matrate", kMatRateBranch, kMatRateRows); }
-void CollectTaskRate(CollectionRun& run) { collectRating(run, "TaskRate", kTaskRateBranch, kTaskRateInventory); }
+void CollectMatRate(CollectionRun& run) {
+    collectRating(run, "Matrate", kMatRateBranch, kMatRateRows);
+}
+void CollectTaskRate(CollectionRun& run) {
+    collectRating(run, "TaskRate", kTaskRateBranch, kTaskRateInventory);
+}
 
-std::span<const RowTable> technologyRowTables() { return kTables; }
+std::span<const RowTable> technologyRowTables() {
+    return kTables;
+}
 
 } // namespace kw

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/OptionSet.h"
 #include "results/TableModel.h"
+#include "settings/OptionSet.h"
 
 namespace kw {
 

@@ -20,9 +20,11 @@ std::string lowerAnsiText(std::wstring_view text) {
     std::wstring lower = lowerText(text);
     if (lower.empty())
         return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), nullptr, 0, nullptr,
+                                nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, lower.data(), static_cast<int>(lower.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -46,13 +48,16 @@ int compareNoCase(std::wstring_view a, std::wstring_view b) {
 
 namespace {
 
-bool asciiAlnum(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool asciiAlnum(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
 
 // Locales whose order of the Latin letters and digits has no contractions ("ch", "cs" and the like).
 bool plainLatinOrder() {
     static const bool plain = [] {
         LANGID lang = PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID()));
-        return lang == LANG_RUSSIAN || lang == LANG_ENGLISH || lang == LANG_UKRAINIAN || lang == LANG_BELARUSIAN;
+        return lang == LANG_RUSSIAN || lang == LANG_ENGLISH || lang == LANG_UKRAINIAN ||
+               lang == LANG_BELARUSIAN;
     }();
     return plain;
 }

@@ -14,29 +14,31 @@ constexpr std::array<std::string_view, 5> kByProducts = {"KW_Scan_CAB.txt", "Arc
                                                          "KWScan.DDF", "KWScan.CAB"};
 
 std::string withoutSeparator(std::string folder) {
-    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
     return folder;
 }
 
 std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
     return out;
 }
 
 bool isDeviceName(const std::string& name) {
     // "CON", "con.txt", "COM1 .log": the part before the first dot, without trailing blanks, counts.
     std::string base = upper(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    static const std::set<std::string> devices = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3",
-                                                  "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",
-                                                  "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8",
-                                                  "LPT9", "CONIN$", "CONOUT$"};
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static const std::set<std::string> devices = {
+        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",   "COM8",
+        "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
     return devices.contains(base);
 }
 
-constexpr std::size_t kMaxPath = 260;  // MAX_PATH: the program and the shell use no longer paths
+constexpr std::size_t kMaxPath = 260; // MAX_PATH: the program and the shell use no longer paths
 
 } // namespace
 
@@ -54,34 +56,44 @@ std::string directiveText(const std::vector<std::string>& names) {
                        ".Set MaxDiskSize=CDROM\r\n"
                        ".Set RptFileName=Archive.TXT\r\n"
                        "; список архивируемых файлов\r\n";
-    for (const std::string& n : names) text += "\"" + n + "\"\r\n";
+    for (const std::string& n : names)
+        text += "\"" + n + "\"\r\n";
     return text;
 }
 
 std::string packageFileName(const std::string& computer, const std::string& shortDate,
                             const std::string& longTime) {
     std::string date, time;
-    std::copy_if(shortDate.begin(), shortDate.end(), std::back_inserter(date), [](char c) { return c != '.'; });
+    std::copy_if(shortDate.begin(), shortDate.end(), std::back_inserter(date),
+                 [](char c) { return c != '.'; });
     std::copy_if(longTime.begin(), longTime.end(), std::back_inserter(time), [](char c) { return c != ':'; });
     std::string name = computer + "_" + date + "_" + time;
     std::erase_if(name, [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+        return static_cast<unsigned char>(c) < 0x20 ||
+               std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
     });
     return name + ".cab";
 }
 
 std::optional<std::string> memberRefusal(const std::string& name, const std::string& folder) {
-    if (name.empty()) return "пустое имя";
-    if (name.find_first_of("\\/") != std::string::npos) return "имя содержит путь";
-    if (name.find(':') != std::string::npos) return "имя содержит диск или поток";
-    if (name == "." || name == "..") return "имя каталога";
+    if (name.empty())
+        return "пустое имя";
+    if (name.find_first_of("\\/") != std::string::npos)
+        return "имя содержит путь";
+    if (name.find(':') != std::string::npos)
+        return "имя содержит диск или поток";
+    if (name == "." || name == "..")
+        return "имя каталога";
     if (std::any_of(name.begin(), name.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || std::string_view("*?\"<>|").find(c) != std::string_view::npos;
+            return static_cast<unsigned char>(c) < 0x20 ||
+                   std::string_view("*?\"<>|").find(c) != std::string_view::npos;
         }))
         return "недопустимые символы в имени";
     // Windows drops trailing dots and blanks, so such a name would land on another file.
-    if (name.back() == '.' || name.back() == ' ') return "имя оканчивается точкой или пробелом";
-    if (isDeviceName(name)) return "зарезервированное имя устройства";
+    if (name.back() == '.' || name.back() == ' ')
+        return "имя оканчивается точкой или пробелом";
+    if (isDeviceName(name))
+        return "зарезервированное имя устройства";
     std::size_t length = toWide(name).size();
     if (length > 255 || toWide(withoutSeparator(folder)).size() + 1 + length >= kMaxPath)
         return "слишком длинное имя";
@@ -93,9 +105,11 @@ std::optional<FileError> unpackPlainMembers(const std::string& package, const st
                                             const CabinetProgress& progress) {
     std::vector<std::string> seen;
     MemberFilter filter = [&](const CabinetMember& m) -> std::optional<std::string> {
-        if (auto reason = memberRefusal(m.name, target)) return reason;
+        if (auto reason = memberRefusal(m.name, target))
+            return reason;
         for (const std::string& s : seen)
-            if (sameTextIgnoringCase(s, m.name)) return std::string("имя повторяется в пакете");
+            if (sameTextIgnoringCase(s, m.name))
+                return std::string("имя повторяется в пакете");
         seen.push_back(m.name);
         return std::nullopt;
     };
@@ -135,7 +149,8 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
         // A package without some of the results would be taken for the whole of them.
         log.append("[!!] Не удалось получить список файлов каталога " + workFolder +
                    " ошибка, с сообщением: " + error->message);
-        return {SaveResult::NotPacked, "", "Не удалось получить список файлов каталога " + workFolder + ": " + error->message};
+        return {SaveResult::NotPacked, "",
+                "Не удалось получить список файлов каталога " + workFolder + ": " + error->message};
     }
     if (bytes > kCabinetCapacity) {
         std::string reason = "Результаты занимают " + std::to_string(bytes / (1024 * 1024)) +
@@ -148,7 +163,8 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
 
     for (const char* name : {"KW_Scan_CAB.txt", "Archive.TXT", "setup.inf"}) {
         std::string path = work.workPath(name);
-        if (files.plainFileExists(path)) files.deleteFile(path);
+        if (files.plainFileExists(path))
+            files.deleteFile(path);
     }
     files.writeFile(work.workPath(kDirectiveFile), utf8ToAnsi(directiveText(names)));
     // The folder being packed; the program no longer makes it its current folder, which would keep it
@@ -158,8 +174,8 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
 
     SystemInfo& system = engine_.platform().system;
     LocalTime at = system.now();
-    std::string package =
-        withoutSeparator(folder) + "\\" + packageFileName(system.computerName(), system.shortDate(at), system.longTime(at));
+    std::string package = withoutSeparator(folder) + "\\" +
+                          packageFileName(system.computerName(), system.shortDate(at), system.longTime(at));
 
     log.append("\r\nПодготовка файла. Пожалуйста подождите...");
     std::string preparing = "Подготовка файла. Пожалуйста подождите - [" + now() + "]";
@@ -169,12 +185,14 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
 
     std::vector<CabinetSource> sources;
     sources.reserve(names.size());
-    for (const std::string& n : names) sources.push_back({work.workPath(n), n});
+    for (const std::string& n : names)
+        sources.push_back({work.workPath(n), n});
     int shown = -1;
     std::string cabinet = work.workPath(kCabinetFile);
     auto error = writeCabinet(cabinet, sources, kDiskLabel, [&](std::int64_t done, std::int64_t total) {
         int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
-        if (percent != shown) observer_.progressChanged(shown = std::min(percent, 100));
+        if (percent != shown)
+            observer_.progressChanged(shown = std::min(percent, 100));
         return true;
     });
     observer_.progressChanged(0);
@@ -189,7 +207,9 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
     return copyPackage(package, false);
 }
 
-SaveOutcome ResultPackages::savePackageAs(const std::string& path) { return copyPackage(path, true); }
+SaveOutcome ResultPackages::savePackageAs(const std::string& path) {
+    return copyPackage(path, true);
+}
 
 SaveOutcome ResultPackages::copyPackage(const std::string& to, bool replace) {
     FileSystem& files = engine_.platform().files;
@@ -224,7 +244,8 @@ SaveOutcome ResultPackages::copyPackage(const std::string& to, bool replace) {
     if (files.folderExists(store)) {
         bool empty = true;
         files.listFolder(store + "\\", [&](const FolderEntry&) { return empty = false; });
-        if (empty) files.deleteFolderTree(store);
+        if (empty)
+            files.deleteFolderTree(store);
     }
     files.deleteFile(work.workPath(kDirectiveFile));
     observer_.topicChanged("Файл записан");
@@ -251,19 +272,24 @@ OpenOutcome ResultPackages::OpenPackage(const std::string& package, const char* 
         outcome.reason = reason;
         return outcome;
     };
-    if (!files.plainFileExists(package)) return fail("файл не найден");
+    if (!files.plainFileExists(package))
+        return fail("файл не найден");
     files.deleteFolderTree(staging);
-    if (!files.createFolder(staging)) return fail("не удалось создать каталог " + staging);
+    if (!files.createFolder(staging))
+        return fail("не удалось создать каталог " + staging);
 
     ExtractedCabinet extracted;
     int shown = -1;
-    auto error = unpackPlainMembers(package, staging, target, extracted, [&](std::int64_t done, std::int64_t total) {
-        int percent = total > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total, 100)) : 100;
-        if (percent != shown) observer_.progressChanged(shown = percent);
-        return true;
-    });
+    auto error =
+        unpackPlainMembers(package, staging, target, extracted, [&](std::int64_t done, std::int64_t total) {
+            int percent = total > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total, 100)) : 100;
+            if (percent != shown)
+                observer_.progressChanged(shown = percent);
+            return true;
+        });
     observer_.progressChanged(0);
-    if (error) return fail(error->message);
+    if (error)
+        return fail(error->message);
     for (const auto& [name, reason] : extracted.refused)
         log.append("[!!] Файл пакета \"" + name + "\" не открыт: " + reason);
     outcome.refused = extracted.refused;

@@ -25,7 +25,8 @@ std::string directiveText(const std::vector<std::string>& names);
 
 // Computer name, "_", the date without its dots, "_", the time without its colons, ".cab". Characters
 // that a file name cannot hold (another date separator, say) are dropped too.
-std::string packageFileName(const std::string& computer, const std::string& shortDate, const std::string& longTime);
+std::string packageFileName(const std::string& computer, const std::string& shortDate,
+                            const std::string& longTime);
 
 // Why a member of an opened package may not be written into the target folder, or nothing. Only plain
 // names are written: no separators, drives, streams, "." or "..", device names, or names too long for
@@ -46,18 +47,18 @@ std::optional<FileError> WritePackageList(FileSystem& files, const std::string& 
 enum class SaveResult { Saved, TooLarge, NotPacked, CopyFailed };
 struct SaveOutcome {
     SaveResult result = SaveResult::NotPacked;
-    std::string package;  // the full path of the package written, or tried
-    std::string reason;   // for the user, in Russian, when not saved
+    std::string package; // the full path of the package written, or tried
+    std::string reason;  // for the user, in Russian, when not saved
 };
 
 struct OpenOutcome {
     bool opened = false;
-    std::string reason;  // when not opened
-    std::vector<std::pair<std::string, std::string>> refused;  // members left out, with the reason
+    std::string reason;                                       // when not opened
+    std::vector<std::pair<std::string, std::string>> refused; // members left out, with the reason
 };
 
 class ResultPackages {
-public:
+  public:
     ResultPackages(CollectionRun& engine, RunObserver& observer) : engine_(engine), observer_(observer) {}
 
     // SavePackage: packs every file directly in the work folder into "KWScan.CAB" and copies it into
@@ -71,8 +72,8 @@ public:
     // kCompareFolder). The folder's content is replaced only after the whole package was read.
     OpenOutcome OpenPackage(const std::string& package, const char* targetFolder);
 
-private:
-    std::string now();  // the current time in the long time format
+  private:
+    std::string now(); // the current time in the long time format
     SaveOutcome copyPackage(const std::string& to, bool replace);
 
     CollectionRun& engine_;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "settings/OptionSet.h"
 #include "results/ResultTree.h"
 #include "results/TableModel.h"
+#include "settings/OptionSet.h"
 
 namespace kw {
 

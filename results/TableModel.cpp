@@ -47,8 +47,9 @@ void TableModel::LoadTableFile(std::wstring decoded) {
         const wchar_t* const lineEnd = from + line.size();
         for (int k = 0; k < kTableColumns && from < lineEnd; ++k) {
             const wchar_t* tab = std::find(from, lineEnd, L'\t');
-            row[static_cast<size_t>(k)] = tab == from ? std::wstring_view(L" ")
-                                                      : std::wstring_view(from, static_cast<size_t>(tab - from));
+            row[static_cast<size_t>(k)] = tab == from
+                                              ? std::wstring_view(L" ")
+                                              : std::wstring_view(from, static_cast<size_t>(tab - from));
             if (tab == lineEnd)
                 break;
             from = tab + 1; // a trailing tab adds no cell
@@ -103,7 +104,7 @@ std::wstring firstColumnKey(const TableRow& row) {
 
 // Walks a row's sort key code unit by code unit without building it.
 class KeyCursor {
-public:
+  public:
     explicit KeyCursor(const TableRow& row) : row_(row) {}
     // The next code unit, or -1 after the last.
     int next() {
@@ -118,7 +119,7 @@ public:
         }
     }
 
-private:
+  private:
     static constexpr size_t kSegments = 2 + 2 * kTableColumns;
     std::wstring_view segment() const {
         if (segment_ >= kSegments)
@@ -140,7 +141,7 @@ bool firstColumnLess(const TableRow& a, const TableRow& b) {
     for (;;) {
         int p = x.next(), q = y.next();
         if (p < 0 || q < 0)
-            break;  // one key is a prefix of the other
+            break; // one key is a prefix of the other
         if (p == q)
             continue;
         int order = quickOrderOf(static_cast<wchar_t>(p), static_cast<wchar_t>(q));
@@ -207,7 +208,7 @@ void TableModel::SortByColumn(int col) {
         return;
     struct Key {
         std::optional<long long> number;
-        std::string lower;  // in the ANSI code page: texts compare by its character codes
+        std::string lower; // in the ANSI code page: texts compare by its character codes
     };
     const size_t n = rows_.size() - 1;
     std::vector<Key> keys(n);

@@ -9,8 +9,8 @@
 namespace kw {
 
 class IniFile {
-public:
-    static IniFile parse(std::string_view text);  // UTF-8 text, any line ends
+  public:
+    static IniFile parse(std::string_view text); // UTF-8 text, any line ends
 
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
     std::string getString(std::string_view section, std::string_view key, std::string_view fallback) const;
@@ -19,9 +19,9 @@ public:
 
     // Appends in call order; a section named again continues where it was.
     void set(std::string_view section, std::string_view key, std::string_view value);
-    std::string text() const;  // CR LF line ends, sections in first-use order
+    std::string text() const; // CR LF line ends, sections in first-use order
 
-private:
+  private:
     struct Entry {
         std::string key, value;
     };

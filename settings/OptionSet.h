@@ -11,48 +11,48 @@ namespace kw {
 
 enum class Option : std::size_t {
     // left column " Настройки сбора информации "
-    SelectAll,        // CheckBox2
-    Peltrand,         // CheckBox9
-    PeltrandLogs,     // CheckBox23, hidden "журналы"
-    PeltrandKB,       // CheckBox18
-    Mirtal,           // CheckBox13
-    MirtalLibs,       // CheckBox20
-    Morvantide,       // CheckBox6
-    StandardParts,    // CheckBox12
-    Vault,            // CheckBox21, hidden
-    Tessarin,         // CheckBox8
-    SuiteLogs,        // CheckBox32, hidden
-    Handbook,         // CheckBox16
-    Materials,        // CheckBox10
-    MatRate,          // CheckBox14
-    TaskRate,         // CheckBox19
-    FerryOak,         // CheckBox24
-    PeltrandModules,  // CheckBox25
-    Quadrix,          // Quadrix
-    Md5,              // CheckBox3
-    SharedFolder,     // CheckBox4
-    CommonData,       // CheckBox7
-    SystemInfo,       // CheckBox5
+    SelectAll,       // CheckBox2
+    Peltrand,        // CheckBox9
+    PeltrandLogs,    // CheckBox23, hidden "журналы"
+    PeltrandKB,      // CheckBox18
+    Mirtal,          // CheckBox13
+    MirtalLibs,      // CheckBox20
+    Morvantide,      // CheckBox6
+    StandardParts,   // CheckBox12
+    Vault,           // CheckBox21, hidden
+    Tessarin,        // CheckBox8
+    SuiteLogs,       // CheckBox32, hidden
+    Handbook,        // CheckBox16
+    Materials,       // CheckBox10
+    MatRate,         // CheckBox14
+    TaskRate,        // CheckBox19
+    FerryOak,        // CheckBox24
+    PeltrandModules, // CheckBox25
+    Quadrix,         // Quadrix
+    Md5,             // CheckBox3
+    SharedFolder,    // CheckBox4
+    CommonData,      // CheckBox7
+    SystemInfo,      // CheckBox5
     // right column " Дополнительные настройки "
-    AutoFit,          // CheckBox28
-    AutoSort,         // CheckBox27
-    Highlight,        // CheckBox26
-    NotSort,          // CheckBox30
-    Zebra,            // CheckBox29
-    CompareNoDate,    // CheckBox37
-    CompareMd5,       // RadioButton1
-    CompareOnlyMd5,   // RadioButton2
-    CompareNoMd5,     // RadioButton3
-    NetStat,          // CheckBox35
-    MsOffice,         // CheckBox36
-    ComPlus,          // CheckBox17
-    AutoSave,         // CheckBox1
-    MsInfo32,         // CheckBox31
-    ImportantShared,  // CheckBox15
+    AutoFit,         // CheckBox28
+    AutoSort,        // CheckBox27
+    Highlight,       // CheckBox26
+    NotSort,         // CheckBox30
+    Zebra,           // CheckBox29
+    CompareNoDate,   // CheckBox37
+    CompareMd5,      // RadioButton1
+    CompareOnlyMd5,  // RadioButton2
+    CompareNoMd5,    // RadioButton3
+    NetStat,         // CheckBox35
+    MsOffice,        // CheckBox36
+    ComPlus,         // CheckBox17
+    AutoSave,        // CheckBox1
+    MsInfo32,        // CheckBox31
+    ImportantShared, // CheckBox15
     // bottom strip and main window
-    Debug,            // CheckBox22, "Отладочная информация"
-    OpenResultsFolder,  // main window CheckBox5
-    WordWrap,         // ToolButton55 down
+    Debug,             // CheckBox22, "Отладочная информация"
+    OpenResultsFolder, // main window CheckBox5
+    WordWrap,          // ToolButton55 down
     Count
 };
 
@@ -71,7 +71,7 @@ const OptionInfo& optionInfo(Option id);
 enum class RunPreset { None, Main, Full };
 
 class OptionSet {
-public:
+  public:
     OptionSet();
 
     bool get(Option id) const { return values_[index(id)].load(); }
@@ -81,16 +81,16 @@ public:
     void assign(Option id, bool on) { values_[index(id)].store(on); }
 
     int zebraBrightness() const { return zebra_.load(); }
-    void setZebraBrightness(int position);  // clamped to the track bar's range 25..95
+    void setZebraBrightness(int position); // clamped to the track bar's range 25..95
 
     // The all-products preset of the "Основной" and "Полный" run variants.
     void applyPreset(RunPreset preset);
 
     static constexpr int kZebraMin = 25, kZebraMax = 95;
 
-private:
+  private:
     static std::size_t index(Option id) { return static_cast<std::size_t>(id); }
-    void change(Option id, bool on);  // one control's state change with its handler
+    void change(Option id, bool on); // one control's state change with its handler
 
     std::array<std::atomic<bool>, static_cast<std::size_t>(Option::Count)> values_;
     std::atomic<int> zebra_{75};

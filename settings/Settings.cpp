@@ -8,8 +8,20 @@ namespace kw {
 namespace {
 
 enum class Field {
-    Option, Left, Width, Top, Height, TreeLeft, TreeWidth, TreeTop, TreeHeight, ZebraBright,
-    StartPo, StartPoLibs, StartTools, StartOpen
+    Option,
+    Left,
+    Width,
+    Top,
+    Height,
+    TreeLeft,
+    TreeWidth,
+    TreeTop,
+    TreeHeight,
+    ZebraBright,
+    StartPo,
+    StartPoLibs,
+    StartTools,
+    StartOpen
 };
 
 constexpr int kNotRead = -1;
@@ -17,8 +29,8 @@ constexpr int kNotRead = -1;
 struct Key {
     std::string_view section, key;
     Field field;
-    Option option;  // when field is Option
-    int onStart, onActivation, onLoad;  // the default of each read path, or kNotRead
+    Option option;                     // when field is Option
+    int onStart, onActivation, onLoad; // the default of each read path, or kNotRead
 };
 
 using F = Field;
@@ -81,32 +93,49 @@ constexpr Key kKeys[] = {
 int* geometryField(Settings& s, Field f) {
     WindowGeometry& g = s.geometry;
     switch (f) {
-    case F::Left: return &g.left;
-    case F::Width: return &g.width;
-    case F::Top: return &g.top;
-    case F::Height: return &g.height;
-    case F::TreeLeft: return &g.treeLeft;
-    case F::TreeWidth: return &g.treeWidth;
-    case F::TreeTop: return &g.treeTop;
-    case F::TreeHeight: return &g.treeHeight;
-    default: return nullptr;
+    case F::Left:
+        return &g.left;
+    case F::Width:
+        return &g.width;
+    case F::Top:
+        return &g.top;
+    case F::Height:
+        return &g.height;
+    case F::TreeLeft:
+        return &g.treeLeft;
+    case F::TreeWidth:
+        return &g.treeWidth;
+    case F::TreeTop:
+        return &g.treeTop;
+    case F::TreeHeight:
+        return &g.treeHeight;
+    default:
+        return nullptr;
     }
 }
 
 std::optional<StartChoice> startChoiceOf(Field f) {
     switch (f) {
-    case F::StartPo: return StartChoice::Po;
-    case F::StartPoLibs: return StartChoice::PoLibs;
-    case F::StartTools: return StartChoice::Tools;
-    case F::StartOpen: return StartChoice::Open;
-    default: return std::nullopt;
+    case F::StartPo:
+        return StartChoice::Po;
+    case F::StartPoLibs:
+        return StartChoice::PoLibs;
+    case F::StartTools:
+        return StartChoice::Tools;
+    case F::StartOpen:
+        return StartChoice::Open;
+    default:
+        return std::nullopt;
     }
 }
 
 int valueOf(const Key& k, const OptionSet& options, const Settings& settings) {
-    if (k.field == F::Option) return options.get(k.option) ? 1 : 0;
-    if (k.field == F::ZebraBright) return options.zebraBrightness();
-    if (auto c = startChoiceOf(k.field)) return settings.startChoice == *c ? 1 : 0;
+    if (k.field == F::Option)
+        return options.get(k.option) ? 1 : 0;
+    if (k.field == F::ZebraBright)
+        return options.zebraBrightness();
+    if (auto c = startChoiceOf(k.field))
+        return settings.startChoice == *c ? 1 : 0;
     return *geometryField(const_cast<Settings&>(settings), k.field);
 }
 
@@ -115,14 +144,16 @@ enum class Path { Start, Activation, Load };
 void readPath(Path path, const IniFile& ini, OptionSet& options, Settings& settings) {
     for (const Key& k : kKeys) {
         int fallback = path == Path::Start ? k.onStart : path == Path::Activation ? k.onActivation : k.onLoad;
-        if (fallback == kNotRead) continue;
+        if (fallback == kNotRead)
+            continue;
         if (k.field == F::Option) {
             // Setting a control's state runs its handler, so the couplings apply as the file is read.
             options.set(k.option, ini.getBool(k.section, k.key, fallback != 0));
         } else if (k.field == F::ZebraBright) {
             options.setZebraBrightness(ini.getInt(k.section, k.key, fallback));
         } else if (auto c = startChoiceOf(k.field)) {
-            if (ini.getBool(k.section, k.key, fallback != 0)) settings.startChoice = *c;
+            if (ini.getBool(k.section, k.key, fallback != 0))
+                settings.startChoice = *c;
         } else {
             *geometryField(settings, k.field) = ini.getInt(k.section, k.key, fallback);
         }
@@ -133,7 +164,8 @@ void readPath(Path path, const IniFile& ini, OptionSet& options, Settings& setti
 
 std::string composeSettingsFile(const OptionSet& options, const Settings& settings) {
     IniFile ini;
-    for (const Key& k : kKeys) ini.set(k.section, k.key, std::to_string(valueOf(k, options, settings)));
+    for (const Key& k : kKeys)
+        ini.set(k.section, k.key, std::to_string(valueOf(k, options, settings)));
     return ini.text();
 }
 

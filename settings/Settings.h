@@ -18,7 +18,8 @@ enum class StartChoice { Po, PoLibs, Tools, Open };
 
 // Keys read at start and never written: they only take effect when put into the file by hand.
 struct HandSetKeys {
-    std::string net = "T:", min = "30", max = "999", kol = "9", host = "127.0.0.1", size = "65000", count = "12";
+    std::string net = "T:", min = "30", max = "999", kol = "9", host = "127.0.0.1", size = "65000",
+                count = "12";
     int blendValue = 50;
     std::string status1;
 };

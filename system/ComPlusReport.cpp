@@ -15,7 +15,8 @@ std::unique_ptr<CatalogObject> findApplication(CatalogCollection& applications, 
     long count = applications.count();
     for (long i = 0; i < count; ++i) {
         std::unique_ptr<CatalogObject> application = applications.item(i);
-        if (application && sameTextIgnoringCase(application->name(), name)) return application;
+        if (application && sameTextIgnoringCase(application->name(), name))
+            return application;
     }
     return nullptr;
 }
@@ -37,7 +38,8 @@ void describeRoles(CatalogCollection& applications, CatalogObject& application, 
         users->populate();
         long userCount = users->count();
         for (long u = 0; u < userCount; ++u)
-            if (std::unique_ptr<CatalogObject> user = users->item(u)) report.append("    " + user->value("User"));
+            if (std::unique_ptr<CatalogObject> user = users->item(u))
+                report.append("    " + user->value("User"));
     }
 }
 
@@ -50,13 +52,15 @@ void describeComponents(CatalogCollection& applications, CatalogObject& applicat
     long count = components->count();
     for (long i = 0; i < count; ++i) {
         std::unique_ptr<CatalogObject> component = components->item(i);
-        if (!component) continue;
+        if (!component)
+            continue;
         std::string name = component->name();
         report.append(name);
         if (component->value("ComponentAccessChecksEnabled") == "-1")
             report.append("    [+] Установлена принудительная проверка доступа на уровне компонента " + name);
         else
-            report.append("    [-] Принудительная проверка доступа на уровне компонента " + name + " не установлена");
+            report.append("    [-] Принудительная проверка доступа на уровне компонента " + name +
+                          " не установлена");
         components->collection("RolesForComponent", component->key())->populate();
     }
 }
@@ -65,7 +69,8 @@ void composeReport(Com& com, const std::string& name, EventLog& report) {
     std::unique_ptr<ComPlusCatalog> catalog = com.openComPlusCatalog();
     std::unique_ptr<CatalogCollection> applications = catalog->collection("Applications");
     std::unique_ptr<CatalogObject> application = findApplication(*applications, name);
-    if (!application) throw ComError("EOleException", "Приложение " + name + " не найдено в каталоге COM+");
+    if (!application)
+        throw ComError("EOleException", "Приложение " + name + " не найдено в каталоге COM+");
 
     report.clear();
     report.setColor(LogColor::Blue);
@@ -83,17 +88,19 @@ void composeReport(Com& com, const std::string& name, EventLog& report) {
         report.append("Уровень безопасности: Проверка доступа на уровне процесса и на уровне компонента [" +
                       accessChecks + "]");
     else
-        report.append("Уровень безопасности: Проверка доступа только на уровне процесса [" + accessChecks + "]");
+        report.append("Уровень безопасности: Проверка доступа только на уровне процесса [" + accessChecks +
+                      "]");
 
     std::string runForever = a.value("RunForever");
     if (runForever != "-1")
-        report.append("Завершение серверного процесса при ожидании более: " + a.value("ShutdownAfter") + " мин. [" +
-                      runForever + "]");
+        report.append("Завершение серверного процесса при ожидании более: " + a.value("ShutdownAfter") +
+                      " мин. [" + runForever + "]");
     else
         report.append("Завершение серверного процесса: Не останавливать при ожидании [" + runForever + "]");
 
     std::string crm = a.value("CRMEnabled");
-    if (crm == "-1") report.append("Включить компенсирующие диспетчеры ресурсов [" + crm + "]");
+    if (crm == "-1")
+        report.append("Включить компенсирующие диспетчеры ресурсов [" + crm + "]");
 
     if (a.value("ApplicationAccessChecksEnabled") == "-1")
         report.append("[+] Установлена принудительная проверка доступа на уровне приложения");
@@ -108,8 +115,14 @@ void composeReport(Com& com, const std::string& name, EventLog& report) {
 
 const std::vector<std::string>& comPlusApplicationNames() {
     static const std::vector<std::string> names = {
-        "TAVIR Applications", "TAVIR Applications Proxy", "Peltrand Server Applications", "TAVIR Sync",
-        "ELEMLib Server Applications", "ELEMLibInv", "Dazudadurir", "TAVIR BPM",
+        "TAVIR Applications",
+        "TAVIR Applications Proxy",
+        "Peltrand Server Applications",
+        "TAVIR Sync",
+        "ELEMLib Server Applications",
+        "ELEMLibInv",
+        "Dazudadurir",
+        "TAVIR BPM",
     };
     return names;
 }
@@ -117,7 +130,8 @@ const std::vector<std::string>& comPlusApplicationNames() {
 std::string comPlusReportFile(const std::string& name) {
     std::string file = name;
     for (char& c : file)
-        if (c == ' ') c = '_';
+        if (c == ' ')
+            c = '_';
     return file + ".rtf";
 }
 
@@ -148,11 +162,12 @@ void CollectComPlusApplications(ComPlusReportContext& c) {
             found = FindComPlusApplication(c.com, name);
         } catch (const ComError& e) {
             // Without a catalogue none of the names can be found: say so once.
-            c.log.append("[!!] Каталог приложений COM+ недоступен, " + e.errorClass() + " ошибка, с сообщением: " +
-                         e.what());
+            c.log.append("[!!] Каталог приложений COM+ недоступен, " + e.errorClass() +
+                         " ошибка, с сообщением: " + e.what());
             return;
         }
-        if (found) DescribeComPlusApplication(c, name);
+        if (found)
+            DescribeComPlusApplication(c, name);
     }
 }
 

@@ -15,7 +15,7 @@ struct ComPlusReportContext {
     FileSystem& files;
     WorkFolders& folders;
     EventLog& log;
-    EventLog& report;  // the report buffer, one application at a time
+    EventLog& report; // the report buffer, one application at a time
 };
 
 // The applications looked for, in order.

@@ -13,7 +13,12 @@ const std::vector<ConsoleCommand>& consoleCatalogue() {
         {{}, "set", "(cmd)set.txt", BeforeStart, false, false},
         {Option::NetStat, "netstat -a -b -n -o", "(cmd)netstat.txt", BeforeStart, false, false},
         {{}, "SC QUERY", "(cmd)sc_query.txt", BeforeStart, false, false},
-        {{}, "SC QUERY state= all |findstr \"DISPLAY_NAME STATE\"", "(cmd)sc_query_all.txt", BeforeStart, true, false},
+        {{},
+         "SC QUERY state= all |findstr \"DISPLAY_NAME STATE\"",
+         "(cmd)sc_query_all.txt",
+         BeforeStart,
+         true,
+         false},
         {{}, "net share", "(cmd)net_share.txt", BeforeStart, false, false},
         {{}, "MakeCab /?", "(cmd)MakeCab.txt", None, false, false},
         {{}, "net view", "(cmd)net_view.txt", BeforeStart, false, false},
@@ -37,19 +42,21 @@ const std::vector<ConsoleCommand>& consoleCatalogue() {
 std::string consoleCommandText(const ConsoleCommand& row, const std::string& userName) {
     std::string text = row.command;
     const std::string placeholder = "{user}";
-    if (auto at = text.find(placeholder); at != std::string::npos) text.replace(at, placeholder.size(), userName);
+    if (auto at = text.find(placeholder); at != std::string::npos)
+        text.replace(at, placeholder.size(), userName);
     return text;
 }
 
 namespace {
 
 std::string logLineOf(const ConsoleCommand& row, const std::string& command) {
-    if (row.throughShell) return "MSinfo32 /nfo " + std::string(row.outputFile);
+    if (row.throughShell)
+        return "MSinfo32 /nfo " + std::string(row.outputFile);
     return command + " > " + row.outputFile;
 }
 
 class CatalogueWalk {
-public:
+  public:
     CatalogueWalk(EventLog& log, const std::string& userName, const ConsoleCommandStarter& starter)
         : log_(log), userName_(userName), starter_(starter) {}
 
@@ -60,10 +67,11 @@ public:
             starter_.startProgram(row.command, row.outputFile);
         else
             starter_.startCapture(consoleCommandText(row, userName_), row.outputFile);
-        if (row.log == CommandLog::AfterStart) log(row);
+        if (row.log == CommandLog::AfterStart)
+            log(row);
     }
 
-private:
+  private:
     EventLog& log_;
     const std::string& userName_;
     const ConsoleCommandStarter& starter_;
@@ -80,17 +88,21 @@ void RunConsoleCommands(const OptionSet& options, EventLog& log, const std::stri
     auto open = [&](const ConsoleCommand& row) { return !row.gate || options.get(*row.gate); };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ConsoleCommand& row = rows[i];
-        if (!open(row)) continue;
-        const ConsoleCommand* next = i + 1 < rows.size() && rows[i + 1].loggedAheadOfPrevious ? &rows[i + 1] : nullptr;
+        if (!open(row))
+            continue;
+        const ConsoleCommand* next =
+            i + 1 < rows.size() && rows[i + 1].loggedAheadOfPrevious ? &rows[i + 1] : nullptr;
         if (next && open(*next)) {
             walk.log(*next);
-            if (row.log == CommandLog::BeforeStart) walk.log(row);
+            if (row.log == CommandLog::BeforeStart)
+                walk.log(row);
             walk.start(row);
             walk.start(*next);
             ++i;
             continue;
         }
-        if (row.log == CommandLog::BeforeStart) walk.log(row);
+        if (row.log == CommandLog::BeforeStart)
+            walk.log(row);
         walk.start(row);
     }
 }

@@ -13,12 +13,12 @@ namespace kw {
 enum class CommandLog { BeforeStart, AfterStart, None };
 
 struct ConsoleCommand {
-    std::optional<Option> gate;  // started only with this option on
-    const char* command;          // after "cmd /c "; "{user}" stands for the user's name
-    const char* outputFile;       // in the work folder
+    std::optional<Option> gate; // started only with this option on
+    const char* command;        // after "cmd /c "; "{user}" stands for the user's name
+    const char* outputFile;     // in the work folder
     CommandLog log;
-    bool loggedAheadOfPrevious;  // its log line comes before the previous row's, then both start in order
-    bool throughShell;           // started as a program with parameters, not through cmd
+    bool loggedAheadOfPrevious; // its log line comes before the previous row's, then both start in order
+    bool throughShell;          // started as a program with parameters, not through cmd
 };
 
 const std::vector<ConsoleCommand>& consoleCatalogue();

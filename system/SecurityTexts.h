@@ -19,7 +19,7 @@ struct UacValues {
 
 struct UacDecision {
     std::vector<std::string> lines;
-    bool readError = false;  // a value the decision needs is missing
+    bool readError = false; // a value the decision needs is missing
 };
 UacDecision decideUac(const UacValues& values);
 

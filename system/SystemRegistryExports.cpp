@@ -12,7 +12,7 @@ namespace {
 
 struct ToolExport {
     const char* key;
-    const char* name;  // the tool's file is name + ".txt", the converted one "(REG)" + name + ".txt"
+    const char* name; // the tool's file is name + ".txt", the converted one "(REG)" + name + ".txt"
 };
 
 // Started in this order; converted in the order of kToolConversions.
@@ -36,25 +36,25 @@ struct BranchExport {
 };
 
 constexpr BranchExport kBranches[] = {
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\Upgrades", "(REG)NETFramework.txt",
-     ExportView::Default, ""},
+    {RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\Upgrades",
+     "(REG)NETFramework.txt", ExportView::Default, ""},
     {RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP", "(REG)NETFrameworkNDP.txt",
      ExportView::WideWhenPresent, ""},
     {RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR", "(REG)HKLM_TAVIR.txt", ExportView::Default, ""},
     {RegistryRoot::CurrentUser, "SOFTWARE\\TAVIR", "(REG)HKCU_TAVIR.txt", ExportView::Default, ""},
     {RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR", "(REG)(64)HKLM_TAVIR.txt", ExportView::Wide, ""},
     {RegistryRoot::CurrentUser, "SOFTWARE\\TAVIR", "(REG)(64)HKCU_TAVIR.txt", ExportView::Wide, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer", "(REG)Policies_Installer.txt",
-     ExportView::Default, ""},
+    {RegistryRoot::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer",
+     "(REG)Policies_Installer.txt", ExportView::Default, ""},
     {RegistryRoot::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer",
      "(REG)(64)Policies_Installer.txt", ExportView::Wide, ""},
     {RegistryRoot::CurrentUser, "Network", "(REG)Network.txt", ExportView::Default, "Сетевые диски: "},
     {RegistryRoot::CurrentUser, "Control Panel\\International", "(REG)International.txt", ExportView::Default,
      "Язык и региональные стандарты: "},
-    {RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments", "(REG)Print_E.txt",
-     ExportView::Default, "Свойства принтеров: "},
-    {RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices", "(REG)Devices.txt",
-     ExportView::Default, "Устройства и принтеры: "},
+    {RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments",
+     "(REG)Print_E.txt", ExportView::Default, "Свойства принтеров: "},
+    {RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices",
+     "(REG)Devices.txt", ExportView::Default, "Устройства и принтеры: "},
     {RegistryRoot::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\BIOS", "(REG)BIOS.txt", ExportView::Default,
      "BIOS: "},
     {RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\lanmanworkstation\\parameters",
@@ -65,11 +65,13 @@ constexpr BranchExport kBranches[] = {
 
 void ExportSystemRegistryBranches(CollectionRun& run) {
     ConsoleCapture tool(run);
-    for (const ToolExport& e : kToolExports) tool.startRegistryExport(e.key, e.name);
+    for (const ToolExport& e : kToolExports)
+        tool.startRegistryExport(e.key, e.name);
     // The tool's files are complete only when it has ended: wait for it rather than for a fixed time.
     tool.waitForRegistryExports();
     for (const char* name : kToolConversions) {
-        if (std::string(name) == "Office" && !run.options().get(Option::MsOffice)) continue;
+        if (std::string(name) == "Office" && !run.options().get(Option::MsOffice))
+            continue;
         tool.convertRegistryExport(name);
     }
 
@@ -83,8 +85,8 @@ void ExportSystemRegistryBranches(CollectionRun& run) {
             exporter.ExportRegistryBranch64(b.root, b.key, b.file);
         else
             exporter.ExportRegistryBranch(b.root, b.key, b.file);
-        log.append(std::string(b.caption) + "[" + registryRootName(b.root) + "\\" + b.key + "] ---> \"" + b.file +
-                   "\"");
+        log.append(std::string(b.caption) + "[" + registryRootName(b.root) + "\\" + b.key + "] ---> \"" +
+                   b.file + "\"");
     }
 
     log.setColor(LogColor::Green);

@@ -20,11 +20,12 @@ namespace kw {
 namespace {
 
 constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
-constexpr int kCommonAppData = 0x23;  // CSIDL_COMMON_APPDATA
+constexpr int kCommonAppData = 0x23; // CSIDL_COMMON_APPDATA
 constexpr const char* kRule = "____________________________________________________________________";
 
 std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return s;
 }
 
@@ -35,12 +36,19 @@ std::string dwordText(const RegistryRead& r) {
 
 } // namespace
 
-TextBuffer& SystemSection::text() { return run_.systemTextBuffer(); }
-void SystemSection::log(const std::string& line) { run_.eventLog().append(line); }
-void SystemSection::checkpoint(const std::string& name) { run_.DebugCheckpoint(name); }
+TextBuffer& SystemSection::text() {
+    return run_.systemTextBuffer();
+}
+void SystemSection::log(const std::string& line) {
+    run_.eventLog().append(line);
+}
+void SystemSection::checkpoint(const std::string& name) {
+    run_.DebugCheckpoint(name);
+}
 
 bool SystemSection::saveText(const char* file) {
-    if (run_.platform().files.writeFile(run_.folders().workPath(file), utf8ToAnsi(text().text()))) return true;
+    if (run_.platform().files.writeFile(run_.folders().workPath(file), utf8ToAnsi(text().text())))
+        return true;
     log(std::string("[!!] Не удалось записать файл ") + file);
     return false;
 }
@@ -48,11 +56,13 @@ bool SystemSection::saveText(const char* file) {
 std::optional<std::string> SystemSection::dwordValue(const std::string& key, const std::string& value) {
     RegistryRead r = run_.platform().registry.readValue(kLM, key, value, RegistryView::Default);
     std::string text = dwordText(r);
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     return text;
 }
 
-std::string SystemSection::readString(const std::string& key, const std::string& subkey, const std::string& value) {
+std::string SystemSection::readString(const std::string& key, const std::string& subkey,
+                                      const std::string& value) {
     return RegistryReader(run_).ReadRegistryString(kLM, key, subkey, value);
 }
 
@@ -62,8 +72,10 @@ bool SystemSection::readMultiString(const std::string& key, const std::string& v
     try {
         strings = RegistryReader(run_).ReadRegistryMultiString(kLM, key, value);
     } catch (const RegistryError& e) {
-        log("[!!] [" + key + "\\" + value + "] [Получить информацию из реестра не удалось] - ERegistryException"
-            " ошибка, с сообщением: " + e.what());
+        log("[!!] [" + key + "\\" + value +
+            "] [Получить информацию из реестра не удалось] - ERegistryException"
+            " ошибка, с сообщением: " +
+            e.what());
         return false;
     }
     strings.erase(std::remove(strings.begin(), strings.end(), std::string()), strings.end());
@@ -125,18 +137,21 @@ void SystemSection::socketProxy() {
     for (const char* name : {"SocketProxyServer.log", "SocketProxySvc.log"}) {
         std::string source = folder + name, copy = run_.folders().workPath(name);
         if (files.plainFileExists(source)) {
-            if (!capture.ShellCopyFile(source, copy)) log(std::string("Copy Failed ") + name);
+            if (!capture.ShellCopyFile(source, copy))
+                log(std::string("Copy Failed ") + name);
             std::string body;
             capture.ReadWholeFile(copy, body);
             // Header in the ANSI code page, then the log's own bytes up to a NUL, as a text copy holds them.
             body = body.substr(0, body.find('\0'));
             std::string header = utf8ToAnsi(std::string(name) + ": [" + folder + "]\r\n" + kRule + "\r\n");
-            if (!files.writeFile(copy, header + body + "\r\n")) log(std::string("[!!] Не удалось записать файл ") + name);
+            if (!files.writeFile(copy, header + body + "\r\n"))
+                log(std::string("[!!] Не удалось записать файл ") + name);
             log("[" + folder + name + "] ---> " + name);
         } else {
             log("[-][" + folder + name + "] x " + name);
         }
-        if (first) checkpoint("SocketProxyServer");
+        if (first)
+            checkpoint("SocketProxyServer");
         first = false;
         text().clear();
     }
@@ -152,26 +167,33 @@ void SystemSection::windowsBlock() {
     if (!product.empty()) {
         add("Windows:");
         // One line with a CR inside: the saved file keeps it so, and views that break at CR show two.
-        text().appendLine(product + " " + csd + " [" + buildLab + "]  -  " + systemRoot + "\rWinVer:" + releaseId);
+        text().appendLine(product + " " + csd + " [" + buildLab + "]  -  " + systemRoot +
+                          "\rWinVer:" + releaseId);
         add(RegistryReader(run_).IsWow64() ? "64-разрядная операционная система."
                                            : "32-разрядная операционная система.");
     }
-    if (run_.platform().system.aeroEnabled()) add("Aero");
+    if (run_.platform().system.aeroEnabled())
+        add("Aero");
     checkpoint("Windows");
 }
 
 void SystemSection::domainAndUser() {
     SystemInfo& system = run_.platform().system;
     add(" ");
-    std::string domain = readString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "", "DefaultDomainName");
-    if (!domain.empty()) add("Имя домена: " + domain);
-    std::string tcpDomain = readString("\\SYSTEM\\CurrentControlSet\\Services\\Tcpip", "Parameters", "Domain");
-    if (!tcpDomain.empty()) add("Domain: " + tcpDomain);
+    std::string domain =
+        readString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "", "DefaultDomainName");
+    if (!domain.empty())
+        add("Имя домена: " + domain);
+    std::string tcpDomain =
+        readString("\\SYSTEM\\CurrentControlSet\\Services\\Tcpip", "Parameters", "Domain");
+    if (!tcpDomain.empty())
+        add("Domain: " + tcpDomain);
     checkpoint("Имя домена");
 
     add("Имя компьютера: " + system.computerName());
     add("Имя пользователя: " + system.userName());
-    add(system.isAdministrator() ? "Права пользователя: Администратор" : "Права пользователя: Нет прав Администратора");
+    add(system.isAdministrator() ? "Права пользователя: Администратор"
+                                 : "Права пользователя: Нет прав Администратора");
     checkpoint("Имя компьютера и пользователя и его права");
 
     add(" ");
@@ -188,12 +210,15 @@ void SystemSection::dcom() {
                    (enable.value.type == kRegSz || enable.value.type == kRegExpandSz) &&
                    upper(registryStringOf(enable.value.data)) == "Y";
     add("\r\nDCOM: ");
-    add(enabled ? "[+] Использование DCOM на этом компьютере разрешено" : "[-] DCOM не используется на этом компьютере");
+    add(enabled ? "[+] Использование DCOM на этом компьютере разрешено"
+                : "[-] DCOM не используется на этом компьютере");
     checkpoint("Разрешено ли использование DCOM на этом компьютере");
 
     const std::string ole = "SOFTWARE\\Microsoft\\Ole";
-    const std::string authentication = "Default Authentication Level (Уровень проверки подлинности по умолчанию): ";
-    const std::string impersonation = "Default Impersonation Level  (Уровень олицетворения по умолчанию):_______ ";
+    const std::string authentication =
+        "Default Authentication Level (Уровень проверки подлинности по умолчанию): ";
+    const std::string impersonation =
+        "Default Impersonation Level  (Уровень олицетворения по умолчанию):_______ ";
     if (auto v = dwordValue(ole, "LegacyAuthenticationLevel"))
         add(authentication + authenticationLevelText(*v));
     else
@@ -207,8 +232,9 @@ void SystemSection::dcom() {
 
 void SystemSection::firewall() {
     add("\r\nWindows Firewall:");
-    auto v = dwordValue("SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
-                        "EnableFirewall");
+    auto v = dwordValue(
+        "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
+        "EnableFirewall");
     if (!v)
         add("Windows Firewall: параметр реестра не обнаружен");
     else if (*v == "1")
@@ -242,8 +268,10 @@ void SystemSection::uac() {
         RegistryRead r = registry.readValue(kLM, key, name, RegistryView::Default);
         if (r.status == RegistryStatus::Ok) {
             std::string text = dwordText(r);
-            if (text.empty()) failed = true;  // not a DWORD
-            else out = text;
+            if (text.empty())
+                failed = true; // not a DWORD
+            else
+                out = text;
         } else if (r.status == RegistryStatus::Failed) {
             failed = true;
         }
@@ -255,7 +283,8 @@ void SystemSection::uac() {
     if (failed || decision.readError) {
         log("!!! Возникла проблема с обработкой EnableLUA");
     } else {
-        for (const std::string& line : decision.lines) add(line);
+        for (const std::string& line : decision.lines)
+            add(line);
     }
     checkpoint("UAC");
 }
@@ -273,12 +302,14 @@ void SystemSection::dep() {
     RegistryRead r =
         run_.platform().registry.readValue(kLM, key, "LastNoExecuteRadioButtonState", RegistryView::Default);
     std::optional<std::string> value;
-    if (std::string t = dwordText(r); !t.empty()) value = t;
-    if (auto line = depPolicyLine(r.status != RegistryStatus::NoKey, value)) add(*line);
+    if (std::string t = dwordText(r); !t.empty())
+        value = t;
+    if (auto line = depPolicyLine(r.status != RegistryStatus::NoKey, value))
+        add(*line);
 
     add("Программы внесенные в исключения DEP: ");
-    RegistryExporter(run_).ExportRegistryBranch(kLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
-                                                "", "Memo5");
+    RegistryExporter(run_).ExportRegistryBranch(
+        kLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", "", "Memo5");
     checkpoint("DEP");
 }
 
@@ -286,9 +317,12 @@ void SystemSection::internetExplorer() {
     add(" ");
     add("Internet Explorer:");
     std::string version = readString("\\SOFTWARE\\Microsoft", "Internet Explorer", "Version");
-    if (!version.empty()) add("Версия: " + version);
-    std::string path = readString("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", "IEXPLORE.EXE", "");
-    if (!path.empty()) add(fileLine("Файл: ", path));
+    if (!version.empty())
+        add("Версия: " + version);
+    std::string path =
+        readString("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths", "IEXPLORE.EXE", "");
+    if (!path.empty())
+        add(fileLine("Файл: ", path));
     checkpoint("Версия Internet Explorer");
 }
 
@@ -296,9 +330,11 @@ void SystemSection::dataAccess() {
     add(" ");
     add("Версия ADO / MDAC:");
     std::string version = readString("\\SOFTWARE\\Microsoft", "DataAccess", "Version");
-    if (!version.empty()) add("Version: " + version);
+    if (!version.empty())
+        add("Version: " + version);
     std::string full = readString("\\SOFTWARE\\Microsoft", "DataAccess", "FullInstallVer");
-    if (!full.empty()) add("FullInstallVer: " + full);
+    if (!full.empty())
+        add("FullInstallVer: " + full);
     checkpoint("Версия ADO");
 
     add(" ");
@@ -307,11 +343,13 @@ void SystemSection::dataAccess() {
     FileSystem& files = run_.platform().files;
     auto driver = [&](const char* prefix, const char* name) {
         std::string v = readString("\\SOFTWARE\\ODBC\\ODBCINST.INI", name, "DriverODBCVer");
-        if (!v.empty()) add(prefix + v);
+        if (!v.empty())
+            add(prefix + v);
     };
     auto file = [&](const char* prefix, const char* relative) {
         std::string path = windows + relative;
-        if (files.plainFileExists(path)) add(fileLine(prefix, path));
+        if (files.plainFileExists(path))
+            add(fileLine(prefix, path));
     };
     driver("Microsoft Access Driver (*.mdb): ", "Microsoft Access Driver (*.mdb)");
     file("Microsoft Access Driver (*.mdb): ", "\\system32\\odbcjt32.dll");
@@ -325,7 +363,8 @@ void SystemSection::dataAccess() {
 }
 
 void SystemSection::sqlServer() {
-    std::string version = readString("\\SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer", "CurrentVersion", "CurrentVersion");
+    std::string version =
+        readString("\\SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer", "CurrentVersion", "CurrentVersion");
     if (version.empty()) {
         checkpoint("SQL");
         return;
@@ -334,8 +373,10 @@ void SystemSection::sqlServer() {
     add("MS SQL");
     add("Версия SQL: " + version);
     std::string sqlPath = readString("\\SOFTWARE\\Microsoft\\MSSQLServer", "Setup", "SQLPath");
-    if (!sqlPath.empty()) add("SQLPath: " + sqlPath);
-    std::string instance = readString("\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names", "SQL", "MSSQLSERVER");
+    if (!sqlPath.empty())
+        add("SQLPath: " + sqlPath);
+    std::string instance =
+        readString("\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names", "SQL", "MSSQLSERVER");
     std::string setup = "\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\" + instance;
     std::string collation = readString(setup, "Setup", "Collation");
     std::string patchLevel = readString(setup, "Setup", "PatchLevel");
@@ -344,15 +385,17 @@ void SystemSection::sqlServer() {
         add("EditionType: " + readString(setup, "Setup", "EditionType"));
         add("PatchLevel: " + patchLevel);
     }
-    std::string major = patchLevel.substr(0, patchLevel.find('.') == std::string::npos ? patchLevel.size()
-                                                                                      : patchLevel.find('.') + 1);
+    std::string major = patchLevel.substr(
+        0, patchLevel.find('.') == std::string::npos ? patchLevel.size() : patchLevel.find('.') + 1);
     std::string sni = "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI" + major + "0";
     auto listLine = [&](const char* heading, const std::string& key, const char* value) {
         add(" ");
         add(heading);
-        if (!readMultiString(key, value)) return false;
+        if (!readMultiString(key, value))
+            return false;
         std::string joined;
-        for (const std::string& line : list_.lines()) joined += (joined.empty() ? "" : "\r\n") + line;
+        for (const std::string& line : list_.lines())
+            joined += (joined.empty() ? "" : "\r\n") + line;
         add(joined);
         add(" ");
         return true;
@@ -361,8 +404,8 @@ void SystemSection::sqlServer() {
     if (listLine("Protocol SQL: ", sni, "ProtocolOrder") &&
         listLine("Instances SQL: ", "SOFTWARE\\Microsoft\\Microsoft SQL Server", "InstalledInstances")) {
         add("Aliases SQL: ");
-        RegistryExporter(run_).ExportRegistryBranch(kLM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", "",
-                                                    "Memo5");
+        RegistryExporter(run_).ExportRegistryBranch(
+            kLM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", "", "Memo5");
     }
     checkpoint("SQL");
 }
@@ -384,11 +427,13 @@ void SystemSection::processorAndBoard() {
 }
 
 void SystemSection::Button16Click() {
-    for (const std::string& line : memoryLines(run_.platform().system.memoryStatus())) add(line);
+    for (const std::string& line : memoryLines(run_.platform().system.memoryStatus()))
+        add(line);
 }
 
 void SystemSection::Button7Click() {
-    for (const std::string& line : driveLines(run_.platform().system)) add(line);
+    for (const std::string& line : driveLines(run_.platform().system))
+        add(line);
     saveText("hardware.txt");
 }
 
@@ -398,7 +443,8 @@ void SystemSection::Button11Click() {
     checkpoint("Крупный/мелкий шрифт");
     ConsoleCapture(run_).startDetached("cmd /c dxdiag.exe /whql:off /t " +
                                        quoteArgument(run_.folders().workPath("DxDiag.txt")));
-    for (const std::string& line : displayAdapterLines(system)) add(line);
+    for (const std::string& line : displayAdapterLines(system))
+        add(line);
     saveText("hardware.txt");
 }
 
@@ -421,10 +467,13 @@ void SystemSection::screenAndNetwork() {
 void SystemSection::serialPorts() {
     add(" ");
     add("COM: ");
-    auto key = run_.platform().registry.readKey(kLM, "hardware\\devicemap\\serialcomm", RegistryView::Default);
-    if (!key) return;
+    auto key =
+        run_.platform().registry.readKey(kLM, "hardware\\devicemap\\serialcomm", RegistryView::Default);
+    if (!key)
+        return;
     for (const RegistryValue& v : key->values)
-        if (v.type == kRegSz || v.type == kRegExpandSz) add("    " + registryStringOf(v.data));
+        if (v.type == kRegSz || v.type == kRegExpandSz)
+            add("    " + registryStringOf(v.data));
 }
 
 void SystemSection::shellFolders() {
@@ -434,16 +483,18 @@ void SystemSection::shellFolders() {
     log("Каталоги: ");
     log("Системные каталоги ---> \"Paths.txt\"");
     list_.clear();
-    auto key = run_.platform().registry.readKey(RegistryRoot::CurrentUser,
-                                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                                RegistryView::Default);
+    auto key = run_.platform().registry.readKey(
+        RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+        RegistryView::Default);
     if (!key) {
-        log("[Каталоги][Получить информацию из реестра не удалось] - ERegistryException ошибка, с сообщением: "
+        log("[Каталоги][Получить информацию из реестра не удалось] - ERegistryException ошибка, с "
+            "сообщением: "
             "раздел Shell Folders не открывается");
     } else {
         for (const RegistryValue& v : key->values)
-            list_.append("    " + v.name + " = " +
-                         ((v.type == kRegSz || v.type == kRegExpandSz) ? registryStringOf(v.data) : std::string()));
+            list_.append(
+                "    " + v.name + " = " +
+                ((v.type == kRegSz || v.type == kRegExpandSz) ? registryStringOf(v.data) : std::string()));
     }
     if (!run_.platform().files.writeFile(run_.folders().workPath("Paths.txt"), utf8ToAnsi(list_.text())))
         log("[!!] Не удалось записать файл Paths.txt");

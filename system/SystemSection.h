@@ -15,20 +15,20 @@ class CollectionRun;
 class RegistryReader;
 
 class SystemSection {
-public:
+  public:
     SystemSection(CollectionRun& run, Com& com) : run_(run), com_(com) {}
 
     void CollectSystemSection();
 
     // The hardware blocks, as the hidden page's buttons run them.
-    void Button16Click();  // memory
-    void Button7Click();   // logical drives
-    void Button11Click();  // screen font, dxdiag, display adapters
+    void Button16Click(); // memory
+    void Button7Click();  // logical drives
+    void Button11Click(); // screen font, dxdiag, display adapters
 
     // path + size + date + version, after prefix: the file line of the software part.
     std::string fileLine(const std::string& prefix, const std::string& path);
 
-private:
+  private:
     void socketProxy();
     void windowsBlock();
     void domainAndUser();
@@ -58,8 +58,8 @@ private:
 
     CollectionRun& run_;
     Com& com_;
-    TextBuffer list_;       // the list buffer: multi-string values and the shell folders
-    EventLog comReport_;    // the COM+ report buffer, one application at a time
+    TextBuffer list_;    // the list buffer: multi-string values and the shell folders
+    EventLog comReport_; // the COM+ report buffer, one application at a time
 };
 
 } // namespace kw

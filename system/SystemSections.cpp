@@ -17,11 +17,13 @@ void registerSystemSections(CollectionRun& run) {
     run.registerSection(Section::ExportSystemRegistryBranches, [&run] { ExportSystemRegistryBranches(run); });
     run.registerSection(Section::RunConsoleCommands, [&run] {
         ConsoleCapture console(run);
-        ConsoleCommandStarter starter{
-            [&](const std::string& command, const std::string& file) { console.startShellCommand(command, file); },
-            [&](const std::string& program, const std::string& file) {
-                run.platform().desktop.shellExecute(program, "/nfo " + quoteArgument(run.folders().workPath(file)));
-            }};
+        ConsoleCommandStarter starter{[&](const std::string& command, const std::string& file) {
+                                          console.startShellCommand(command, file);
+                                      },
+                                      [&](const std::string& program, const std::string& file) {
+                                          run.platform().desktop.shellExecute(
+                                              program, "/nfo " + quoteArgument(run.folders().workPath(file)));
+                                      }};
         RunConsoleCommands(run.options(), run.eventLog(), run.platform().system.userName(), starter);
     });
     run.registerSection(Section::CollectSystemSection, [section] { section->CollectSystemSection(); });

@@ -11,7 +11,7 @@
 namespace {
 
 class PerTestTempFolder : public testing::EmptyTestEventListener {
-public:
+  public:
     void OnTestStart(const testing::TestInfo& info) override {
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
@@ -20,7 +20,8 @@ public:
         CreateDirectoryW(root.c_str(), nullptr);
         std::string name = std::string(info.test_suite_name()) + "." + info.name();
         for (char& c : name)
-            if (c == '/' || c == '\\' || c == ':') c = '_';
+            if (c == '/' || c == '\\' || c == ':')
+                c = '_';
         folder_ = root + kw::toWide(name) + L"_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
         kw::windowsFileSystem().deleteFolderTree(kw::toUtf8(folder_.substr(0, folder_.size() - 1)));
         CreateDirectoryW(folder_.c_str(), nullptr);
@@ -34,7 +35,7 @@ public:
             kw::windowsFileSystem().deleteFolderTree(kw::toUtf8(folder_.substr(0, folder_.size() - 1)));
     }
 
-private:
+  private:
     std::wstring original_, folder_;
 };
 

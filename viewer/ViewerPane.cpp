@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "platform/Text.h"
-#include "viewer/InputBox.h"
 #include "results/LocaleText.h"
+#include "viewer/InputBox.h"
 #include "viewer/TreeImages.h"
 
 namespace kw {
@@ -712,7 +712,9 @@ void ViewerPane::setStripButtonText(int command, const wchar_t* text) {
     layout();
 }
 
-void ViewerPane::CopySelectedRows(int n) { CopyRows(side(n).grid); }
+void ViewerPane::CopySelectedRows(int n) {
+    CopyRows(side(n).grid);
+}
 
 void ViewerPane::CopyRows(TableGrid& g) {
     std::wstring text = g.model().copyRows(g.selectionTop(), g.selectionBottom());

@@ -17,10 +17,10 @@
 
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
-#include "settings/OptionSet.h"
-#include "settings/Settings.h"
 #include "results/FolderComparison.h"
 #include "results/ResultViewer.h"
+#include "settings/OptionSet.h"
+#include "settings/Settings.h"
 #include "viewer/TableGrid.h"
 
 namespace kw {
@@ -38,11 +38,11 @@ inline constexpr int kCaption2 = 2108; // StaticText1
 inline constexpr int kToolStrip = 2109;
 inline constexpr int kWordWrap = 2110; // ToolButton55 "Перенос по словам"
 inline constexpr int kOemToAnsi = 2111; // ToolButton45 "Кодировка Dos -> Win (для cmd-файлов)"
-inline constexpr int kPlacement = 2112; // ToolButton39 "Размещение панелей"
+inline constexpr int kPlacement = 2112;    // ToolButton39 "Размещение панелей"
 inline constexpr int kCompareLines = 2113; // ToolButton46 "Построчное сравнение"
 inline constexpr int kCompareAll = 2114;   // "Сравнить все разделы"
-inline constexpr int kShowReport = 2115;   // "Отчёт сравнения": the report of the last whole comparison
-inline constexpr int kReport = 2116;       // the report table
+inline constexpr int kShowReport = 2115; // "Отчёт сравнения": the report of the last whole comparison
+inline constexpr int kReport = 2116; // the report table
 inline constexpr int kSearchBar = 2120;
 } // namespace viewer_id
 
@@ -107,7 +107,7 @@ class ViewerPane {
     void reportDoubleClick(); // selects the topic of the current report row
     bool saveReport(bool richText);
     std::function<void(const std::string&)> onStatus; // what a long command is doing, for the status bar
-    std::function<void(int)> onProgress;               // its percentage
+    std::function<void(int)> onProgress;              // its percentage
 
     // Questions and messages go through these, so that tests can answer them.
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,

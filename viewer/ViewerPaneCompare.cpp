@@ -14,7 +14,8 @@ std::wstring textOf(HWND edit) {
     LRESULT n = SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&len), 0);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     GETTEXTEX get{static_cast<DWORD>((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
-    LRESULT got = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data()));
+    LRESULT got = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                               reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got));
     return text;
 }
@@ -24,12 +25,15 @@ std::wstring textOf(HWND edit) {
 void keepLines(HWND edit, const std::wstring& text, const std::vector<std::wstring_view>& lines,
                const std::vector<size_t>& kept) {
     std::vector<bool> keep(lines.size(), false);
-    for (size_t k : kept) keep[k] = true;
+    for (size_t k : kept)
+        keep[k] = true;
     SendMessageW(edit, WM_SETREDRAW, FALSE, 0);
     for (size_t i = lines.size(); i-- > 0;) {
-        if (keep[i]) continue;
+        if (keep[i])
+            continue;
         size_t last = i;
-        while (i > 0 && !keep[i - 1]) --i;
+        while (i > 0 && !keep[i - 1])
+            --i;
         // The run of lines i..last with the break after it (or, at the end, the break before it).
         size_t from = static_cast<size_t>(lines[i].data() - text.data());
         size_t to = static_cast<size_t>(lines[last].data() - text.data()) + lines[last].size();
@@ -50,7 +54,8 @@ void keepLines(HWND edit, const std::wstring& text, const std::vector<std::wstri
 } // namespace
 
 void ViewerPane::compareVisiblePair() {
-    if (!side2Visible_) return;
+    if (!side2Visible_)
+        return;
     if (side1_.textShown && side2_.textShown) {
         std::wstring t1 = textOf(side1_.text), t2 = textOf(side2_.text);
         auto l1 = splitLines(t1), l2 = splitLines(t2);

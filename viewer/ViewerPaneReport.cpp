@@ -18,16 +18,19 @@ enum ReportCommand { kSaveTsv = 3001, kSaveRtf, kCloseReport };
 
 void ViewerPane::compareAll() {
     if (comparingAll_) {
-        stopAll_.store(true);  // the button reads "Остановить сравнение" meanwhile
+        stopAll_.store(true); // the button reads "Остановить сравнение" meanwhile
         return;
     }
-    if (!side2Visible_) return;
+    if (!side2Visible_)
+        return;
     comparingAll_ = true;
     stopAll_.store(false);
     setStripButtonText(id::kCompareAll, L"Остановить сравнение");
-    if (onStatus) onStatus("Сравнение разделов...");
+    if (onStatus)
+        onStatus("Сравнение разделов...");
     CompareOptions options = compareOptionsOf(options_);
-    if (allWorker_.joinable()) allWorker_.join();
+    if (allWorker_.joinable())
+        allWorker_.join();
     allWorker_ = std::thread([this, options] {
         auto result = std::make_shared<FolderComparison>(
             compareFolders(files_, workFolder_, compareFolder_, options, [this](int done, int total) {
@@ -41,13 +44,17 @@ void ViewerPane::compareAll() {
 }
 
 void ViewerPane::compareProgress(int done, int total) {
-    if (!comparingAll_) return;
-    if (onProgress) onProgress(total > 0 ? done * 100 / total : 0);
-    if (onStatus) onStatus("Сравнение разделов: " + std::to_string(done) + " из " + std::to_string(total));
+    if (!comparingAll_)
+        return;
+    if (onProgress)
+        onProgress(total > 0 ? done * 100 / total : 0);
+    if (onStatus)
+        onStatus("Сравнение разделов: " + std::to_string(done) + " из " + std::to_string(total));
 }
 
 void ViewerPane::compareAllDone() {
-    if (allWorker_.joinable()) allWorker_.join();
+    if (allWorker_.joinable())
+        allWorker_.join();
     comparingAll_ = false;
     setStripButtonText(id::kCompareAll, L"Сравнить все разделы");
     {
@@ -56,8 +63,10 @@ void ViewerPane::compareAllDone() {
         allResult_.reset();
     }
     int differing = 0;
-    for (const TopicComparison& row : report_.rows) differing += row.state != TopicState::Same;
-    if (onProgress) onProgress(0);
+    for (const TopicComparison& row : report_.rows)
+        differing += row.state != TopicState::Same;
+    if (onProgress)
+        onProgress(0);
     if (onStatus)
         onStatus((report_.stopped ? "Сравнение разделов остановлено: " : "Сравнение разделов: ") +
                  std::to_string(differing) + " различаются из " + std::to_string(report_.rows.size()));
@@ -73,12 +82,14 @@ void ViewerPane::showReport(bool visible) {
     reportShown_ = visible;
     SendMessageW(strip_, TB_CHECKBUTTON, id::kShowReport, visible);
     layout();
-    if (visible) SetFocus(reportGrid_.hwnd());
+    if (visible)
+        SetFocus(reportGrid_.hwnd());
 }
 
 void ViewerPane::reportDoubleClick() {
     int row = reportGrid_.current().row;
-    if (row < 1 || row > static_cast<int>(report_.rows.size())) return;
+    if (row < 1 || row > static_cast<int>(report_.rows.size()))
+        return;
     // The topic's two files load as usual, and "Построчное сравнение" can be pressed there.
     showReport(false);
     selectNode(report_.rows[static_cast<size_t>(row - 1)].node);
@@ -92,17 +103,24 @@ void ViewerPane::reportContextMenu(int x, int y) {
     AppendMenuW(m, MF_STRING, kCloseReport, L"Закрыть отчёт");
     int cmd = TrackPopupMenu(m, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
     DestroyMenu(m);
-    if (cmd == kCloseReport) showReport(false);
-    if (cmd == kSaveTsv) saveReport(false);
-    if (cmd == kSaveRtf) saveReport(true);
+    if (cmd == kCloseReport)
+        showReport(false);
+    if (cmd == kSaveTsv)
+        saveReport(false);
+    if (cmd == kSaveRtf)
+        saveReport(true);
 }
 
 bool ViewerPane::saveReport(bool richText) {
-    auto path = desktop_.chooseFileToSave(
-        hwnd_, richText ? "Rich Text Files (*.rtf)|*.rtf|Все файлы (*.*)|*.*" : "Текст (*.txt)|*.txt|Все файлы (*.*)|*.*",
-        richText ? "Сравнение разделов.rtf" : "Сравнение разделов.txt", richText ? "rtf" : "txt");
-    if (!path) return false;
-    if (files_.writeFile(*path, richText ? comparisonReportRtf(report_) : comparisonReportTsv(report_))) return true;
+    auto path = desktop_.chooseFileToSave(hwnd_,
+                                          richText ? "Rich Text Files (*.rtf)|*.rtf|Все файлы (*.*)|*.*"
+                                                   : "Текст (*.txt)|*.txt|Все файлы (*.*)|*.*",
+                                          richText ? "Сравнение разделов.rtf" : "Сравнение разделов.txt",
+                                          richText ? "rtf" : "txt");
+    if (!path)
+        return false;
+    if (files_.writeFile(*path, richText ? comparisonReportRtf(report_) : comparisonReportTsv(report_)))
+        return true;
     desktop_.showMessage(hwnd_, "Не удалось записать файл " + *path, MessageKind::Error);
     return false;
 }

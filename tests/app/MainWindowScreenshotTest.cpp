@@ -10,12 +10,12 @@
 #include "app/MainWindow.h"
 #include "app/resource.h"
 #include "platform/Text.h"
+#include "results/ResultTree.h"
 #include "system/Screenshots.h"
 #include "tests/JpegFile.h"
 #include "tests/TempFolder.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
-#include "results/ResultTree.h"
 
 namespace kw {
 namespace {

@@ -1,8 +1,8 @@
 // Drives the real main window under Wine: commands go in as window messages, the controls are read back.
 #include "app/MainWindow.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <richedit.h>
 
 #include <chrono>
@@ -10,9 +10,9 @@
 #include "app/resource.h"
 #include "platform/Cabinet.h"
 #include "platform/Text.h"
-#include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
+#include "tests/core/FakeProcesses.h"
 
 namespace kw {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 struct FakeDesktop : Desktop {
     bool hotKeyFree = true;
     bool answer = true;
-    std::optional<std::string> chosenFile;  // what the open dialog answers; nothing: cancelled
+    std::optional<std::string> chosenFile; // what the open dialog answers; nothing: cancelled
     std::vector<std::string> messages, questions, filters;
     std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter) override {
         filters.push_back(filter);
@@ -29,7 +29,9 @@ struct FakeDesktop : Desktop {
     bool registerHotKey(WindowHandle, int, unsigned, unsigned) override { return hotKeyFree; }
     void unregisterHotKey(WindowHandle, int) override {}
     bool shellOpen(const std::string&) override { return true; }
-    void showMessage(WindowHandle, const std::string& text, MessageKind) override { messages.push_back(text); }
+    void showMessage(WindowHandle, const std::string& text, MessageKind) override {
+        messages.push_back(text);
+    }
     bool confirm(WindowHandle, const std::string& text) override {
         questions.push_back(text);
         return answer;
@@ -39,17 +41,18 @@ struct FakeDesktop : Desktop {
 void pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) continue;
+        if (msg.message == WM_QUIT)
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
-template <typename Done>
-bool pumpUntil(Done done, int timeoutMs = 30000) {
+template <typename Done> bool pumpUntil(Done done, int timeoutMs = 30000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         pump();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
@@ -59,7 +62,8 @@ bool pumpUntil(Done done, int timeoutMs = 30000) {
 
 std::string statusText(HWND window, int part) {
     wchar_t buf[512] = {};
-    SendDlgItemMessageW(window, IDC_STATUS, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf));
+    SendDlgItemMessageW(window, IDC_STATUS, SB_GETTEXTW, static_cast<WPARAM>(part),
+                        reinterpret_cast<LPARAM>(buf));
     return toUtf8(buf);
 }
 
@@ -73,7 +77,7 @@ bool menuEnabled(HWND window, int id) {
 }
 
 class MainWindowTest : public testing::Test {
-protected:
+  protected:
     FakeDesktop desktop;
     test::RecordingProcesses processes;
     Platform platform{windowsFileSystem(), windowsSystemInfo(), desktop, processes};
@@ -115,7 +119,8 @@ TEST_F(MainWindowTest, RunFromThePuskButtonEndsIdleWithResultsOffered) {
     std::string shown = test::windowText(GetDlgItem(h, IDC_EVENT_LOG));
     std::string expected;
     // GetWindowText gives the rich-edit paragraphs back with CR LF.
-    for (const auto& l : w->engine().eventLog().texts()) expected += (expected.empty() ? "" : "\r\n") + l;
+    for (const auto& l : w->engine().eventLog().texts())
+        expected += (expected.empty() ? "" : "\r\n") + l;
     EXPECT_EQ(shown, expected);
     EXPECT_NE(shown.find("Сокращения:"), std::string::npos);
     EXPECT_TRUE(test::fileExists(work("KW_Scan!.rtf")));
@@ -134,7 +139,8 @@ TEST_F(MainWindowTest, StopButtonEndsTheRunAtTheSectionsNextStoppingPoint) {
         }
     });
     command(*w, IDC_START);
-    ASSERT_TRUE(pumpUntil([&] { return test::windowText(GetDlgItem(h, IDC_PROGRESS_CAPTION)) == "ПЕЛТРАН"; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return test::windowText(GetDlgItem(h, IDC_PROGRESS_CAPTION)) == "ПЕЛТРАН"; }));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_PROGRESS_GROUP)));
     EXPECT_TRUE(toolButtonHidden(h, IDC_START));
     EXPECT_FALSE(menuEnabled(h, IDC_OPTIONS));
@@ -167,7 +173,8 @@ TEST_F(MainWindowTest, ClearResultsAsksFirstAndCancelChangesNothing) {
     EXPECT_FALSE(menuEnabled(w->hwnd(), IDC_SAVE_PACKAGE));
     auto log = w->engine().eventLog().texts();
     EXPECT_EQ(log[0], "Результаты сканирования удалены.");
-    ASSERT_TRUE(pumpUntil([&] { return statusText(w->hwnd(), 2).rfind("Удалены результаты - [", 0) == 0; }, 6000));
+    ASSERT_TRUE(
+        pumpUntil([&] { return statusText(w->hwnd(), 2).rfind("Удалены результаты - [", 0) == 0; }, 6000));
     EXPECT_EQ(w->engine().timingLog().lines().back(), " ");
 }
 
@@ -194,7 +201,7 @@ TEST_F(MainWindowTest, SecondInstanceKeepsTheFirstOnesFoldersAndWarns) {
     EXPECT_TRUE(test::fileExists(work("(MIRTAL)mirtal.ini")));
     EXPECT_TRUE(test::fileExists(test::tempDir() + "KW_scan.ini"));
 
-    SendMessageW(first->hwnd(), WM_CLOSE, 0, 0);  // the first one cleans up after itself
+    SendMessageW(first->hwnd(), WM_CLOSE, 0, 0); // the first one cleans up after itself
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
 }
 
@@ -247,7 +254,7 @@ TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {
     HWND h = w->hwnd();
     test::writeFileBytes(work("software.txt"), "this computer\r\n");
     desktop.chosenFile = package;
-    command(*w, IDC_LOAD_PACKAGE);  // into side 1 first, so that "(2)" is offered
+    command(*w, IDC_LOAD_PACKAGE); // into side 1 first, so that "(2)" is offered
     ASSERT_TRUE(pumpUntil([&] { return menuEnabled(h, IDC_LOAD_COMPARE); }));
     EXPECT_EQ(test::readFileBytes(work("software.txt")), "other computer\r\n");
     HWND caption1 = GetDlgItem(w->viewer().hwnd(), viewer_id::kCaption1);
@@ -296,8 +303,8 @@ TEST(SavedEventLogTest, RichEditReadsBackTextAndColours) {
     std::string rtf = log.toRtf();
 
     LoadLibraryW(L"Msftedit.dll");
-    HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 200, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 200, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     struct Source {
         const std::string* text;

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "tests/core/FakeProcesses.h"
-#include "tests/core/FakeSystem.h"
 #include "platform/Text.h"
 #include "products/ProductSections.h"
 #include "system/SystemSections.h"
 #include "tests/TempFolder.h"
+#include "tests/core/FakeProcesses.h"
+#include "tests/core/FakeSystem.h"
 
 namespace kw {
 namespace {
@@ -28,7 +28,7 @@ struct RecordingObserver : RunObserver {
 };
 
 class CollectionRunTest : public testing::Test {
-protected:
+  protected:
     test::FakeSystem clock;
     test::RecordingProcesses processes;
     OptionSet options;
@@ -134,7 +134,8 @@ TEST_F(CollectionRunTest, ColoursAndAlternatingBoldFollowTheLineForms) {
     auto lines = run.eventLog().lines();
     auto find = [&](const std::string& prefix) {
         for (const auto& l : lines)
-            if (l.text.starts_with(prefix)) return l;
+            if (l.text.starts_with(prefix))
+                return l;
         ADD_FAILURE() << prefix;
         return LogLine{};
     };
@@ -153,7 +154,8 @@ TEST_F(CollectionRunTest, ColoursAndAlternatingBoldFollowTheLineForms) {
 TEST_F(CollectionRunTest, PercentageGoesByFoursTo72ThenFullThenZero) {
     run.ToolButton30Click();
     std::vector<int> expected;
-    for (int v = 0; v <= 72; v += 4) expected.push_back(v);
+    for (int v = 0; v <= 72; v += 4)
+        expected.push_back(v);
     expected.push_back(100);
     expected.push_back(0);
     EXPECT_EQ(observer.progress, expected);
@@ -191,7 +193,7 @@ TEST_F(CollectionRunTest, StopInsideAProductSkipsTheRestAndWritesNoDurationForIt
     EXPECT_NE(test::readFileBytes(at(kTimingLogFile)).find(utf8ToAnsi("СТОП")), std::string::npos);
 
     EXPECT_EQ(run.progressCaption(), "СТОП");
-    EXPECT_EQ(observer.autoSaves, 0);  // a stopped run is not saved on its own
+    EXPECT_EQ(observer.autoSaves, 0); // a stopped run is not saved on its own
     EXPECT_TRUE(test::fileExists(at(kSettingsFileName)));
     EXPECT_EQ(observer.progress.back(), 0);
     EXPECT_EQ(*std::max_element(observer.progress.begin(), observer.progress.end()), 100);
@@ -234,7 +236,9 @@ TEST_F(CollectionRunTest, SecondRunFindsTheSettingsCopyAndStartsClean) {
     auto log = run.eventLog().texts();
     EXPECT_EQ(log[1], "создан временный каталог: " + temp() + "KW_Temp");
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::string& l) { return l.find("Начало сбора информации") != std::string::npos; }),
+                            [](const std::string& l) {
+                                return l.find("Начало сбора информации") != std::string::npos;
+                            }),
               1);
 }
 
@@ -254,9 +258,8 @@ TEST_F(CollectionRunTest, FullVariantAppliesThePresetWithLibrariesAndKeepsIt) {
                      Option::Quadrix, Option::CommonData})
         EXPECT_TRUE(options.get(o)) << optionInfo(o).caption;
     EXPECT_FALSE(options.get(Option::Vault));
-    EXPECT_EQ(run.timingLog().lines()[0],
-              stars("Начало сбора информации " + clock.shortDate(clock.time) + " - " + clockText(10, 0, 0) +
-                    " | Тип: \"Полный (+)\" "));
+    EXPECT_EQ(run.timingLog().lines()[0], stars("Начало сбора информации " + clock.shortDate(clock.time) +
+                                                " - " + clockText(10, 0, 0) + " | Тип: \"Полный (+)\" "));
 
     run.setStartVariant(StartVariant::Main);
     run.ToolButton30Click();
@@ -291,7 +294,7 @@ TEST_F(CollectionRunTest, DebugOptionShowsTheTimingLogAtTheEndAndTurnsItself0ff)
 TEST_F(CollectionRunTest, BannersRefreshTheSavedLogOnceItExists) {
     run.folders().CreateWorkFolder(kWorkFolder);
     run.LogBanner("one");
-    EXPECT_FALSE(test::fileExists(at(kEventLogFile)));  // a banner never creates the file
+    EXPECT_FALSE(test::fileExists(at(kEventLogFile))); // a banner never creates the file
     run.saveEventLog();
     run.LogBanner("two");
     EXPECT_NE(test::readFileBytes(at(kEventLogFile)).find("two"), std::string::npos);
@@ -320,7 +323,7 @@ TEST_F(CollectionRunTest, SettingsCopyInTheWorkFolderHoldsTheRunsOptions) {
     ASSERT_FALSE(bytes.empty());
     IniFile copy = IniFile::parse(ansiToUtf8(bytes));
     EXPECT_EQ(copy.get("System_Information", "COM_Plus"), "0");
-    EXPECT_EQ(copy.get("TAVIR", "Libs"), "1");  // the full variant's preset
+    EXPECT_EQ(copy.get("TAVIR", "Libs"), "1"); // the full variant's preset
     EXPECT_EQ(copy.get("Table", "ZebraBright"), "40");
     auto log = run.eventLog().texts();
     EXPECT_NE(std::find(log.begin(), log.end(), "--- Создаем KW_scan.ini: " + at(kSettingsFileName) + "---"),

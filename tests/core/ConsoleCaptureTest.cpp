@@ -16,7 +16,7 @@ TEST(QuoteArgument, KeepsWhatTheProgramMustReceive) {
 
 // The temporary directory of a user whose name has a blank and an ampersand.
 class ConsoleCaptureTest : public test::PrimitivesTest {
-protected:
+  protected:
     void SetUp() override {
         std::string odd = test::tempDir() + "Ivan Petrov & Co\\";
         windowsFileSystem().createFolder(odd);
@@ -73,7 +73,9 @@ TEST_F(ConsoleCaptureTest, RegistryExportToolIsAwaitedAndConverted) {
     EXPECT_FALSE(inWork("Samples.txt"));
     std::string text = workText("(REG)Samples.txt");
     EXPECT_EQ(text.rfind("Samples.txt: [" + collapseSeparators(run.folders().workFolderPath()) +
-                             "Samples.txt] (REG)\r\n", 0), 0u)
+                             "Samples.txt] (REG)\r\n",
+                         0),
+              0u)
         << text.substr(0, 200);
     EXPECT_NE(text.find("\"View\"=\"32\""), std::string::npos);
 }

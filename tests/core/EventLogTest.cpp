@@ -53,7 +53,8 @@ TEST(EventLogTest, RichTextIsAnsiWithColoursBoldAndEscapes) {
     EXPECT_NE(rtf.find("\\{a\\\\b\\} \\'88\\par"), std::string::npos);
     // A character outside the code page is kept as a Unicode escape.
     EXPECT_NE(rtf.find("\\cf2\\b0 \\u26085?\\par"), std::string::npos);
-    for (unsigned char c : rtf) EXPECT_LT(c, 0x80);
+    for (unsigned char c : rtf)
+        EXPECT_LT(c, 0x80);
 }
 
 } // namespace

@@ -15,7 +15,7 @@
 namespace kw::test {
 
 class RecordingProcesses final : public Processes {
-public:
+  public:
     std::vector<std::string> started;
     // What a started tool leaves behind, done only once somebody waits for it (a slow tool).
     std::function<void(const std::string& commandLine)> finish;
@@ -29,7 +29,8 @@ public:
             std::function<void(const std::string&)> finish;
             std::string commandLine;
             bool wait(unsigned) override {
-                if (finish) std::exchange(finish, nullptr)(commandLine);
+                if (finish)
+                    std::exchange(finish, nullptr)(commandLine);
                 return true;
             }
         };

@@ -8,14 +8,14 @@
 namespace kw::test {
 
 class FakeSystem : public SystemInfo {
-public:
+  public:
     LocalTime time{2026, 12, 8, 10, 0, 0, 0};
     bool administrator = true;
     std::string computer = "TESTPC", user = "Ivan Petrov";
     MemoryStatus memory{8589934592ull, 4294967296ull, 50};
     std::uint32_t drives = 0;
     std::map<char, unsigned> types;
-    std::map<char, DiskSpace> spaces;  // a drive missing here cannot be read
+    std::map<char, DiskSpace> spaces; // a drive missing here cannot be read
     std::map<char, std::string> fileSystems;
     std::string separator = " ";
     int pixelsPerInch = 96;
@@ -43,7 +43,8 @@ public:
     std::uint32_t logicalDrives() override { return drives; }
     unsigned driveType(char letter) override { return types.count(letter) ? types[letter] : 1; }
     std::optional<DiskSpace> diskSpace(char letter) override {
-        if (!spaces.count(letter)) return std::nullopt;
+        if (!spaces.count(letter))
+            return std::nullopt;
         return spaces[letter];
     }
     std::string volumeFileSystem(char letter) override { return fileSystems[letter]; }
@@ -55,9 +56,10 @@ public:
     std::string hostAddress() override { return ip; }
     std::string adapterAddress() override { return mac; }
 
-private:
+  private:
     static LocalTime addMs(LocalTime t, long long ms) {
-        LocalTime d = timeOfDay(t.hour * 3600000LL + t.minute * 60000LL + t.second * 1000LL + t.millisecond + ms);
+        LocalTime d =
+            timeOfDay(t.hour * 3600000LL + t.minute * 60000LL + t.second * 1000LL + t.millisecond + ms);
         d.year = t.year;
         d.month = t.month;
         d.day = t.day;

@@ -11,7 +11,7 @@ namespace {
 const std::string kRule(68, '_');
 
 class FileCaptureTest : public test::PrimitivesTest {
-protected:
+  protected:
     FileCapture capture{run};
     std::string src;
     void SetUp() override {
@@ -19,7 +19,7 @@ protected:
         src = scratch("src");
     }
     void put(const std::string& name, const std::string& bytes) { test::writeFileBytes(src + name, bytes); }
-    std::string folder() { return src.substr(0, src.size() - 1); }  // without its trailing separator
+    std::string folder() { return src.substr(0, src.size() - 1); } // without its trailing separator
 };
 
 TEST_F(FileCaptureTest, CopyHasHeaderAndEndsAtTheFirstNul) {
@@ -27,7 +27,8 @@ TEST_F(FileCaptureTest, CopyHasHeaderAndEndsAtTheFirstNul) {
     capture.CaptureFile(folder(), "(K2011)", "(Peltrand)", "a.ini");
     std::string source = folder() + "\\a.ini";
     EXPECT_EQ(test::readFileBytes(work("(Peltrand)a.ini")),
-              utf8ToAnsi("a.ini (K2011): [" + source + "]\r\n" + kRule + "\r\n  \r\n") + "[S]\r\nk=\xc2\xe0\r\n");
+              utf8ToAnsi("a.ini (K2011): [" + source + "]\r\n" + kRule + "\r\n  \r\n") +
+                  "[S]\r\nk=\xc2\xe0\r\n");
     EXPECT_EQ(log(), (std::vector<std::string>{"", "a.ini (K2011) (Peltrand): [" + folder() + "]",
                                                "[" + source + "] ---> \"(Peltrand)a.ini\""}));
     EXPECT_EQ(run.eventLog().lines()[1].color, LogColor::Blue);
@@ -70,8 +71,9 @@ TEST_F(FileCaptureTest, UnwritableTargetFallsBackToAByteCopy) {
     capture.CaptureFile(folder(), "", "(F)", "f.ini");
     auto l = log();
     ASSERT_GE(l.size(), 4u);
-    EXPECT_EQ(l[2].rfind("[!!] [ 2) Создать файл не удалось] [\"" + folder() + "\\f.ini\"] - EFCreateError ошибка, "
-                         "с сообщением: ",
+    EXPECT_EQ(l[2].rfind("[!!] [ 2) Создать файл не удалось] [\"" + folder() +
+                             "\\f.ini\"] - EFCreateError ошибка, "
+                             "с сообщением: ",
                          0),
               0u);
     EXPECT_EQ(l.back(), "[ 3)" + folder() + "\\f.ini] ---> \"(F)f.ini\"");
@@ -79,7 +81,8 @@ TEST_F(FileCaptureTest, UnwritableTargetFallsBackToAByteCopy) {
 
 TEST_F(FileCaptureTest, LargeFileIsStreamedWithTheSameBytes) {
     std::string big;
-    for (int i = 0; i < 300000; ++i) big += "line " + std::to_string(i) + "\r\n";  // several blocks
+    for (int i = 0; i < 300000; ++i)
+        big += "line " + std::to_string(i) + "\r\n"; // several blocks
     put("big.log", big);
     capture.CaptureFile(folder(), "", "(B)", "big.log");
     std::string out = test::readFileBytes(work("(B)big.log"));
@@ -89,7 +92,7 @@ TEST_F(FileCaptureTest, LargeFileIsStreamedWithTheSameBytes) {
 }
 
 TEST_F(FileCaptureTest, UnicodeFilesByTheirByteOrderMark) {
-    const std::string ru = "Привет";  // UTF-8 here, ANSI in the copy
+    const std::string ru = "Привет"; // UTF-8 here, ANSI in the copy
     std::wstring w = toWide(ru + "\r\nline2\nline3");
     std::string le = "\xff\xfe", be = "\xfe\xff";
     for (wchar_t c : w) {
@@ -102,8 +105,8 @@ TEST_F(FileCaptureTest, UnicodeFilesByTheirByteOrderMark) {
     put("ansi.log", utf8ToAnsi(ru) + "\r\nline2\nline3");
     for (std::string name : {"le.log", "be.log", "u8.log", "ansi.log"}) {
         capture.CaptureUnicodeFile(src, "(U)", name);
-        EXPECT_EQ(workText("(U)" + name),
-                  name + ": [" + src + name + "] (U)\r\n" + kRule + "\r\n  \r\n" + ru + "\r\nline2\r\nline3\r\n")
+        EXPECT_EQ(workText("(U)" + name), name + ": [" + src + name + "] (U)\r\n" + kRule + "\r\n  \r\n" +
+                                              ru + "\r\nline2\r\nline3\r\n")
             << name;
         EXPECT_FALSE(inWork(name)) << "the temporary copy is removed";
         EXPECT_TRUE(logHas("[" + src + name + "] ---> \"(U)" + name + "\""));
@@ -113,7 +116,9 @@ TEST_F(FileCaptureTest, UnicodeFilesByTheirByteOrderMark) {
 }
 
 TEST_F(FileCaptureTest, UnicodeFileAlreadyInTheWorkFolderAndAnUnrelatedNamesake) {
-    test::writeFileBytes(work("SMB2.txt"), std::string("\xff\xfe" "a\0b\0", 6));
+    test::writeFileBytes(work("SMB2.txt"), std::string("\xff\xfe"
+                                                       "a\0b\0",
+                                                       6));
     capture.CaptureUnicodeFile(run.folders().workFolderPath(), "(REG)", "SMB2.txt");
     EXPECT_TRUE(logHas("Файл \"SMB2.txt\" уже существует в KW_Temp"));
     EXPECT_FALSE(inWork("SMB2.txt"));
@@ -134,8 +139,8 @@ TEST_F(FileCaptureTest, LockedAndRegisteredFiles) {
     GetCurrentDirectoryW(MAX_PATH, before);
     {
         // Held open by "another program" that lets others read it.
-        FileHandle held(CreateFileW(toWide(src + "held.log").c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+        FileHandle held(CreateFileW(toWide(src + "held.log").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         capture.CaptureLockedFile(folder(), "(L)", "held.log");
     }
     EXPECT_EQ(workText("(L)held.log"), "held.log: [" + folder() + "]\r\n" + kRule + "\r\n \r\nbusy\r\n");
@@ -148,12 +153,13 @@ TEST_F(FileCaptureTest, LockedAndRegisteredFiles) {
     EXPECT_TRUE(logHas("[-][" + folder() + "\\gone.log] x (L)gone.log"));
 
     put("reg.ini", "r");
-    EXPECT_EQ(capture.CaptureRegisteredFile(RegistryRoot::LocalMachine, "", "", src, "", "reg.ini", "Prod", ""),
-              src + "reg.ini");
+    EXPECT_EQ(
+        capture.CaptureRegisteredFile(RegistryRoot::LocalMachine, "", "", src, "", "reg.ini", "Prod", ""),
+        src + "reg.ini");
     EXPECT_EQ(workText("(Prod)reg.ini"), "reg.ini: [" + src + "reg.ini]\r\n" + kRule + "\r\n  \r\nr\r\n");
     // The folder from a registry value that is missing: not found.
-    EXPECT_EQ(capture.CaptureRegisteredFile(RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR\\Samples", "Export", "", "\\",
-                                            "reg.ini", "Prod", "NoSuchValue"),
+    EXPECT_EQ(capture.CaptureRegisteredFile(RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR\\Samples", "Export",
+                                            "", "\\", "reg.ini", "Prod", "NoSuchValue"),
               "");
     EXPECT_TRUE(logHas("(Prod)reg.ini - не найден."));
 }
@@ -164,7 +170,9 @@ TEST_F(FileCaptureTest, ReadWholeFileAndSpecialFolders) {
     EXPECT_TRUE(capture.ReadWholeFile(src + "w.txt", text));
     EXPECT_EQ(text, "abc");
     EXPECT_FALSE(capture.ReadWholeFile(src + "none.txt", text));
-    EXPECT_EQ(log().back().rfind("[!!] [ 1) Открыть файл не удалось] [\"" + src + "none.txt\"] - EFOpenError", 0), 0u);
+    EXPECT_EQ(
+        log().back().rfind("[!!] [ 1) Открыть файл не удалось] [\"" + src + "none.txt\"] - EFOpenError", 0),
+        0u);
     EXPECT_FALSE(capture.GetSpecialFolder(kCsidlCommonAppData).empty());
     EXPECT_TRUE(capture.ShellCopyFile(src + "w.txt", run.folders().workFolderPath()));
     EXPECT_EQ(test::readFileBytes(work("w.txt")), "abc");

@@ -1,6 +1,7 @@
 #include "core/FileInventory.h"
 
 #include <windows.h>
+
 #include <winioctl.h>
 
 #include <map>
@@ -21,19 +22,23 @@ std::string fixtureProgram() {
 std::vector<std::string> cells(const std::string& row) {
     std::vector<std::string> out(1);
     for (char c : row)
-        if (c == '\t') out.emplace_back();
-        else out.back().push_back(c);
+        if (c == '\t')
+            out.emplace_back();
+        else
+            out.back().push_back(c);
     return out;
 }
 
 class FileInventoryTest : public test::PrimitivesTest {
-protected:
+  protected:
     std::string tree;
     void SetUp() override {
         PrimitivesTest::SetUp();
         tree = scratch("tree");
     }
-    std::vector<std::string> table(const std::string& name) { return crlfLines(workText("(" + name + ")Files.csv")); }
+    std::vector<std::string> table(const std::string& name) {
+        return crlfLines(workText("(" + name + ")Files.csv"));
+    }
     std::string date(const std::string& path) {
         LocalTime t = windowsFileSystem().fileDate(path).value();
         return dateTimeText(windowsSystemInfo(), t.year, t.month, t.day, t.hour, t.minute, t.second);
@@ -46,7 +51,7 @@ TEST_F(FileInventoryTest, EmptyFolderGivesTheHeaderAndStartsThePermissionsDump) 
     EXPECT_EQ(log(), (std::vector<std::string>{"Список файлов E в папке [" + tree + "] ---> \"(E)Files.csv\"",
                                                "Список безопасности: \"" + tree + "\" > (cmd)(E)cacls.txt"}));
     run.waitForConsoleProcesses();
-    EXPECT_TRUE(inWork("(cmd)(E)cacls.txt"));  // Wine's cacls prints nothing, but the file is made
+    EXPECT_TRUE(inWork("(cmd)(E)cacls.txt")); // Wine's cacls prints nothing, but the file is made
 
     FileInventory(run).InventoryFolder(tree + "missing", "M");
     EXPECT_TRUE(logHas("[-] Не могу получить список файлов M, каталог [" + tree + "missing] не найден."));
@@ -66,7 +71,8 @@ TEST_F(FileInventoryTest, RowsWithSizesDatesVersionsAndMd5) {
     auto rows = table("T");
     ASSERT_EQ(rows.size(), 5u);
     std::map<std::string, std::vector<std::string>> byName;
-    for (size_t i = 1; i < rows.size(); ++i) byName[cells(rows[i])[0]] = cells(rows[i]);
+    for (size_t i = 1; i < rows.size(); ++i)
+        byName[cells(rows[i])[0]] = cells(rows[i]);
     // md5sum of the same bytes
     EXPECT_EQ(byName["abc.txt"], (std::vector<std::string>{"abc.txt", "3", date(tree + "abc.txt"), "",
                                                            "900150983CD24FB0D6963F7D28E17F72", tree}));
@@ -80,12 +86,14 @@ TEST_F(FileInventoryTest, RowsWithSizesDatesVersionsAndMd5) {
     // The subfolder's rows stand together where the walk met the subfolder.
     size_t sub = 0;
     for (size_t i = 1; i < rows.size(); ++i)
-        if (cells(rows[i])[5] != tree) sub = sub ? sub : i;
+        if (cells(rows[i])[5] != tree)
+            sub = sub ? sub : i;
     EXPECT_EQ(cells(rows[sub + 1])[5], tree + "Sub дир\\");
 
     options.set(Option::Md5, false);
     FileInventory(run).InventoryFolder(noSlash, "T");
-    for (size_t i = 1; i < table("T").size(); ++i) EXPECT_EQ(cells(table("T")[i])[4], "00");
+    for (size_t i = 1; i < table("T").size(); ++i)
+        EXPECT_EQ(cells(table("T")[i])[4], "00");
 }
 
 TEST_F(FileInventoryTest, TopLevelThenAppendedSubfolders) {
@@ -108,7 +116,8 @@ TEST_F(FileInventoryTest, TopLevelThenAppendedSubfolders) {
 
     inv.InventoryFolderPart(tree + "A", "Q", "");
     EXPECT_FALSE(inWork("(Q)Files.csv"));
-    EXPECT_TRUE(logHas("[-] Списком файлов Q в папке [" + tree + "A] ---> не удалось дополнить файл \"(Q)Files.csv\", "
+    EXPECT_TRUE(logHas("[-] Списком файлов Q в папке [" + tree +
+                       "A] ---> не удалось дополнить файл \"(Q)Files.csv\", "
                        "т.к. файл не найден"));
 }
 
@@ -125,12 +134,13 @@ TEST_F(FileInventoryTest, HotfixRowsAccumulate) {
 
 TEST_F(FileInventoryTest, FilesOf2GiBAndMoreHaveTheirRealSize) {
     {
-        FileHandle f(CreateFileW(toWide(tree + "huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        FileHandle f(CreateFileW(toWide(tree + "huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 0, nullptr));
         ASSERT_TRUE(f);
         DWORD ignored = 0;
         DeviceIoControl(f.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
         LARGE_INTEGER end;
-        end.QuadPart = 2684354560LL;  // 2.5 GiB
+        end.QuadPart = 2684354560LL; // 2.5 GiB
         ASSERT_TRUE(SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN));
         ASSERT_TRUE(SetEndOfFile(f.get()));
     }
@@ -151,21 +161,24 @@ TEST_F(FileInventoryTest, StopDuringAWalkKeepsTheRowsAndStillSavesAndDumps) {
     for (int d = 0; d < 3; ++d) {
         std::string sub = tree + "d" + std::to_string(d) + "\\";
         windowsFileSystem().createFolder(sub);
-        for (int f = 0; f < 5; ++f) test::writeFileBytes(sub + "f" + std::to_string(f) + ".txt", "x");
+        for (int f = 0; f < 5; ++f)
+            test::writeFileBytes(sub + "f" + std::to_string(f) + ".txt", "x");
     }
     options.set(Option::SelectAll, true);
     options.set(Option::SelectAll, false);
     options.set(Option::SystemInfo, true);
     int seen = 0;
     run.setListedFileHook([&](const std::string&, const std::string&) {
-        if (++seen == 4) run.requestStop();
+        if (++seen == 4)
+            run.requestStop();
     });
-    run.registerSection(Section::CollectSystemSection, [&] { FileInventory(run).InventoryFolder(tree, "S"); });
+    run.registerSection(Section::CollectSystemSection,
+                        [&] { FileInventory(run).InventoryFolder(tree, "S"); });
     run.ToolButton30Click();
     EXPECT_TRUE(run.stopFlag());
     auto rows = table("S");
-    EXPECT_GE(rows.size(), 5u);   // the header and the rows met before Stop
-    EXPECT_LT(rows.size(), 16u);  // not the whole tree
+    EXPECT_GE(rows.size(), 5u);  // the header and the rows met before Stop
+    EXPECT_LT(rows.size(), 16u); // not the whole tree
     EXPECT_TRUE(logHas("Список безопасности: \"" + tree + "\" > (cmd)(S)cacls.txt"));
 }
 

@@ -14,11 +14,11 @@
 namespace kw::test {
 
 class PrimitivesTest : public testing::Test {
-protected:
+  protected:
     OptionSet options;
     Settings settings;
-    CollectionRun run{{windowsFileSystem(), windowsSystemInfo(), windowsDesktop(), windowsProcesses()}, options,
-                      settings};
+    CollectionRun run{
+        {windowsFileSystem(), windowsSystemInfo(), windowsDesktop(), windowsProcesses()}, options, settings};
 
     void SetUp() override {
         run.folders().CreateWorkFolder(kWorkFolder);
@@ -47,7 +47,8 @@ inline std::vector<std::string> crlfLines(const std::string& text) {
     size_t from = 0;
     for (size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
         out.push_back(text.substr(from, at - from));
-    if (from < text.size()) out.push_back(text.substr(from));
+    if (from < text.size())
+        out.push_back(text.substr(from));
     return out;
 }
 

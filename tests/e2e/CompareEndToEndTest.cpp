@@ -18,7 +18,8 @@ const std::string kMirtalBin = "C:\\Program Files\\TAVIR\\MIRTAL-3D v21\\Bin\\";
 
 DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
     Child c = start(arguments);
-    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(c.process.get(), &code);
     return code;
@@ -27,7 +28,8 @@ DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
 std::string onlyPackageIn(const std::string& folder) {
     std::string found;
     windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
-        if (e.name.ends_with(".cab")) found = folder + "\\" + e.name;
+        if (e.name.ends_with(".cab"))
+            found = folder + "\\" + e.name;
         return true;
     });
     return found;
@@ -53,7 +55,8 @@ std::map<std::string, ReportRow> readReport(const std::string& path, std::string
         for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
             cells.push_back(line.substr(from, tab - from));
         cells.push_back(line.substr(from));
-        if (cells.size() < 5) continue;
+        if (cells.size() < 5)
+            continue;
         rows.emplace(cells[1], ReportRow{cells[2], std::stoi(cells[3]), std::stoi(cells[4])});
     }
     return rows;
@@ -61,12 +64,12 @@ std::map<std::string, ReportRow> readReport(const std::string& path, std::string
 
 // Puts the demo machine back as it was, whatever the test met.
 class ChangedMachine {
-public:
+  public:
     ChangedMachine() {
         ini_ = test::readFileBytes(kMirtalBin + "MIRTAL.ini");
         program_ = test::readFileBytes(kMirtalBin + "MIRTAL.Exe");
-        HANDLE h = CreateFileW(toWide(kMirtalBin + "MIRTAL.Exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+        HANDLE h = CreateFileW(toWide(kMirtalBin + "MIRTAL.Exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             GetFileTime(h, nullptr, nullptr, &programTime_);
             CloseHandle(h);
@@ -74,8 +77,8 @@ public:
     }
     void change() {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &key) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                          &key) == ERROR_SUCCESS) {
             const wchar_t value[] = L"changed";
             RegSetValueExW(key, L"KW_Test", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
             RegCloseKey(key);
@@ -85,8 +88,8 @@ public:
     }
     ~ChangedMachine() {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &key) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TAVIR\\Quadrix", 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                          &key) == ERROR_SUCCESS) {
             RegDeleteValueW(key, L"KW_Test");
             RegCloseKey(key);
         }
@@ -100,7 +103,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string ini_, program_;
     FILETIME programTime_{};
 };
@@ -127,7 +130,8 @@ TEST(CompareEndToEndTest, ReportNamesTheChangedTopicsOfTwoDemoPackages) {
     EXPECT_EQ(rows["(REG)Quadrix.txt"].state, "различаются");
     EXPECT_EQ(rows["(REG)Quadrix.txt"].left1, 0);
     EXPECT_EQ(rows["(REG)Quadrix.txt"].left2, 1);
-    ASSERT_TRUE(rows.count("(MIRTAL)mirtal.ini"));  // the tree spells it so; the file names compare as Windows does
+    ASSERT_TRUE(
+        rows.count("(MIRTAL)mirtal.ini")); // the tree spells it so; the file names compare as Windows does
     EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].state, "различаются");
     EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].left1, 0);
     EXPECT_EQ(rows["(MIRTAL)mirtal.ini"].left2, 1);
@@ -147,7 +151,8 @@ TEST(CompareEndToEndTest, ReportNamesTheChangedTopicsOfTwoDemoPackages) {
 
     // A package against itself differs nowhere; a file that is no package is trouble.
     EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + a + "\" \"" + report + "\""), 0u);
-    for (const auto& [file, row] : readReport(report, header)) EXPECT_EQ(row.state, "совпадают") << file;
+    for (const auto& [file, row] : readReport(report, header))
+        EXPECT_EQ(row.state, "совпадают") << file;
     test::writeFileBytes(test::tempDir() + "notes.txt", "no package");
     EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + test::tempDir() + "notes.txt\" \"" + report + "\""), 2u);
     EXPECT_EQ(runToEnd("compare \"" + a + "\""), 2u);

@@ -11,9 +11,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
+#include "results/ResultViewer.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
-#include "results/ResultViewer.h"
 #include "viewer/ViewerPane.h"
 #include <commctrl.h>
 
@@ -30,7 +30,8 @@ std::string rtfBody(const std::string& text, LogColor color, bool bold) {
 std::vector<HTREEITEM> treeItems(HWND tree) {
     std::vector<HTREEITEM> out;
     auto next = [tree](HTREEITEM item, UINT how) {
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
     };
     HTREEITEM item = next(nullptr, TVGN_ROOT);
     while (item) {
@@ -39,14 +40,16 @@ std::vector<HTREEITEM> treeItems(HWND tree) {
             item = child;
             continue;
         }
-        while (item && !next(item, TVGN_NEXT)) item = next(item, TVGN_PARENT);
-        if (item) item = next(item, TVGN_NEXT);
+        while (item && !next(item, TVGN_NEXT))
+            item = next(item, TVGN_PARENT);
+        if (item)
+            item = next(item, TVGN_NEXT);
     }
     return out;
 }
 
 class EndToEndTest : public testing::Test {
-protected:
+  protected:
     std::string work(const char* name) { return test::tempDir() + "KW_Temp\\" + name; }
 };
 
@@ -55,7 +58,7 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     Child c = startFullRunKeepingResults();
     ASSERT_TRUE(c.process) << programPath();
     ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 120000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the end-of-run block finishes
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the end-of-run block finishes
 
     std::string timing = ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt")));
     auto lines = test::linesOf(timing);
@@ -65,23 +68,38 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     const std::string stars = R"(\*{21})";
     std::vector<std::string> patterns = {
         stars + " Начало сбора информации " + d + " - " + t + R"( \| Тип: "Полный "  )" + stars,
-        "Информация о системе - " + t, "COD - " + t, "TAVIR Shared - " + t, "ПЕЛТРАН - " + t,
-        "МИРТАЛ-3D MCAD/AEC - " + t, "МИРТАЛ-3D Home - " + t, "МИРТАЛ-3D Viewer - " + t, "МОРВАНТАЙД - " + t,
-        "САПР ТП ТЕССАРИН - " + t, "Справочник технолога - " + t, "Стандартные Изделия - " + t,
-        "Rudazizod o Ridaduvodu - " + t, "Единицы измерения - " + t, "Нормирование материалов - " + t,
-        "Нормирование трудозатрат - " + t, "ПЕЛТРАН:КБ - " + t, "Ferry-OAK - " + t,
-        "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД - " + t, "КВАДРИКС:MDM - " + t,
+        "Информация о системе - " + t,
+        "COD - " + t,
+        "TAVIR Shared - " + t,
+        "ПЕЛТРАН - " + t,
+        "МИРТАЛ-3D MCAD/AEC - " + t,
+        "МИРТАЛ-3D Home - " + t,
+        "МИРТАЛ-3D Viewer - " + t,
+        "МОРВАНТАЙД - " + t,
+        "САПР ТП ТЕССАРИН - " + t,
+        "Справочник технолога - " + t,
+        "Стандартные Изделия - " + t,
+        "Rudazizod o Ridaduvodu - " + t,
+        "Единицы измерения - " + t,
+        "Нормирование материалов - " + t,
+        "Нормирование трудозатрат - " + t,
+        "ПЕЛТРАН:КБ - " + t,
+        "Ferry-OAK - " + t,
+        "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД - " + t,
+        "КВАДРИКС:MDM - " + t,
         stars + " Сбор информации завершен " + d + " - " + t + R"( \|  Выполнен за: \()" + t + " - " + t +
             R"(\) = )" + t + " " + stars,
         " "};
     ASSERT_EQ(lines.size(), patterns.size()) << timing;
-    for (size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i];
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i];
     EXPECT_TRUE(timing.ends_with(" \r\n"));
 
     std::string rtf = test::readFileBytes(work("KW_Scan!.rtf"));
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1251", 0), 0u);
-    EXPECT_NE(rtf.find(rtfBody("KW_Scan! V19.11.01k (01.11.2019) [" + programPath() + "]", LogColor::Black, true)),
-              std::string::npos);
+    EXPECT_NE(
+        rtf.find(rtfBody("KW_Scan! V19.11.01k (01.11.2019) [" + programPath() + "]", LogColor::Black, true)),
+        std::string::npos);
     // Banners alternate bold, so the legend's weight depends on how many products wrote one.
     auto green = [&](const std::string& text) {
         return rtf.find(rtfBody(text, LogColor::Green, false)) != std::string::npos ||
@@ -89,8 +107,8 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     };
     EXPECT_TRUE(green("Сокращения:"));
     EXPECT_TRUE(green("     \"[-]\" - файл или продукт не найден"));
-    EXPECT_NE(rtf.find(rtfBody("********************* Системная информация: *********************", LogColor::Blue,
-                               false)),
+    EXPECT_NE(rtf.find(rtfBody("********************* Системная информация: *********************",
+                               LogColor::Blue, false)),
               std::string::npos);
 
     std::string ini = test::readFileBytes(work("KW_scan.ini"));
@@ -110,7 +128,8 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     int opened = 0, missing = 0;
     for (size_t i = 0; i < nodes.size(); ++i) {
         const ResultNode& n = nodes[i];
-        if (n.kind == ViewKind::Category) continue;
+        if (n.kind == ViewKind::Category)
+            continue;
         std::string file(n.file);
         SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i]));
         std::string shown = windowText(text);
@@ -125,7 +144,7 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
             EXPECT_EQ(shown, ResultViewer::notFoundLine(file)) << n.text;
         }
     }
-    EXPECT_GE(opened, 3);  // at least the two logs and the settings copy
+    EXPECT_GE(opened, 3); // at least the two logs and the settings copy
     EXPECT_GT(missing, 0);
     PostMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);

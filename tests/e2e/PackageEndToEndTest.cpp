@@ -8,16 +8,17 @@
 #include "platform/Cabinet.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "results/ResultTree.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
-#include "results/ResultTree.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
 namespace {
 
 DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
-    if (WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(c.process.get(), &code);
     return code;
@@ -26,7 +27,8 @@ DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
 std::vector<std::string> cabinetsIn(const std::string& folder) {
     std::vector<std::string> found;
     windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
-        if (!e.folder && e.name.ends_with(".cab")) found.push_back(folder + "\\" + e.name);
+        if (!e.folder && e.name.ends_with(".cab"))
+            found.push_back(folder + "\\" + e.name);
         return true;
     });
     return found;
@@ -47,12 +49,14 @@ std::string messageText(HWND box) {
 // A text view's text without its final line breaks.
 std::string richText(HWND edit) {
     std::string text = windowText(edit);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
     return text;
 }
 
 // A package of the given files, made with the program's own cabinet code.
-std::string packageOf(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) {
+std::string packageOf(const std::string& name,
+                      const std::vector<std::pair<std::string, std::string>>& files) {
     std::string folder = test::tempDir() + name + ".src";
     windowsFileSystem().createFolder(folder);
     std::vector<CabinetSource> sources;
@@ -67,7 +71,7 @@ std::string packageOf(const std::string& name, const std::vector<std::pair<std::
 
 TEST(PackageEndToEndTest, ScriptedCollectionLeavesItsPackageInTheGivenFolder) {
     copyDemoTempFiles();
-    std::string folder = test::tempDir() + "Пакеты СТП";  // created by the program, blanks and Cyrillic
+    std::string folder = test::tempDir() + "Пакеты СТП"; // created by the program, blanks and Cyrillic
     Child c = start("fullin \"" + folder + "\"");
     ASSERT_TRUE(c.process);
     EXPECT_EQ(exitCodeAfter(c, 240000), 0u);
@@ -79,7 +83,8 @@ TEST(PackageEndToEndTest, ScriptedCollectionLeavesItsPackageInTheGivenFolder) {
     ASSERT_FALSE(extractCabinet(packages[0], out, {}, unpacked));
     for (const char* name : {"KW_Scan!.rtf", "KW_Scan!.txt", "KW_scan.ini", "software.txt"})
         EXPECT_TRUE(test::fileExists(out + "\\" + name)) << name;
-    for (const std::string& name : unpacked.written) EXPECT_FALSE(name == "KWScan.DDF" || name == "KWScan.CAB");
+    for (const std::string& name : unpacked.written)
+        EXPECT_FALSE(name == "KWScan.DDF" || name == "KWScan.CAB");
     // The program has ended: its work folders are gone, the package stays.
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
 }
@@ -120,7 +125,7 @@ TEST(PackageEndToEndTest, TwoPackagesOnTheCommandLineOpenSideBySideAndCompare) {
 
     HWND tree = descendant(w, viewer_id::kTree);
     HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));  // software.txt
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root)); // software.txt
     HWND text1 = descendant(w, viewer_id::kText1), text2 = descendant(w, viewer_id::kText2);
     EXPECT_EQ(richText(text1), "Windows 10\r\nRAM 8 GB\r\nCPU 2");
     SendMessageW(descendant(w, viewer_id::kPane), WM_COMMAND, viewer_id::kCompareLines, 0);

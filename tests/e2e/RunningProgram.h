@@ -40,7 +40,9 @@ inline Child startProgram(const std::string& exe, const std::string& argument) {
     return c;
 }
 
-inline Child start(const std::string& argument) { return startProgram(programPath(), argument); }
+inline Child start(const std::string& argument) {
+    return startProgram(programPath(), argument);
+}
 
 // A full run whose results stay in the work folder for the test to read: the save after the run (on
 // by default) would pack them and close the program.
@@ -52,7 +54,7 @@ inline Child startFullRunKeepingResults() {
 // The demo machine keeps logs in the user's temporary folder; a test gives the program a temporary
 // folder of its own (below the prefix's, in "kw_tests"), so it gets copies of them there.
 inline void copyDemoTempFiles() {
-    std::string own = test::tempDir();  // the prefix's temporary folder + "kw_tests\<test>\"
+    std::string own = test::tempDir(); // the prefix's temporary folder + "kw_tests\<test>\"
     std::string prefixTemp = own.substr(0, own.rfind('\\', own.rfind('\\', own.size() - 2) - 1) + 1);
     windowsFileSystem().listFolder(prefixTemp, [&](const FolderEntry& e) {
         if (!sameTextIgnoringCase(e.name, "kw_tests") && e.name.rfind("KW_", 0) != 0)
@@ -63,14 +65,14 @@ inline void copyDemoTempFiles() {
 
 // Holds a file open for writing, others allowed to read, as a running service holds its log.
 inline FileHandle holdOpen(const std::string& path) {
-    return FileHandle(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                  nullptr));
+    return FileHandle(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
 }
 
 // The Windows of the prefix is 64-bit (the test itself may be a 32-bit program on it).
 inline bool sixtyFourBitWindows() {
 #ifdef _WIN64
-    return true;  // the 64-bit stand-in build runs only there
+    return true; // the 64-bit stand-in build runs only there
 #endif
     BOOL wow = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow) && wow;
@@ -79,7 +81,8 @@ inline bool sixtyFourBitWindows() {
 inline bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
@@ -112,7 +115,9 @@ inline HWND windowOf(DWORD pid, const wchar_t* className) {
     return s.found;
 }
 
-inline HWND mainWindowOf(DWORD pid) { return windowOf(pid, L"TForm1"); }
+inline HWND mainWindowOf(DWORD pid) {
+    return windowOf(pid, L"TForm1");
+}
 
 // A control of the program's window by its identifier, at any depth.
 inline HWND descendant(HWND top, int id) {
@@ -124,7 +129,8 @@ inline HWND descendant(HWND top, int id) {
         top,
         [](HWND w, LPARAM lp) WINAPI -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
-            if (GetDlgCtrlID(w) != s->id) return TRUE;
+            if (GetDlgCtrlID(w) != s->id)
+                return TRUE;
             s->found = w;
             return FALSE;
         },

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <iostream>
 #include <chrono>
+#include <iostream>
 #include <regex>
 #include <thread>
 
@@ -19,12 +19,15 @@
 namespace kw {
 namespace {
 
-std::string work(const std::string& name) { return test::tempDir() + "KW_Temp\\" + name; }
+std::string work(const std::string& name) {
+    return test::tempDir() + "KW_Temp\\" + name;
+}
 
 std::vector<std::string> fileLines(const std::string& name) {
     std::string text = ansiToUtf8(test::readFileBytes(work(name)));
     std::vector<std::string> lines = splitLines(text);
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
     return lines;
 }
 
@@ -35,7 +38,8 @@ bool has(const std::vector<std::string>& lines, const std::string& line) {
 // What follows a line, or nothing when the line is missing.
 std::vector<std::string> after(const std::vector<std::string>& lines, const std::string& line, size_t count) {
     auto at = std::find(lines.begin(), lines.end(), line);
-    if (at == lines.end()) return {};
+    if (at == lines.end())
+        return {};
     ++at;
     return {at, at + static_cast<std::ptrdiff_t>(std::min<size_t>(count, lines.end() - at))};
 }
@@ -50,7 +54,7 @@ TEST(SystemSectionEndToEnd, FullRunDescribesTheDemoMachine) {
     Child c = startFullRunKeepingResults();
     ASSERT_TRUE(c.process) << programPath();
     ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 360000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the end-of-run block finishes
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the end-of-run block finishes
     {
         SCOPED_TRACE("software.txt");
         checkSoftware();
@@ -67,7 +71,7 @@ TEST(SystemSectionEndToEnd, FullRunDescribesTheDemoMachine) {
         SCOPED_TRACE("console");
         checkConsoleFiles();
     }
-    std::cout << ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt")));  // durations, for the record
+    std::cout << ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt"))); // durations, for the record
     HWND w = mainWindowOf(c.id);
     ASSERT_NE(w, nullptr);
     PostMessageW(w, WM_CLOSE, 0, 0);
@@ -86,17 +90,20 @@ void checkSoftware() {
     EXPECT_TRUE(has(s, "Default Impersonation Level  (Уровень олицетворения по умолчанию):_______ Identify "
                        "(Определить)[не найден]"));
     EXPECT_TRUE(has(s, "[+] Windows Firewall Включен (1)"));
-    EXPECT_EQ(after(s, "[+] включен", 1),
-              std::vector<std::string>{"    [2] уровень: По умолчанию - уведомлять только при попытках программ "
-                                       "внести изменения в компьютер"});
+    EXPECT_EQ(
+        after(s, "[+] включен", 1),
+        std::vector<std::string>{"    [2] уровень: По умолчанию - уведомлять только при попытках программ "
+                                 "внести изменения в компьютер"});
     EXPECT_TRUE(has(s, "DEP: \"Включить DEP только для основных программ и служб Windows\" (14012)"));
     EXPECT_EQ(after(s, "Программы внесенные в исключения DEP: ", 1),
-              std::vector<std::string>{"    \"C:\\\\Program Files\\\\TAVIR\\\\Old\\\\legacy.exe\"=\"DisableNXShowUI\""});
+              std::vector<std::string>{
+                  "    \"C:\\\\Program Files\\\\TAVIR\\\\Old\\\\legacy.exe\"=\"DisableNXShowUI\""});
     EXPECT_TRUE(has(s, "SQL Server: 03.50"));
     EXPECT_TRUE(has(s, "PatchLevel: 10.50.1600.1"));
     EXPECT_EQ(after(s, "Protocol SQL: ", 3), (std::vector<std::string>{"sm", "tcp", "np"}));
     EXPECT_EQ(after(s, "Instances SQL: ", 1), std::vector<std::string>{"MSSQLSERVER"});
-    EXPECT_EQ(after(s, "Aliases SQL: ", 1), std::vector<std::string>{"    \"TAVIRSQL\"=\"DBMSSOCN,sqlsrv01,1433\""});
+    EXPECT_EQ(after(s, "Aliases SQL: ", 1),
+              std::vector<std::string>{"    \"TAVIRSQL\"=\"DBMSSOCN,sqlsrv01,1433\""});
 }
 
 void checkProgramTables() {
@@ -104,9 +111,9 @@ void checkProgramTables() {
     ASSERT_FALSE(programs.empty());
     EXPECT_EQ(programs[0], "Имя\tИздатель\tУстановлено\tВерсия\tИсточник\tРасположение");
     // The nameless registration gives no row.
-    EXPECT_FALSE(std::any_of(programs.begin(), programs.end(),
-                             [](const std::string& r) { return r.find("\t20240315") != std::string::npos &&
-                                                               r.rfind("\tТАВИР", 0) == 0; }));
+    EXPECT_FALSE(std::any_of(programs.begin(), programs.end(), [](const std::string& r) {
+        return r.find("\t20240315") != std::string::npos && r.rfind("\tТАВИР", 0) == 0;
+    }));
     EXPECT_TRUE(std::any_of(programs.begin(), programs.end(),
                             [](const std::string& r) { return r.find("_") != std::string::npos; }));
     bool wide = sixtyFourBitWindows();
@@ -126,12 +133,14 @@ void checkHardwareAndFolders() {
     EXPECT_TRUE(std::any_of(h.begin(), h.end(), [](const std::string& l) {
         return std::regex_match(l, std::regex(R"(\d+ Мб -- Всего физической памяти \(в байтах\): \d+)"));
     }));
-    EXPECT_TRUE(std::any_of(h.begin(), h.end(), [](const std::string& l) { return l.rfind("    C:\\ Fixed\t", 0) == 0; }));
+    EXPECT_TRUE(std::any_of(h.begin(), h.end(),
+                            [](const std::string& l) { return l.rfind("    C:\\ Fixed\t", 0) == 0; }));
     EXPECT_TRUE(has(h, "В системе используется стандартный шрифт = 96"));
     EXPECT_TRUE(std::any_of(h.begin(), h.end(), [](const std::string& l) {
         return std::regex_match(l, std::regex(R"(Рабочая область: \d+ x \d+ x \d+ x \d+)"));
     }));
-    EXPECT_TRUE(std::any_of(h.begin(), h.end(), [](const std::string& l) { return l.rfind("MAC: ", 0) == 0; }));
+    EXPECT_TRUE(
+        std::any_of(h.begin(), h.end(), [](const std::string& l) { return l.rfind("MAC: ", 0) == 0; }));
     EXPECT_TRUE(test::fileExists(work("Paths.txt")));
     std::vector<std::string> proxy = fileLines("SocketProxyServer.log");
     ASSERT_GE(proxy.size(), 2u);
@@ -141,10 +150,11 @@ void checkHardwareAndFolders() {
 
 void checkConsoleFiles() {
     for (const ConsoleCommand& row : consoleCatalogue()) {
-        if (row.gate) continue;  // MSinfo32 and NetStat depend on the options
+        if (row.gate)
+            continue; // MSinfo32 and NetStat depend on the options
         EXPECT_TRUE(test::fileExists(work(row.outputFile))) << row.outputFile;
     }
-    EXPECT_TRUE(test::fileExists(work("(cmd)netstat.txt")));  // on in the full preset
+    EXPECT_TRUE(test::fileExists(work("(cmd)netstat.txt"))); // on in the full preset
 }
 
 } // namespace

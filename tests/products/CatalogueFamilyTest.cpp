@@ -3,8 +3,8 @@
 // the edition lookup in inventory walks, and the standard-parts library on both kinds of Windows.
 #include "products/CatalogueFamily.h"
 
-#include "products/ProductSections.h"
 #include "core/FileInventory.h"
+#include "products/ProductSections.h"
 #include "tests/products/ProductTest.h"
 
 namespace kw {
@@ -17,7 +17,7 @@ constexpr RegistryRoot CR = RegistryRoot::ClassesRoot;
 const std::string kServer = "{418F55FF-BD08-42FC-9ECB-D288B3FDF148}";
 
 class CatalogueFamilyTest : public test::ProductTest {
-protected:
+  protected:
     void SetUp() override {
         ProductTest::SetUp();
         options.set(Option::Materials, true);
@@ -38,7 +38,8 @@ protected:
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     static bool hasPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
     }
 };
 
@@ -46,7 +47,7 @@ TEST_F(CatalogueFamilyTest, ConnectionTestAsksAgainBeforeEachComparisonAndReport
     registerServer();
     struct Case {
         std::vector<long> statuses;
-        std::string line;  // empty: no line of the test
+        std::string line; // empty: no line of the test
         int calls;
     } cases[] = {
         {{0}, "Подключение успешно (Ошибок не обнаружено)", 1},
@@ -72,7 +73,7 @@ TEST_F(CatalogueFamilyTest, ConnectionTestAsksAgainBeforeEachComparisonAndReport
             EXPECT_TRUE(has(lines, c.line));
         }
         EXPECT_EQ(com.materials.calls, c.calls);
-        EXPECT_EQ(com.materials.alive, 0);  // released every time
+        EXPECT_EQ(com.materials.alive, 0); // released every time
     }
 }
 
@@ -104,8 +105,9 @@ TEST_F(CatalogueFamilyTest, FailuresOfTheServerAreOneLineAndTheReportGoesOn) {
 TEST_F(CatalogueFamilyTest, ServerRegistrationLaunchSettingsAndAuthenticationLevel) {
     // Not registered: the "not found" lines, and nothing of its settings.
     auto lines = report();
-    EXPECT_TRUE(has(lines, "Не найден путь в реестре [HKEY_CLASSES_ROOT\\CLSID\\{0B3B36F7-9295-476A-BB90-A0C68A0F9E5D}"
-                           "\\InprocServer32] до файла ServersConnections.dll"));
+    EXPECT_TRUE(has(
+        lines, "Не найден путь в реестре [HKEY_CLASSES_ROOT\\CLSID\\{0B3B36F7-9295-476A-BB90-A0C68A0F9E5D}"
+               "\\InprocServer32] до файла ServersConnections.dll"));
     EXPECT_TRUE(has(lines, "Не найден путь в реестре [HKEY_CLASSES_ROOT\\CLSID\\" + kServer +
                                "\\LocalServer32] до файла Materials.exe"));
     EXPECT_FALSE(hasPrefix(lines, "Уровень проверки подлинности"));
@@ -113,7 +115,8 @@ TEST_F(CatalogueFamilyTest, ServerRegistrationLaunchSettingsAndAuthenticationLev
     // Registered, its program missing; a business-object server that is there.
     std::string dll = put("Program Files\\TAVIR\\MaterialsLib\\ServersConnections.dll", "MZ bo");
     registry.setString(CR, "CLSID\\{0B3B36F7-9295-476A-BB90-A0C68A0F9E5D}\\InprocServer32", "", dll);
-    registry.setString(CR, "CLSID\\{188D189D-4ED7-404B-8DC4-F458B6F65076}\\InprocServer32", "", "C:\\Нет\\BOSingle.dll");
+    registry.setString(CR, "CLSID\\{188D189D-4ED7-404B-8DC4-F458B6F65076}\\InprocServer32", "",
+                       "C:\\Нет\\BOSingle.dll");
     registry.setString(CR, "CLSID\\" + kServer + "\\LocalServer32", "", "C:\\Нет\\Materials.exe");
     registry.setString(CR, "AppID\\" + kServer, "LocalService", "srvMaterials");
     registry.setDword(CR, "AppID\\" + kServer, "AuthenticationLevel", 7);
@@ -122,17 +125,18 @@ TEST_F(CatalogueFamilyTest, ServerRegistrationLaunchSettingsAndAuthenticationLev
     EXPECT_TRUE(has(lines, "Файл BOSingle.dll не найден в: C:\\Нет\\BOSingle.dll"));
     EXPECT_TRUE(has(lines, "Файл Materials.exe не найден в: C:\\Нет\\Materials.exe"));
     EXPECT_EQ(com.materials.calls, 0);
-    EXPECT_TRUE(has(lines, "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): (LOCAL)"));
+    EXPECT_TRUE(has(
+        lines, "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): (LOCAL)"));
     EXPECT_TRUE(has(lines, "Размещение. Запустить приложение на данном компьютере: srvMaterials"));
     EXPECT_FALSE(hasPrefix(lines, "Запускающий пользователь"));
-    EXPECT_TRUE(has(lines, "Уровень проверки подлинности: "));  // 7 names no level
+    EXPECT_TRUE(has(lines, "Уровень проверки подлинности: ")); // 7 names no level
 
     test::FakeRegistry fresh;
     registry = fresh;
     registry.setDword(CR, "AppID\\" + kServer, "AuthenticationLevel", 2);
     registerServer();
     EXPECT_TRUE(has(report(), "Уровень проверки подлинности: Connect (Подключиться) [2]"));
-    EXPECT_TRUE(run.systemTextBuffer().lines().empty());  // cleared once saved
+    EXPECT_TRUE(run.systemTextBuffer().lines().empty()); // cleared once saved
 }
 
 TEST_F(CatalogueFamilyTest, CatalogueFoundThroughItsSubkeyAndTheServiceExportAwaited) {
@@ -142,13 +146,16 @@ TEST_F(CatalogueFamilyTest, CatalogueFoundThroughItsSubkeyAndTheServiceExportAwa
     registry.setString(LM, "SOFTWARE\\TAVIR\\Materials\\4.0", "InstallPath", catalogue);
     // The registry tool is slow: its file is there only once the section waits for it.
     processes.finish = [&](const std::string& commandLine) {
-        if (commandLine.find("srvResourceDispatcher") == std::string::npos) return;
+        if (commandLine.find("srvResourceDispatcher") == std::string::npos)
+            return;
         std::string utf16 = "\xFF\xFE";
-        for (char c : std::string("Windows Registry Editor Version 5.00\r\n")) utf16 += std::string{c, '\0'};
+        for (char c : std::string("Windows Registry Editor Version 5.00\r\n"))
+            utf16 += std::string{c, '\0'};
         test::writeFileBytes(work("RDService.txt"), utf16);
     };
     CollectMaterials(run);
-    EXPECT_TRUE(started("reg export \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher\""));
+    EXPECT_TRUE(started(
+        "reg export \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher\""));
     EXPECT_EQ(workLines("(REG)RDService.txt").back(), "Windows Registry Editor Version 5.00");
     EXPECT_FALSE(inWork("RDService.txt"));
     EXPECT_FALSE(logHas("[-] (REG)RDService.txt"));
@@ -165,11 +172,11 @@ TEST_F(CatalogueFamilyTest, CatalogueFoundThroughItsSubkeyAndTheServiceExportAwa
 }
 
 TEST_F(CatalogueFamilyTest, EditionRowsForComponentsOfTheExactSizeInEveryListing) {
-    registerProductSections(run);  // the edition lookup listens to every inventory walk
+    registerProductSections(run); // the edition lookup listens to every inventory walk
     std::string libs = folder("Libs");
-    test::writeFileBytes(libs + "\\elclient_mirtal.dll", std::string(446792, '\0'));  // a "." row: any version
-    test::writeFileBytes(libs + "\\ELUTILS.dll", std::string(196745, '\0'));          // a row's size + 1
-    test::writeFileBytes(libs + "\\other.dll", std::string(446792, '\0'));            // no component
+    test::writeFileBytes(libs + "\\elclient_mirtal.dll", std::string(446792, '\0')); // a "." row: any version
+    test::writeFileBytes(libs + "\\ELUTILS.dll", std::string(196745, '\0'));         // a row's size + 1
+    test::writeFileBytes(libs + "\\other.dll", std::string(446792, '\0'));           // no component
     FileInventory(run).InventoryFolder(libs, "Libs");
     auto rows = workLines(kHotfixTable);
     ASSERT_EQ(rows.size(), 2u);
@@ -185,20 +192,22 @@ TEST_F(CatalogueFamilyTest, StandardPartsOnBothKindsOfWindows) {
     folder("Program Files\\TAVIR\\ELEMLib\\Clients");
     std::string serverLog = put("Program Files\\TAVIR\\ELEMLib\\Server\\ELEMLibServer.log", "");
     std::wstring text = L"Сервер запущен\r\n";
-    test::writeFileBytes(serverLog, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    test::writeFileBytes(
+        serverLog, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
     std::string vault = folder("Vault");
     put("Vault\\DataSets\\ElemlibBase.ini", "[Base]");
-    registry.setString(LM, "SOFTWARE\\TAVIR\\ELEMLib", "Path", lib, Wide);  // a 64-bit library
+    registry.setString(LM, "SOFTWARE\\TAVIR\\ELEMLib", "Path", lib, Wide); // a 64-bit library
     registry.setString(LM, "SOFTWARE\\TAVIR\\ELEMLib\\Server\\Options", "DATALINK", vault, Wide);
     ToolButton21Click(run);
-    EXPECT_TRUE(logInOrder({"********************* ELEMLib *********************",
-                            "    (64)[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)(64)ELEMLib.txt\"",
-                            "    (64)[HKEY_CURRENT_USER\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)(64)HKCU_ELEMLib.txt\"",
-                            "[" + lib + "\\Server\\ELEMLibServer.log] ---> \"(ELEMLib)(PF)ELEMLibServer.log\"",
-                            "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)ELEMLib.txt\"",
-                            "Список безопасности: \"" + lib + "\" > (cmd)(ELEMLib)cacls.txt", "Хранилище: ",
-                            "\"DATALINK\"=\"" + vault,
-                            "Список безопасности: \"" + vault + "\" > (cmd)(ELEMLib)Vault_cacls.txt"}));
+    EXPECT_TRUE(logInOrder(
+        {"********************* ELEMLib *********************",
+         "    (64)[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)(64)ELEMLib.txt\"",
+         "    (64)[HKEY_CURRENT_USER\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)(64)HKCU_ELEMLib.txt\"",
+         "[" + lib + "\\Server\\ELEMLibServer.log] ---> \"(ELEMLib)(PF)ELEMLibServer.log\"",
+         "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\ELEMLib\\] ---> \"(REG)ELEMLib.txt\"",
+         "Список безопасности: \"" + lib + "\" > (cmd)(ELEMLib)cacls.txt",
+         "Хранилище: ", "\"DATALINK\"=\"" + vault,
+         "Список безопасности: \"" + vault + "\" > (cmd)(ELEMLib)Vault_cacls.txt"}));
     EXPECT_NE(workText("(ELEMLib)(PF)ELEMLibServer.log").find("Сервер запущен"), std::string::npos);
     EXPECT_TRUE(inWork("(ELEMLib_Clients)Files.csv"));
     EXPECT_EQ(workLines("(ELEMLib)DataSets_Files.csv").size(), 2u);

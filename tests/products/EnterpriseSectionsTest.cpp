@@ -10,7 +10,7 @@ namespace {
 using test::LM;
 
 class EnterpriseSectionsTest : public test::ProductTest {
-protected:
+  protected:
     void SetUp() override {
         ProductTest::SetUp();
         options.set(Option::Morvantide, true);
@@ -22,9 +22,11 @@ protected:
 
 TEST(QuadrixTemplateFolder, EveryBinOfAnyCaseIsReplacedAndBlanksTrimmed) {
     EXPECT_EQ(quadrixTemplateFolder("D:\\Q\\Bin\\"), "D:\\Q\\Templates\\FullBase\\");
-    EXPECT_EQ(quadrixTemplateFolder("  D:\\Q\\bin\\x\\BIN "), "D:\\Q\\Templates\\FullBase\\x\\Templates\\FullBase");
+    EXPECT_EQ(quadrixTemplateFolder("  D:\\Q\\bin\\x\\BIN "),
+              "D:\\Q\\Templates\\FullBase\\x\\Templates\\FullBase");
     EXPECT_EQ(quadrixTemplateFolder("D:\\Q\\"), "D:\\Q\\");
-    EXPECT_EQ(quadrixTemplateFolder("D:\\Binaries\\"), "D:\\Templates\\FullBasearies\\");  // plain text, as written
+    EXPECT_EQ(quadrixTemplateFolder("D:\\Binaries\\"),
+              "D:\\Templates\\FullBasearies\\"); // plain text, as written
     EXPECT_EQ(quadrixTemplateFolder("   "), "");
 }
 
@@ -34,7 +36,7 @@ TEST_F(EnterpriseSectionsTest, QuadrixAppendsItsTemplatesOrItsOwnTreeAgain) {
     put("Quadrix\\Templates\\FullBase\\base.qdx", "q");
     registry.setString(LM, "SOFTWARE\\TAVIR\\Quadrix", "InstallPath", bin);
     CollectQuadrix(run);
-    EXPECT_EQ(rows("(Quadrix)Files.csv"), 3u);  // header, the program, the template
+    EXPECT_EQ(rows("(Quadrix)Files.csv"), 3u); // header, the program, the template
     EXPECT_TRUE(logHas("    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Quadrix] ---> \"(REG)Quadrix.txt\""));
 
     std::string plain = folder("Quadrix\\Templates") + "\\";
@@ -42,18 +44,20 @@ TEST_F(EnterpriseSectionsTest, QuadrixAppendsItsTemplatesOrItsOwnTreeAgain) {
     replaced.setString(LM, "SOFTWARE\\TAVIR\\Quadrix", "InstallPath", plain);
     registry = replaced;
     CollectQuadrix(run);
-    EXPECT_EQ(rows("(Quadrix)Files.csv"), 3u);  // the same tree twice
+    EXPECT_EQ(rows("(Quadrix)Files.csv"), 3u); // the same tree twice
 
     test::FakeRegistry none;
     registry = none;
     run.eventLog().clear();
     CollectQuadrix(run);
-    EXPECT_EQ(log(), (std::vector<std::string>{"Не могу получить список файлов Quadrix, нет параметра реестра"}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"Не могу получить список файлов Quadrix, нет параметра реестра"}));
 }
 
 TEST_F(EnterpriseSectionsTest, MorvantideIniIsCapturedUnderTheTagAlone) {
     CollectMorvantide(run);
-    EXPECT_EQ(log(), (std::vector<std::string>{"Не могу получить список файлов Morvantide, нет параметра реестра", " "}));
+    EXPECT_EQ(log(), (std::vector<std::string>{
+                         "Не могу получить список файлов Morvantide, нет параметра реестра", " "}));
 
     std::string mrp = folder("MRP") + "\\";
     std::string ini = put("MRP\\m.ini", "[MRP]\r\nServer=ERP01");
@@ -66,10 +70,10 @@ TEST_F(EnterpriseSectionsTest, MorvantideIniIsCapturedUnderTheTagAlone) {
     ASSERT_EQ(copy.size(), 5u);
     EXPECT_EQ(copy[0], ": [" + ini + "]");
     EXPECT_EQ(copy[4], "Server=ERP01");
-    EXPECT_TRUE(logInOrder({"********************* Morvantide V4.5 *********************",
-                            "[" + ini + "] ---> \"(Morvantide)\"",
-                            "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Morvantide] ---> \"(REG)Morvantide.txt\"",
-                            "Список безопасности: \"" + mrp + "\" > (cmd)(Morvantide)cacls.txt", " "}));
+    EXPECT_TRUE(logInOrder(
+        {"********************* Morvantide V4.5 *********************", "[" + ini + "] ---> \"(Morvantide)\"",
+         "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Morvantide] ---> \"(REG)Morvantide.txt\"",
+         "Список безопасности: \"" + mrp + "\" > (cmd)(Morvantide)cacls.txt", " "}));
 }
 
 TEST_F(EnterpriseSectionsTest, SuiteLogOfTheNewestRegistrationOnlyAndTheTableAlways) {
@@ -81,7 +85,8 @@ TEST_F(EnterpriseSectionsTest, SuiteLogOfTheNewestRegistrationOnlyAndTheTableAlw
     registry.setString(LM, uninstall + "КОМПЛЕКС РЕШЕНИЙ ТАВИР 2013", "InstallLocation", current);
     CollectSuiteInstallLogs(run);
     // 2013 registered without its log: nothing copied, and 2011 is not looked at.
-    EXPECT_EQ(workLines("Install_log.csv"), (std::vector<std::string>{"Имя файла:\tБайт:\tДата:\tПуть:\t \t "}));
+    EXPECT_EQ(workLines("Install_log.csv"),
+              (std::vector<std::string>{"Имя файла:\tБайт:\tДата:\tПуть:\t \t "}));
     EXPECT_FALSE(inWork("Complex2011Install.log"));
 
     put("Complex 2013\\Complex2013Install.log", "installed");

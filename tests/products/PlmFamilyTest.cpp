@@ -13,8 +13,8 @@ using test::LM;
 const std::string kPeltrand = "SOFTWARE\\TAVIR\\Peltrand";
 
 class PlmFamilyTest : public test::ProductTest {
-protected:
-    std::string common, program;  // program with its trailing separator, as the registry holds it
+  protected:
+    std::string common, program; // program with its trailing separator, as the registry holds it
 
     void SetUp() override {
         ProductTest::SetUp();
@@ -28,7 +28,8 @@ protected:
     }
     std::vector<std::string> firstColumn(const std::string& table) {
         std::vector<std::string> out;
-        for (const std::string& row : workLines(table)) out.push_back(row.substr(0, row.find('\t')));
+        for (const std::string& row : workLines(table))
+            out.push_back(row.substr(0, row.find('\t')));
         return out;
     }
 };
@@ -37,22 +38,24 @@ TEST_F(PlmFamilyTest, ImportantFilesListTheTopLevelThenTheSubFoldersThatExist) {
     installed();
     put("Program Files\\TAVIR\\Peltrand\\top.txt", "t");
     put("Program Files\\TAVIR\\Peltrand\\Client\\Deep\\client.dll", "c");
-    put("Program Files\\TAVIR\\Peltrand\\Other\\other.dll", "o");  // not one of the listed folders
+    put("Program Files\\TAVIR\\Peltrand\\Other\\other.dll", "o"); // not one of the listed folders
     put("Program Files\\TAVIR\\Peltrand\\WorkFlow\\wf.dll", "w");
     options.set(Option::ImportantShared, true);
     ToolButton17Click(run);
     EXPECT_EQ(firstColumn("(Peltrand)Files.csv"),
               (std::vector<std::string>{"Имя файла:", "top.txt", "client.dll", "wf.dll"}));
-    EXPECT_TRUE(logHas("[-] Не могу получить список файлов Peltrand, каталог [" + program + "Agent] не найден."));
-    EXPECT_TRUE(logInOrder({"Список файлов Peltrand в папке [" + program + "] ---> в файл \"(Peltrand)Files.csv\"",
-                            "[++] Список файлов Peltrand в папке [" + program +
-                                "Client] ---> дополнить файл \"(Peltrand)Files.csv\"",
-                            "[++] Список файлов Peltrand в папке [" + program +
-                                "WorkFlow] ---> дополнить файл \"(Peltrand)Files.csv\""}));
+    EXPECT_TRUE(
+        logHas("[-] Не могу получить список файлов Peltrand, каталог [" + program + "Agent] не найден."));
+    EXPECT_TRUE(
+        logInOrder({"Список файлов Peltrand в папке [" + program + "] ---> в файл \"(Peltrand)Files.csv\"",
+                    "[++] Список файлов Peltrand в папке [" + program +
+                        "Client] ---> дополнить файл \"(Peltrand)Files.csv\"",
+                    "[++] Список файлов Peltrand в папке [" + program +
+                        "WorkFlow] ---> дополнить файл \"(Peltrand)Files.csv\""}));
 
     options.set(Option::ImportantShared, false);
     ToolButton17Click(run);
-    EXPECT_EQ(firstColumn("(Peltrand)Files.csv").size(), 5u);  // the whole tree
+    EXPECT_EQ(firstColumn("(Peltrand)Files.csv").size(), 5u); // the whole tree
 }
 
 TEST_F(PlmFamilyTest, IntegratorLogIsFoundByOneOfThreeRules) {
@@ -71,22 +74,25 @@ TEST_F(PlmFamilyTest, IntegratorLogIsFoundByOneOfThreeRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         run.eventLog().clear();
-        test::writeFileBytes(copy, "PeltrandIntegrator.ini: [x]\r\n___\r\n  \r\n[CommonOptions]\r\nLogFileName=" +
-                                       utf8ToAnsi(c.value) + "\r\n");
+        test::writeFileBytes(copy,
+                             "PeltrandIntegrator.ini: [x]\r\n___\r\n  \r\n[CommonOptions]\r\nLogFileName=" +
+                                 utf8ToAnsi(c.value) + "\r\n");
         std::string path;
         ReadIntegratorParameter(section, copy, "CommonOptions", "LogFileName", path, "P\\Integrator");
         EXPECT_EQ(path, c.path);
-        EXPECT_EQ(log(), (std::vector<std::string>{
-                             "Загружен параметр: \"LogFileName\" из \"PeltrandIntegrator.ini\" = " + c.value,
-                             c.rule + " - \"LogFileName\" из \"peltrandIntegrator.ini\" после преобразования = " +
-                                 c.path}));
+        EXPECT_EQ(log(),
+                  (std::vector<std::string>{
+                      "Загружен параметр: \"LogFileName\" из \"PeltrandIntegrator.ini\" = " + c.value,
+                      c.rule + " - \"LogFileName\" из \"peltrandIntegrator.ini\" после преобразования = " +
+                          c.path}));
     }
     run.eventLog().clear();
     std::string path = "unchanged";
     ReadIntegratorParameter(section, work("none.ini"), "CommonOptions", "LogFileName", path, "P");
     EXPECT_EQ(path, "unchanged");
-    EXPECT_EQ(log(), (std::vector<std::string>{"Не могу загрузить параметр: \"LogFileName\" из "
-                                               "\"PeltrandIntegrator.ini\", файл во временном каталоге не найден"}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"Не могу загрузить параметр: \"LogFileName\" из "
+                                        "\"PeltrandIntegrator.ini\", файл во временном каталоге не найден"}));
 }
 
 TEST_F(PlmFamilyTest, CapturesTakeTheFirstOfTwoFoldersTheLockedLogsAndTheOptions) {
@@ -110,14 +116,15 @@ TEST_F(PlmFamilyTest, CapturesTakeTheFirstOfTwoFoldersTheLockedLogsAndTheOptions
     EXPECT_NE(workText("PeltrandIntegrator.log").find("started"), std::string::npos);
     EXPECT_NE(workText("(Peltrand)CMCPeltrandMailService.log").find("mail"), std::string::npos);
     EXPECT_FALSE(inWork("(Peltrand)AutoNotificationListner.log"));
-    EXPECT_FALSE(inWork("CMCPeltrandMailService.log"));  // the temporary copy is removed
+    EXPECT_FALSE(inWork("CMCPeltrandMailService.log")); // the temporary copy is removed
     EXPECT_EQ(workText("(Wrokan)config.xml"), "<?xml version=\"1.0\"?><w/>\r\n");
     // No file of the shared folder: the change notices of the common folder stay.
     EXPECT_NE(workText("(Peltrand)changes.ini").find("[cod]"), std::string::npos);
-    EXPECT_TRUE(logInOrder({"CommonPath = " + common, "Path = " + program + " (установлен ПЕЛТРАН)",
-                            "Настройки ПЕЛТРАН-Технолога:", "PT.mdb:", "Настройки АРМ Технолога:",
-                            "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Peltrand] ---> \"(REG)Peltrand.txt\"",
-                            "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Wrokan] ---> \"(REG)Wrokan.txt\"", " "}));
+    EXPECT_TRUE(
+        logInOrder({"CommonPath = " + common, "Path = " + program + " (установлен ПЕЛТРАН)",
+                    "Настройки ПЕЛТРАН-Технолога:", "PT.mdb:", "Настройки АРМ Технолога:",
+                    "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Peltrand] ---> \"(REG)Peltrand.txt\"",
+                    "    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Wrokan] ---> \"(REG)Wrokan.txt\"", " "}));
 
     options.set(Option::PeltrandLogs, true);
     ToolButton17Click(run);
@@ -131,7 +138,8 @@ TEST_F(PlmFamilyTest, TechnologistDatabaseIsCopiedOnceByteForByte) {
     ToolButton17Click(run);
     EXPECT_EQ(test::readFileBytes(work("PT.mdb")), test::readFileBytes(mdb));
     EXPECT_TRUE(logHas("[" + common + "\\Settings\\PT\\PT.mdb] ---> \"PT.mdb\""));
-    EXPECT_TRUE(logHas("Список безопасности: \"" + common + "\\Settings\\PT\\PT.mdb\" > (cmd)(PT.mdb)cacls.txt"));
+    EXPECT_TRUE(
+        logHas("Список безопасности: \"" + common + "\\Settings\\PT\\PT.mdb\" > (cmd)(PT.mdb)cacls.txt"));
     EXPECT_TRUE(logHas("Список безопасности: \"" + common + "\\Settings\\PT\" > (cmd)(PT)cacls.txt"));
 
     run.eventLog().clear();
@@ -163,11 +171,13 @@ TEST_F(PlmFamilyTest, AbsentProductReportsEveryMissingFileAndListsNothing) {
 
     run.eventLog().clear();
     CollectCommonDataFolder(run);
-    EXPECT_EQ(log(), (std::vector<std::string>{"[-] Не могу получить список файлов COD. Не найден параметр реестра "
-                                               "\"CommonPath\" в [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Peltrand]."}));
+    EXPECT_EQ(log(), (std::vector<std::string>{
+                         "[-] Не могу получить список файлов COD. Не найден параметр реестра "
+                         "\"CommonPath\" в [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Peltrand]."}));
     run.eventLog().clear();
     CollectSharedFolder(run);
-    EXPECT_EQ(log(), (std::vector<std::string>{"Не могу получить список файлов TAVIR Shared, нет параметра реестра"}));
+    EXPECT_EQ(log(), (std::vector<std::string>{
+                         "Не могу получить список файлов TAVIR Shared, нет параметра реестра"}));
 }
 
 TEST_F(PlmFamilyTest, SuiteFoldersAndPackages) {
@@ -186,11 +196,12 @@ TEST_F(PlmFamilyTest, SuiteFoldersAndPackages) {
     CollectCommonDataFolder(run);
     EXPECT_TRUE(inWork("(PeltrandKB)Files.csv"));
     EXPECT_FALSE(logContains("DeploymentService"));
-    EXPECT_TRUE(logInOrder({"[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Nerla] ---> \"(REG)PeltrandKB_Nerla.txt\"",
-                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Setup] ---> \"(REG)PeltrandKB_Setup.txt\"",
-                            "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\bridged] ---> \"(REG)TBS.txt\"",
-                            "COD:", "Список файлов COD в папке [" + common + "] ---> \"(COD)Files.csv\""}));
-    EXPECT_EQ(firstColumn("(COD)Files.csv").size(), 3u);  // the whole tree without the option
+    EXPECT_TRUE(logInOrder(
+        {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Nerla] ---> \"(REG)PeltrandKB_Nerla.txt\"",
+         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Setup] ---> \"(REG)PeltrandKB_Setup.txt\"",
+         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\bridged] ---> \"(REG)TBS.txt\"",
+         "COD:", "Список файлов COD в папке [" + common + "] ---> \"(COD)Files.csv\""}));
+    EXPECT_EQ(firstColumn("(COD)Files.csv").size(), 3u); // the whole tree without the option
     EXPECT_TRUE(inWork("PCrypt.ini"));
     EXPECT_TRUE(inWork("MasterCache.ini"));
 }

@@ -19,7 +19,7 @@ namespace {
 struct Output {
     std::string name;
     std::string table;
-    bool appends = false;  // the row adds to a table that other rows add to as well
+    bool appends = false; // the row adds to a table that other rows add to as well
 };
 
 std::vector<Output> declaredOutputs() {
@@ -30,7 +30,8 @@ std::vector<Output> declaredOutputs() {
             for (const CaptureRow& row : t.captures)
                 for (std::string& name : outputsOf(row))
                     out.push_back({name, std::string(t.name), row.kind == Capture::Logs});
-            for (const BranchRow& row : t.branches) out.push_back({std::string(row.target), std::string(t.name)});
+            for (const BranchRow& row : t.branches)
+                out.push_back({std::string(row.target), std::string(t.name)});
         }
     }
     return out;
@@ -43,17 +44,28 @@ bool produced(const std::vector<Output>& outputs, std::string_view file) {
 
 // The subtrees of the tree that show what these families write.
 std::vector<const ResultNode*> familyNodes() {
-    const std::string_view roots[] = {"МИРТАЛ-3D", "ПЕЛТРАН:PLM", "ПЕЛТРАН:КБ", "TAVIR Shared",
-                                      "Каталог общего доступа - COD", "ТЕССАРИН / Справочник технолога",
-                                      "МОРВАНТАЙД", "Единицы измерения", "Rudazizod o Ridaduvodu",
-                                      "Нормирование материалов", "КВАДРИКС:MDM", "Стандартные изделия", "Ferry-OAK",
+    const std::string_view roots[] = {"МИРТАЛ-3D",
+                                      "ПЕЛТРАН:PLM",
+                                      "ПЕЛТРАН:КБ",
+                                      "TAVIR Shared",
+                                      "Каталог общего доступа - COD",
+                                      "ТЕССАРИН / Справочник технолога",
+                                      "МОРВАНТАЙД",
+                                      "Единицы измерения",
+                                      "Rudazizod o Ridaduvodu",
+                                      "Нормирование материалов",
+                                      "КВАДРИКС:MDM",
+                                      "Стандартные изделия",
+                                      "Ferry-OAK",
                                       "Журналы установки КОМПЛЕКСа"};
     std::vector<const ResultNode*> out;
     auto tree = resultTree();
     for (size_t i = 0; i < tree.size(); ++i) {
-        if (std::find(std::begin(roots), std::end(roots), tree[i].text) == std::end(roots)) continue;
+        if (std::find(std::begin(roots), std::end(roots), tree[i].text) == std::end(roots))
+            continue;
         out.push_back(&tree[i]);
-        for (size_t j = i + 1; j < tree.size() && tree[j].depth > tree[i].depth; ++j) out.push_back(&tree[j]);
+        for (size_t j = i + 1; j < tree.size() && tree[j].depth > tree[i].depth; ++j)
+            out.push_back(&tree[j]);
     }
     return out;
 }
@@ -61,14 +73,29 @@ std::vector<const ResultNode*> familyNodes() {
 // Files the sections write that no topic opens: permission dumps of sub-folders, and settings the
 // support engineer finds in the package but that have no topic of their own.
 const std::string_view kNotInTree[] = {
-    "(cmd)(MIRTAL_Bin)cacls.txt",        "(cmd)(MIRTAL_sys)cacls.txt",         "(cmd)(MIRTAL_Libs)cacls.txt",
-    "(cmd)(MIRTAL_Home_Bin)cacls.txt",   "(cmd)(MIRTAL_Home_sys)cacls.txt",    "(cmd)(MIRTAL_Home_Libs)cacls.txt",
-    "(cmd)(MIRTAL_Viewer_Bin)cacls.txt", "(cmd)(MIRTAL_Viewer_sys)cacls.txt",  "(cmd)(MIRTAL_Viewer_Libs)cacls.txt",
-    "(cmd)(Peltrand_PT_Settings)cacls.txt", "(Peltrand)M3DSPDS_proxy.ini",     "(Peltrand)Peltrand.ini",
-    "(cmd)(PeltrandKB)cacls.txt",        "(cmd)(DeploymentService)cacls.txt",  "(cmd)(BPMAppServer)cacls.txt",
-    "(cmd)(BridgeClient)cacls.txt",      "(cmd)(BridgeService)cacls.txt",      "PT.mdb",
-    "(cmd)(ELEMLib_Clients)cacls.txt",   "(cmd)(ELEMLib_Server)cacls.txt",     "ElemlibCMC.ini",
-    "Complex2013Install.log",            "Complex2011Install.log",
+    "(cmd)(MIRTAL_Bin)cacls.txt",
+    "(cmd)(MIRTAL_sys)cacls.txt",
+    "(cmd)(MIRTAL_Libs)cacls.txt",
+    "(cmd)(MIRTAL_Home_Bin)cacls.txt",
+    "(cmd)(MIRTAL_Home_sys)cacls.txt",
+    "(cmd)(MIRTAL_Home_Libs)cacls.txt",
+    "(cmd)(MIRTAL_Viewer_Bin)cacls.txt",
+    "(cmd)(MIRTAL_Viewer_sys)cacls.txt",
+    "(cmd)(MIRTAL_Viewer_Libs)cacls.txt",
+    "(cmd)(Peltrand_PT_Settings)cacls.txt",
+    "(Peltrand)M3DSPDS_proxy.ini",
+    "(Peltrand)Peltrand.ini",
+    "(cmd)(PeltrandKB)cacls.txt",
+    "(cmd)(DeploymentService)cacls.txt",
+    "(cmd)(BPMAppServer)cacls.txt",
+    "(cmd)(BridgeClient)cacls.txt",
+    "(cmd)(BridgeService)cacls.txt",
+    "PT.mdb",
+    "(cmd)(ELEMLib_Clients)cacls.txt",
+    "(cmd)(ELEMLib_Server)cacls.txt",
+    "ElemlibCMC.ini",
+    "Complex2013Install.log",
+    "Complex2011Install.log",
 };
 
 TEST(ProductRowsTest, NoTwoRowsWriteOneFileExceptTheSharedChangeNotices) {
@@ -77,7 +104,8 @@ TEST(ProductRowsTest, NoTwoRowsWriteOneFileExceptTheSharedChangeNotices) {
     for (size_t i = 0; i < outputs.size(); ++i) {
         for (size_t j = i + 1; j < outputs.size(); ++j) {
             const Output &a = outputs[i], &b = outputs[j];
-            if (!sameTextIgnoringCase(a.name, b.name) || (a.appends && b.appends)) continue;
+            if (!sameTextIgnoringCase(a.name, b.name) || (a.appends && b.appends))
+                continue;
             // The shared folder's change notices replace those of the common folder by name.
             bool notices = a.name == "(Peltrand)changes.ini" && b.name == "(Peltrand)changes.Ini";
             EXPECT_TRUE(notices) << a.name << " [" << a.table << "] and " << b.name << " [" << b.table << "]";
@@ -94,7 +122,8 @@ TEST(ProductRowsTest, EveryTopicOfTheFamiliesHasARowThatWritesItsFile) {
     auto nodes = familyNodes();
     ASSERT_GT(nodes.size(), 200u);
     for (const ResultNode* n : nodes) {
-        if (n->kind == ViewKind::Category) continue;
+        if (n->kind == ViewKind::Category)
+            continue;
         bool external = std::find(std::begin(kNoWriter), std::end(kNoWriter), n->file) != std::end(kNoWriter);
         EXPECT_NE(produced(outputs, n->file), external) << n->text << " -> " << n->file;
     }

@@ -23,7 +23,7 @@ inline constexpr RegistryRoot CU = RegistryRoot::CurrentUser;
 inline constexpr RegistryView Wide = RegistryView::Wow64_64;
 
 class ProductTest : public testing::Test {
-protected:
+  protected:
     FakeSystem machine;
     FakeRegistry registry;
     RecordingProcesses processes;
@@ -31,9 +31,14 @@ protected:
     TestShellFolders files;
     OptionSet options;
     Settings settings;
-    CollectionRun run{{.files = files, .system = machine, .desktop = windowsDesktop(), .processes = processes,
-                       .registry = registry, .com = com},
-                      options, settings};
+    CollectionRun run{{.files = files,
+                       .system = machine,
+                       .desktop = windowsDesktop(),
+                       .processes = processes,
+                       .registry = registry,
+                       .com = com},
+                      options,
+                      settings};
     std::string appData, commonAppData;
 
     void SetUp() override {
@@ -55,7 +60,8 @@ protected:
     // A file with its folders; the text is written in the ANSI code page.
     std::string put(const std::string& relative, const std::string& text) {
         std::string path = tempDir() + relative;
-        if (size_t slash = relative.rfind('\\'); slash != std::string::npos) folder(relative.substr(0, slash));
+        if (size_t slash = relative.rfind('\\'); slash != std::string::npos)
+            folder(relative.substr(0, slash));
         writeFileBytes(path, utf8ToAnsi(text));
         return path;
     }
@@ -65,7 +71,8 @@ protected:
     std::string workText(const std::string& name) { return ansiToUtf8(readFileBytes(work(name))); }
     std::vector<std::string> workLines(const std::string& name) {
         std::vector<std::string> lines = splitLines(workText(name));
-        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+        if (!lines.empty() && lines.back().empty())
+            lines.pop_back();
         return lines;
     }
 
@@ -76,7 +83,8 @@ protected:
     }
     bool logContains(const std::string& part) {
         auto l = log();
-        return std::any_of(l.begin(), l.end(), [&](const std::string& s) { return s.find(part) != std::string::npos; });
+        return std::any_of(l.begin(), l.end(),
+                           [&](const std::string& s) { return s.find(part) != std::string::npos; });
     }
     // The lines are in the log in this order (others may stand between them).
     bool logInOrder(const std::vector<std::string>& lines) {
@@ -84,7 +92,8 @@ protected:
         auto at = l.begin();
         for (const std::string& line : lines) {
             at = std::find(at, l.end(), line);
-            if (at == l.end()) return false;
+            if (at == l.end())
+                return false;
             ++at;
         }
         return true;

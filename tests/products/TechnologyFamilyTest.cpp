@@ -10,8 +10,8 @@ namespace {
 using test::LM;
 
 class TechnologyFamilyTest : public test::ProductTest {
-protected:
-    std::string program;  // with its trailing separator
+  protected:
+    std::string program; // with its trailing separator
 
     void SetUp() override {
         ProductTest::SetUp();
@@ -32,7 +32,7 @@ TEST_F(TechnologyFamilyTest, CsvLogsAreCopiedOnceIntoTheirTableAndFoldersSkipped
     put("Tessarin\\Logs\\b.csv", "b;22");
     put("Tessarin\\Logs\\notes.txt", "not a csv");
     folder("Tessarin\\Logs\\old.csv");
-    put("KW_Temp\\(Tessarin)(Tmp)b.csv", "from before");  // already in the work folder
+    put("KW_Temp\\(Tessarin)(Tmp)b.csv", "from before"); // already in the work folder
     ToolButton10Click(run);
 
     EXPECT_EQ(workText("(Tessarin)(Tmp)a.csv"), utf8ToAnsi("a;1"));
@@ -44,9 +44,10 @@ TEST_F(TechnologyFamilyTest, CsvLogsAreCopiedOnceIntoTheirTableAndFoldersSkipped
     EXPECT_EQ(table[0], "Имя файла:\tБайт:\tДата:\tПуть:\t \t ");
     EXPECT_EQ(table[1].rfind("(Tessarin)(Tmp)a.csv\t3\t", 0), 0u) << table[1];
     EXPECT_TRUE(table[1].ends_with("\t" + logs + "\t \t ")) << table[1];
-    EXPECT_TRUE(logInOrder({"a.csv (Tessarin)(Tmp)  [" + logs + "]",
-                            "[" + logs + "\\a.csv] ---> \"(Tessarin)(Tmp)a.csv\""}));
-    EXPECT_TRUE(logHas("[-] Лог файл Tessarin скопировать НЕ удалось: [" + logs + "\\b.csv] -> (Tessarin)(Tmp)b.csv"));
+    EXPECT_TRUE(logInOrder(
+        {"a.csv (Tessarin)(Tmp)  [" + logs + "]", "[" + logs + "\\a.csv] ---> \"(Tessarin)(Tmp)a.csv\""}));
+    EXPECT_TRUE(logHas("[-] Лог файл Tessarin скопировать НЕ удалось: [" + logs +
+                       "\\b.csv] -> (Tessarin)(Tmp)b.csv"));
 }
 
 TEST_F(TechnologyFamilyTest, NoLogsFolderAndTheOptionOffCopyNothing) {
@@ -62,8 +63,9 @@ TEST_F(TechnologyFamilyTest, NoLogsFolderAndTheOptionOffCopyNothing) {
 
 TEST_F(TechnologyFamilyTest, AbsentProductWritesTheBannerAndTheMissingLinesOnly) {
     ToolButton10Click(run);
-    EXPECT_TRUE(logInOrder({"********************* САПР ТП ТЕССАРИН / Справочник технолога *********************",
-                            "Не могу получить список файлов Tessarin, нет параметра реестра"}));
+    EXPECT_TRUE(
+        logInOrder({"********************* САПР ТП ТЕССАРИН / Справочник технолога *********************",
+                    "Не могу получить список файлов Tessarin, нет параметра реестра"}));
     EXPECT_FALSE(logContains("Файл: "));
     EXPECT_FALSE(logContains("Версия Tessarin"));
     // The captures below an empty install folder are not looked up in the current folder.
@@ -81,10 +83,10 @@ TEST_F(TechnologyFamilyTest, DirectoryServesWhenInstallPathIsEmptyAndMissingComp
     EXPECT_TRUE(logHas("    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Tessarin] ---> \"(REG)Tessarin.txt\""));
     EXPECT_TRUE(inWork("(Tessarin)Files.csv"));
     EXPECT_EQ(workText("(Tessarin)ModuleVars.xml"), "<?xml version=\"1.0\"?><v/>\r\n");
-    EXPECT_TRUE(logInOrder({"Файл: " + program + "bin\\Tessarin.exe",
-                            "Файл: " + program + "bin\\PeltrandBtns.dll", "Размер файла в байтах: 7",
-                            "Файл: " + program + "bin\\PeltrandXConfig.ocx", "Размер файла в байтах: 9",
-                            "Версия Tessarin 6.2:", "6.2.1450.0"}));
+    EXPECT_TRUE(
+        logInOrder({"Файл: " + program + "bin\\Tessarin.exe", "Файл: " + program + "bin\\PeltrandBtns.dll",
+                    "Размер файла в байтах: 7", "Файл: " + program + "bin\\PeltrandXConfig.ocx",
+                    "Размер файла в байтах: 9", "Версия Tessarin 6.2:", "6.2.1450.0"}));
     EXPECT_FALSE(logContains("PeltrandX.ocx"));
     auto l = log();
     auto exe = std::find(l.begin(), l.end(), "Файл: " + program + "bin\\Tessarin.exe");
@@ -101,7 +103,8 @@ TEST_F(TechnologyFamilyTest, ReferenceIsListedOnlyWithTheCappOption) {
     registry.setString(LM, "SOFTWARE\\TAVIR\\Handbrix\\3.1\\BDConnection", "TypeSQLServer", "MS SQL Server");
     options.set(Option::Tessarin, false);
     ToolButton9Click(run);
-    EXPECT_TRUE(logInOrder({"TechReference.exe", "Версия УТС 3.1:", "3.1.220.0", "SQLServer УТС:", "MS SQL Server"}));
+    EXPECT_TRUE(
+        logInOrder({"TechReference.exe", "Версия УТС 3.1:", "3.1.220.0", "SQLServer УТС:", "MS SQL Server"}));
     EXPECT_FALSE(inWork("(REG)Handbrix.txt"));
     EXPECT_FALSE(inWork("(Handbrix)Files.csv"));
 
@@ -123,8 +126,8 @@ TEST_F(TechnologyFamilyTest, RatingProductsWriteNothingWithoutAVersion) {
     put("AppData\\TAVIR\\MatRate\\MatRate.cfg", "[cfg]");
     CollectMatRate(run);
     EXPECT_TRUE(logHas("    [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Matrate] ---> \"(REG)Matrate.txt\""));
-    EXPECT_EQ(workText("(MatRate)MatRate.html"), "<html><body>журнал</body></html>\r\n");  // no header
-    EXPECT_EQ(workLines("(MatRate)MatRate.cfg").size(), 4u);                         // three header lines
+    EXPECT_EQ(workText("(MatRate)MatRate.html"), "<html><body>журнал</body></html>\r\n"); // no header
+    EXPECT_EQ(workLines("(MatRate)MatRate.cfg").size(), 4u); // three header lines
     EXPECT_TRUE(inWork("(Matrate)Files.csv"));
 }
 

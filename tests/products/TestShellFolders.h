@@ -8,8 +8,8 @@
 namespace kw::test {
 
 class TestShellFolders final : public FileSystem {
-public:
-    std::map<int, std::string> folders;  // CSIDL -> path; one missing here reads as a failed call
+  public:
+    std::map<int, std::string> folders; // CSIDL -> path; one missing here reads as a failed call
 
     std::string tempDirectory() override { return real().tempDirectory(); }
     std::string programPath() override { return real().programPath(); }
@@ -26,7 +26,9 @@ public:
                                         const std::function<bool(const FolderEntry&)>& visit) override {
         return real().listFolder(f, visit);
     }
-    std::unique_ptr<FileReader> openRead(const std::string& p, FileError& e) override { return real().openRead(p, e); }
+    std::unique_ptr<FileReader> openRead(const std::string& p, FileError& e) override {
+        return real().openRead(p, e);
+    }
     std::unique_ptr<FileWriter> createWrite(const std::string& p, FileError& e) override {
         return real().createWrite(p, e);
     }
@@ -50,7 +52,7 @@ public:
     std::string longPathName(const std::string& p) override { return real().longPathName(p); }
     bool setCurrentFolder(const std::string& f) override { return real().setCurrentFolder(f); }
 
-private:
+  private:
     static FileSystem& real() { return windowsFileSystem(); }
 };
 

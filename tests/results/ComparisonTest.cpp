@@ -6,9 +6,9 @@
 
 #include <random>
 
-#include "tests/results/ComparisonOracle.h"
 #include "results/CaseMap.h"
 #include "results/TextContainment.h"
+#include "tests/results/ComparisonOracle.h"
 
 namespace kw {
 namespace {

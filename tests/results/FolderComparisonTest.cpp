@@ -9,10 +9,10 @@
 
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
-#include "tests/TempFolder.h"
 #include "results/ComparisonReport.h"
 #include "results/ResultTree.h"
 #include "results/RichTextPlain.h"
+#include "tests/TempFolder.h"
 
 namespace kw {
 namespace {

@@ -30,7 +30,7 @@ struct SlashDateSystem : test::FakeSystem {
 };
 
 class ResultPackageTest : public testing::Test {
-protected:
+  protected:
     SlashDateSystem clock;
     test::RecordingProcesses processes;
     OptionSet options;
@@ -63,7 +63,8 @@ protected:
         return names;
     }
     // A cabinet holding the given members, names written as they are.
-    std::string cabinetOf(const std::vector<std::pair<std::string, std::string>>& members, const std::string& name) {
+    std::string cabinetOf(const std::vector<std::pair<std::string, std::string>>& members,
+                          const std::string& name) {
         std::string src = test::tempDir() + "src_" + name;
         files.createFolder(src);
         std::vector<CabinetSource> sources;
@@ -80,37 +81,41 @@ protected:
 };
 
 TEST(ResultPackageNames, DirectiveFileAndPackageName) {
-    EXPECT_EQ(directiveText({"KW_Scan!.rtf", "(REG)HKLM_TAVIR.txt"}),
-              "; Установка различных переменных MakeCab\r\n.Set Cabinet=On\r\n.Set CabinetName1=KWScan.CAB\r\n"
-              ".Set Compress=on\r\n.Set DiskDirectory1=.\r\n.Set DiskLabel=\"KW_Archive\"\r\n"
-              ".Set MaxDiskSize=CDROM\r\n.Set RptFileName=Archive.TXT\r\n; список архивируемых файлов\r\n"
-              "\"KW_Scan!.rtf\"\r\n\"(REG)HKLM_TAVIR.txt\"\r\n");
+    EXPECT_EQ(
+        directiveText({"KW_Scan!.rtf", "(REG)HKLM_TAVIR.txt"}),
+        "; Установка различных переменных MakeCab\r\n.Set Cabinet=On\r\n.Set CabinetName1=KWScan.CAB\r\n"
+        ".Set Compress=on\r\n.Set DiskDirectory1=.\r\n.Set DiskLabel=\"KW_Archive\"\r\n"
+        ".Set MaxDiskSize=CDROM\r\n.Set RptFileName=Archive.TXT\r\n; список архивируемых файлов\r\n"
+        "\"KW_Scan!.rtf\"\r\n\"(REG)HKLM_TAVIR.txt\"\r\n");
     EXPECT_EQ(packageFileName("WS-01", "08.12.2026", "14:05:09"), "WS-01_08122026_140509.cab");
     // Separators a file name cannot hold are dropped; the others stay.
     EXPECT_EQ(packageFileName("WS-01", "12/8/2026", "2:05:09 PM"), "WS-01_1282026_20509 PM.cab");
     EXPECT_EQ(packageFileName("WS", "2026-12-08", "14.05.09"), "WS_2026-12-08_14.05.09.cab");
     for (const char* name : {"KWScan.DDF", "KWScan.CAB", "Archive.TXT", "setup.inf", "KW_Scan_CAB.txt"})
         EXPECT_TRUE(isPackingByProduct(name)) << name;
-    EXPECT_FALSE(isPackingByProduct("kwscan.cab"));  // the names are exact
+    EXPECT_FALSE(isPackingByProduct("kwscan.cab")); // the names are exact
 }
 
 TEST(ResultPackageNames, OnlyPlainNamesAreWrittenIntoTheFolder) {
     const std::string folder = "C:\\users\\Иван Петров\\Temp\\KW_Temp";
     for (const char* ok : {"KW_Scan!.rtf", "(REG)(64)HKLM_TAVIR.txt", "Отчёт СТП.txt", "a..b.txt", ".hidden"})
         EXPECT_FALSE(memberRefusal(ok, folder)) << ok;
-    for (const char* bad : {"", ".", "..", "..\\evil.txt", "../evil.txt", "sub\\a.txt", "C:x.txt", "C:\\x.txt",
-                            "a.txt:stream", "CON", "con.txt", "Nul", "COM1.log", "LPT9", "x.", "x ", "a*b", "a?b",
-                            "a|b", "a\"b", "a\tb"})
+    for (const char* bad :
+         {"",         ".",         "..",           "..\\evil.txt", "../evil.txt", "sub\\a.txt",
+          "C:x.txt",  "C:\\x.txt", "a.txt:stream", "CON",          "con.txt",     "Nul",
+          "COM1.log", "LPT9",      "x.",           "x ",           "a*b",         "a?b",
+          "a|b",      "a\"b",      "a\tb"})
         EXPECT_TRUE(memberRefusal(bad, folder)) << bad;
     EXPECT_FALSE(memberRefusal(std::string(200, 'a'), folder));
-    EXPECT_TRUE(memberRefusal(std::string(230, 'a'), folder));  // the whole path would pass MAX_PATH
+    EXPECT_TRUE(memberRefusal(std::string(230, 'a'), folder)); // the whole path would pass MAX_PATH
     EXPECT_TRUE(memberRefusal(std::string(256, 'a'), "C:\\T"));
 }
 
 TEST_F(ResultPackageTest, SavedPackageHoldsEveryFileOfTheFolderAndOpensAgain) {
     const std::string binary = [] {
         std::string b(300000, '\0');
-        for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<char>((i * 7919) >> 3);
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = static_cast<char>((i * 7919) >> 3);
         return b;
     }();
     files.writeFile(work("KW_Scan!.rtf"), "{\\rtf1 log}");
@@ -144,10 +149,11 @@ TEST_F(ResultPackageTest, SavedPackageHoldsEveryFileOfTheFolderAndOpensAgain) {
     ASSERT_TRUE(opened.opened) << opened.reason;
     EXPECT_TRUE(opened.refused.empty());
     EXPECT_EQ(folderNames(test::tempDir() + "KW_Temp2"),
-              (std::vector<std::string>{"(MIRTAL)Files.csv", toUtf8(L"(Peltrand)Отчёт.ini"), "(cmd)ipconfig_all.txt",
-                                        "KW_Scan!.rtf", "empty.txt"}));
+              (std::vector<std::string>{"(MIRTAL)Files.csv", toUtf8(L"(Peltrand)Отчёт.ini"),
+                                        "(cmd)ipconfig_all.txt", "KW_Scan!.rtf", "empty.txt"}));
     EXPECT_EQ(test::readFileBytes(compare("(MIRTAL)Files.csv")), binary);
-    EXPECT_EQ(test::readFileBytes(compare("(cmd)ipconfig_all.txt")), "\x8d\xa0\xe1\xe2\xe0\xae\xa9\xaa\xa0\r\n");
+    EXPECT_EQ(test::readFileBytes(compare("(cmd)ipconfig_all.txt")),
+              "\x8d\xa0\xe1\xe2\xe0\xae\xa9\xaa\xa0\r\n");
     EXPECT_EQ(test::readFileBytes(compare("empty.txt")), "");
     // Side 1 is untouched by opening into side 2.
     EXPECT_TRUE(test::fileExists(work("sub\\inner.txt")));
@@ -188,7 +194,8 @@ TEST_F(ResultPackageTest, FailedCopyKeepsEverythingAndCanSaveElsewhere) {
 TEST_F(ResultPackageTest, FolderBeyondOneCabinetIsRefusedBeforeAnythingChanges) {
     files.writeFile(work("Archive.TXT"), "kept");
     // A sparse file: its size costs no disk.
-    HANDLE h = CreateFileW(toWide(work("big.bin")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h =
+        CreateFileW(toWide(work("big.bin")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     LARGE_INTEGER size;
     size.QuadPart = kCabinetCapacity + 1;
@@ -209,7 +216,8 @@ TEST_F(ResultPackageTest, DamagedOrForeignFilesLeaveTheTargetAsItWas) {
     files.writeFile(compare("KW_Scan!.rtf"), "{\\rtf1 side 2}");
     std::string notCab = test::tempDir() + "notes.txt";
     files.writeFile(notCab, "just a text file, long enough to look like something............");
-    std::string cab = cabinetOf({{"KW_Scan!.rtf", std::string(200000, 'x') + "tail"}, {"b.txt", "b"}}, "whole.cab");
+    std::string cab =
+        cabinetOf({{"KW_Scan!.rtf", std::string(200000, 'x') + "tail"}, {"b.txt", "b"}}, "whole.cab");
     std::string bytes = test::readFileBytes(cab);
     std::string truncated = test::tempDir() + "truncated.cab";
     files.writeFile(truncated, bytes.substr(0, bytes.size() / 2));
@@ -221,9 +229,10 @@ TEST_F(ResultPackageTest, DamagedOrForeignFilesLeaveTheTargetAsItWas) {
         EXPECT_FALSE(o.opened) << package;
         EXPECT_FALSE(o.reason.empty()) << package;
         EXPECT_EQ(test::readFileBytes(work("KW_Scan!.rtf")), "{\\rtf1 the run}") << package;
-        EXPECT_TRUE(logHas("[!!] Не удалось открыть файл \"" + package + "\" ошибка, с сообщением: " + o.reason));
+        EXPECT_TRUE(
+            logHas("[!!] Не удалось открыть файл \"" + package + "\" ошибка, с сообщением: " + o.reason));
         EXPECT_NE(observer.topics.back().find("Не удалось открыть файл"), std::string::npos);
-        EXPECT_TRUE(test::fileExists(package) || package.ends_with("missing.cab"));  // nothing is deleted
+        EXPECT_TRUE(test::fileExists(package) || package.ends_with("missing.cab")); // nothing is deleted
     }
     EXPECT_EQ(test::readFileBytes(compare("KW_Scan!.rtf")), "{\\rtf1 side 2}");
     EXPECT_TRUE(packages.OpenPackage(cab, kWorkFolder).opened);

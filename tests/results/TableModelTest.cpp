@@ -40,7 +40,8 @@ TEST(TableModelTest, LoadingKeepsSixColumnsAndMarksEmptyFields) {
     // Clearing keeps one header row and one empty row; a narrower table leaves no old cells behind.
     t.ClearTable();
     EXPECT_EQ(t.rowCount(), 2);
-    EXPECT_EQ(t.row(0), (TableRow{L"Имя", L"Байт", L"", L"", L"", L""})); // the header outlives its file's text
+    EXPECT_EQ(t.row(0),
+              (TableRow{L"Имя", L"Байт", L"", L"", L"", L""})); // the header outlives its file's text
     EXPECT_EQ(t.row(1), TableRow{});
     t.LoadTableFile(L"A\nb\n");
     EXPECT_EQ(t.row(0), (TableRow{L"A", L"", L"", L"", L"", L""}));

@@ -8,12 +8,12 @@ namespace {
 TEST(OptionSetTest, DependantOptionsFollowTheirMasters) {
     OptionSet o;
     o.set(Option::Mirtal, false);
-    o.set(Option::MirtalLibs, true);  // the libraries need the CAD box
+    o.set(Option::MirtalLibs, true); // the libraries need the CAD box
     EXPECT_TRUE(o.get(Option::Mirtal));
-    o.set(Option::MirtalLibs, false);  // and leaving them off keeps it
+    o.set(Option::MirtalLibs, false); // and leaving them off keeps it
     EXPECT_TRUE(o.get(Option::Mirtal));
     o.set(Option::MirtalLibs, true);
-    o.set(Option::Mirtal, false);  // the CAD box off turns both off
+    o.set(Option::Mirtal, false); // the CAD box off turns both off
     EXPECT_FALSE(o.get(Option::MirtalLibs));
     EXPECT_FALSE(o.get(Option::Mirtal));
 
@@ -62,7 +62,8 @@ TEST(OptionSetTest, ZebraBrightnessKeepsTheTrackBarRange) {
 TEST(OptionSetTest, TableHoldsEveryOptionInItsOwnPlace) {
     auto table = optionTable();
     ASSERT_EQ(table.size(), static_cast<size_t>(Option::Count));
-    for (size_t i = 0; i < table.size(); ++i) EXPECT_EQ(static_cast<size_t>(table[i].id), i);
+    for (size_t i = 0; i < table.size(); ++i)
+        EXPECT_EQ(static_cast<size_t>(table[i].id), i);
     EXPECT_EQ(optionInfo(Option::MirtalLibs).caption, "   Библиотеки и справочники МИРТАЛ-3D");
 }
 

@@ -14,8 +14,8 @@
 #include "settings/AboutBox.h"
 #include "settings/HelpMenu.h"
 #include "settings/StartForm.h"
-#include "tests/core/FakeProcesses.h"
 #include "tests/TempFolder.h"
+#include "tests/core/FakeProcesses.h"
 
 namespace kw {
 namespace {

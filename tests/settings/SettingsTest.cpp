@@ -11,11 +11,14 @@ TEST(SettingsTest, WrittenInTheFixedOrderWithEveryKey) {
     o.set(Option::ComPlus, false);
     std::string text = composeSettingsFile(o, s);
     EXPECT_EQ(text.rfind("[position]\r\nleft=0\r\nwidth=500\r\ntop=0\r\nheight=500\r\n", 0), 0u);
-    EXPECT_NE(text.find("\r\n[System_Information]\r\nnetstat=1\r\nMS_Office=0\r\nCOM_Plus=0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n[System_Information]\r\nnetstat=1\r\nMS_Office=0\r\nCOM_Plus=0\r\n"),
+              std::string::npos);
     EXPECT_TRUE(text.ends_with("[Start]\r\nRBpo=1\r\nRBpoLIBS=0\r\nRBtools=0\r\nRBopen=0\r\n"));
     // WordWrap, written last, joins the Tools section written earlier, as with the profile functions.
-    EXPECT_NE(text.find("[Tools]\r\nLogs=0\r\nmd5=1\r\nTAVIR_Shared=1\r\nCOD=1\r\nSisInf=1\r\nWordWrap=1\r\n\r\n[Table]"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "[Tools]\r\nLogs=0\r\nmd5=1\r\nTAVIR_Shared=1\r\nCOD=1\r\nSisInf=1\r\nWordWrap=1\r\n\r\n[Table]"),
+        std::string::npos);
 }
 
 TEST(SettingsTest, EachReadPathHasItsOwnDefaults) {
@@ -25,10 +28,10 @@ TEST(SettingsTest, EachReadPathHasItsOwnDefaults) {
     activated.set(Option::FerryOak, false);
     readSettingsOnActivation(ini, activated, s);
     EXPECT_TRUE(activated.get(Option::FerryOak));
-    EXPECT_FALSE(activated.get(Option::Peltrand));   // names compare without regard to case
-    EXPECT_TRUE(activated.get(Option::Zebra));       // not a number: the default
-    EXPECT_EQ(activated.zebraBrightness(), 25);      // the track bar's minimum
-    EXPECT_TRUE(activated.get(Option::AutoSave));    // on after the first settings read
+    EXPECT_FALSE(activated.get(Option::Peltrand)); // names compare without regard to case
+    EXPECT_TRUE(activated.get(Option::Zebra));     // not a number: the default
+    EXPECT_EQ(activated.zebraBrightness(), 25);    // the track bar's minimum
+    EXPECT_TRUE(activated.get(Option::AutoSave));  // on after the first settings read
 
     OptionSet loaded;
     readSettingsOnLoad(ini, loaded, s);
@@ -51,7 +54,7 @@ TEST(SettingsTest, StartReadTakesGeometryAndTheHandSetKeys) {
     EXPECT_EQ(s.handSet.host, "10.0.0.5");
     EXPECT_EQ(s.handSet.count, "12");
     EXPECT_EQ(s.handSet.blendValue, 200);
-    EXPECT_EQ(composeSettingsFile(o, s).find("host"), std::string::npos);  // read, never written
+    EXPECT_EQ(composeSettingsFile(o, s).find("host"), std::string::npos); // read, never written
 }
 
 } // namespace
@@ -63,9 +66,8 @@ namespace {
 TEST(SettingsTest, SavedFileIsRewrittenWholeAndHandAddedKeysVanish) {
     // A file as a user might have edited it: a key of the hand-set table, a key of their own, a section of
     // their own, and the comparison options set inconsistently.
-    IniFile ini = IniFile::parse(
-        "[Tools]\r\nhost=10.1.1.1\r\nMyKey=1\r\nmd5=0\r\n[Mine]\r\nx=y\r\n"
-        "[Comparison]\r\nmd5_1=1\r\nmd5_2=1\r\nmd5_3=0\r\n");
+    IniFile ini = IniFile::parse("[Tools]\r\nhost=10.1.1.1\r\nMyKey=1\r\nmd5=0\r\n[Mine]\r\nx=y\r\n"
+                                 "[Comparison]\r\nmd5_1=1\r\nmd5_2=1\r\nmd5_3=0\r\n");
     OptionSet o;
     Settings s;
     readSettingsOnStart(ini, o, s);
@@ -95,7 +97,7 @@ TEST(TransparencyTest, AlphaIs305MinusThePositionWithinTheTrackBarsRange) {
     EXPECT_EQ(alphaForBlendPosition(200), 105);
     EXPECT_EQ(alphaForBlendPosition(50), 255);
     EXPECT_EQ(alphaForBlendPosition(255), 50);
-    EXPECT_EQ(alphaForBlendPosition(0), 255);  // a hand-set value outside the range
+    EXPECT_EQ(alphaForBlendPosition(0), 255); // a hand-set value outside the range
     EXPECT_EQ(alphaForBlendPosition(1000), 50);
 }
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/TempFolder.h"
 #include "platform/Text.h"
+#include "tests/TempFolder.h"
 #include "tests/system/FakeComPlus.h"
 
 namespace kw {
@@ -26,13 +26,16 @@ FakeCatalogEntry application(const std::string& name, const std::string& key) {
 }
 
 class ComPlusReportTest : public ::testing::Test {
-protected:
+  protected:
     EventLog log, report;
     WorkFolders folders{windowsFileSystem(), log};
     test::FakeCom com;
     ComPlusReportContext context{com, windowsFileSystem(), folders, log, report};
 
-    void SetUp() override { folders.CreateWorkFolder("KW_Temp"); log.clear(); }
+    void SetUp() override {
+        folders.CreateWorkFolder("KW_Temp");
+        log.clear();
+    }
 
     std::string reportText(const std::string& file) {
         auto rtf = windowsFileSystem().readFile(folders.workPath(file));
@@ -44,32 +47,35 @@ TEST_F(ComPlusReportTest, ReportHoldsPropertiesRolesAndComponents) {
     com.data.applications = {application("Other", "{0}"), application("TAVIR Applications Proxy", "{1}")};
     com.data.related[{"Roles", "{1}"}] = {{"Operators", "{r1}", {}}, {"", "", {}, true}};
     com.data.related[{"UsersInRole", "{r1}"}] = {{"", "", {{"User", "DOMAIN\\ivan"}}}};
-    com.data.related[{"Components", "{1}"}] = {{"Proxy.Server", "{c1}", {{"ComponentAccessChecksEnabled", "-1"}}},
-                                               {"Proxy.Helper", "{c2}", {{"ComponentAccessChecksEnabled", "0"}}}};
+    com.data.related[{"Components", "{1}"}] = {
+        {"Proxy.Server", "{c1}", {{"ComponentAccessChecksEnabled", "-1"}}},
+        {"Proxy.Helper", "{c2}", {{"ComponentAccessChecksEnabled", "0"}}}};
 
     ASSERT_TRUE(FindComPlusApplication(com, "tavir applications proxy"));
     DescribeComPlusApplication(context, "TAVIR Applications Proxy");
 
-    EXPECT_EQ(log.texts(), std::vector<std::string>{
-                               "Данные по \"TAVIR Applications Proxy\" ---> \"TAVIR Applications Proxy.rtf\""});
-    EXPECT_EQ(report.texts(),
-              (std::vector<std::string>{
-                  "TAVIR Applications Proxy",
-                  "Пользователь, от имени которого запускается приложение: Interactive User",
-                  "Authentication Level for Calls (Уровень проверки подлинности): Connect (Подключиться) [2]",
-                  "Impersonation Level  (Уровень олицетворения):_____________ Impersonate (Олицетворение) [3]",
-                  "Уровень безопасности: Проверка доступа на уровне процесса и на уровне компонента [1]",
-                  "Завершение серверного процесса: Не останавливать при ожидании [-1]",
-                  "[-] Принудительная проверка доступа на уровне приложения отключена",
-                  "Role: Operators",
-                  "    DOMAIN\\ivan",
-                  "Role: Роль не существует",
-                  "Компоненты: ",
-                  "Proxy.Server",
-                  "    [+] Установлена принудительная проверка доступа на уровне компонента Proxy.Server",
-                  "Proxy.Helper",
-                  "    [-] Принудительная проверка доступа на уровне компонента Proxy.Helper не установлена",
-              }));
+    EXPECT_EQ(log.texts(),
+              std::vector<std::string>{
+                  "Данные по \"TAVIR Applications Proxy\" ---> \"TAVIR Applications Proxy.rtf\""});
+    EXPECT_EQ(
+        report.texts(),
+        (std::vector<std::string>{
+            "TAVIR Applications Proxy",
+            "Пользователь, от имени которого запускается приложение: Interactive User",
+            "Authentication Level for Calls (Уровень проверки подлинности): Connect (Подключиться) [2]",
+            "Impersonation Level  (Уровень олицетворения):_____________ Impersonate (Олицетворение) [3]",
+            "Уровень безопасности: Проверка доступа на уровне процесса и на уровне компонента [1]",
+            "Завершение серверного процесса: Не останавливать при ожидании [-1]",
+            "[-] Принудительная проверка доступа на уровне приложения отключена",
+            "Role: Operators",
+            "    DOMAIN\\ivan",
+            "Role: Роль не существует",
+            "Компоненты: ",
+            "Proxy.Server",
+            "    [+] Установлена принудительная проверка доступа на уровне компонента Proxy.Server",
+            "Proxy.Helper",
+            "    [-] Принудительная проверка доступа на уровне компонента Proxy.Helper не установлена",
+        }));
     EXPECT_EQ(report.lines()[0].color, LogColor::Blue);
     EXPECT_EQ(report.lines()[1].color, LogColor::Black);
     std::string rtf = reportText("TAVIR_Applications_Proxy.rtf");
@@ -98,8 +104,9 @@ TEST_F(ComPlusReportTest, AnErrorEndsOneReportWithoutAFile) {
     com.data.applications = {application("TAVIR BPM", "{b}")};
     com.data.failingCollection = "Components";
     DescribeComPlusApplication(context, "TAVIR BPM");
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"Данные по \"TAVIR BPM\" получить не удалось. EOleSysError "
-                                                    "ошибка с сообщением : Сбой при чтении Components"});
+    EXPECT_EQ(log.texts(),
+              std::vector<std::string>{"Данные по \"TAVIR BPM\" получить не удалось. EOleSysError "
+                                       "ошибка с сообщением : Сбой при чтении Components"});
     EXPECT_FALSE(windowsFileSystem().plainFileExists(folders.workPath("TAVIR_BPM.rtf")));
 }
 
@@ -113,8 +120,9 @@ TEST_F(ComPlusReportTest, StepDescribesOnlyRegisteredApplicationsInOrder) {
 TEST_F(ComPlusReportTest, MissingCatalogueIsLoggedOnceAndTheStepEnds) {
     com.data.unavailable = true;
     CollectComPlusApplications(context);
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"[!!] Каталог приложений COM+ недоступен, EOleSysError ошибка, "
-                                                    "с сообщением: Класс не зарегистрирован"});
+    EXPECT_EQ(log.texts(),
+              std::vector<std::string>{"[!!] Каталог приложений COM+ недоступен, EOleSysError ошибка, "
+                                       "с сообщением: Класс не зарегистрирован"});
     EXPECT_EQ(com.data.opened, 1);
 }
 

@@ -9,9 +9,12 @@ namespace {
 struct Recorder {
     std::vector<std::string> events;
     EventLog log;
-    ConsoleCommandStarter starter{
-        [this](const std::string& command, const std::string& file) { events.push_back("cmd " + command + " > " + file); },
-        [this](const std::string& program, const std::string& file) { events.push_back("shell " + program + " " + file); }};
+    ConsoleCommandStarter starter{[this](const std::string& command, const std::string& file) {
+                                      events.push_back("cmd " + command + " > " + file);
+                                  },
+                                  [this](const std::string& program, const std::string& file) {
+                                      events.push_back("shell " + program + " " + file);
+                                  }};
 };
 
 std::vector<std::string> run(OptionSet& options, Recorder& r, const std::string& user) {
@@ -26,7 +29,8 @@ TEST(ConsoleCatalogue, DefaultOptionsStartTwentyThreeCommands) {
     options.set(Option::NetStat, true);
     Recorder r;
     std::vector<std::string> events = run(options, r, "Ivan Petrov");
-    long starts = std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("cmd ", 0) == 0; });
+    long starts = std::count_if(events.begin(), events.end(),
+                                [](const std::string& e) { return e.rfind("cmd ", 0) == 0; });
     EXPECT_EQ(starts, 23);
     EXPECT_EQ(events.front(), "log Команды консоли - cmd:");
     EXPECT_EQ(std::count(events.begin(), events.end(), "shell msinfo32 MSinfo32.nfo"), 0);
@@ -50,8 +54,12 @@ TEST(ConsoleCatalogue, ServiceRowsLogInSwappedOrderAndUserRowsLogAfterStart) {
     EXPECT_EQ(at("cmd NET USER \"Ivan Petrov\" > (cmd)Net_User_.txt") + 1,
               at("log NET USER \"Ivan Petrov\" > (cmd)Net_User_.txt"));
     EXPECT_LT(at("cmd MakeCab /? > (cmd)MakeCab.txt"), static_cast<long>(e.size()));
-    EXPECT_EQ(std::count_if(e.begin(), e.end(), [](const std::string& s) { return s.find("MakeCab") != s.npos; }), 1);
-    EXPECT_EQ(std::count_if(e.begin(), e.end(), [](const std::string& s) { return s.find("netstat") != s.npos; }), 0);
+    EXPECT_EQ(
+        std::count_if(e.begin(), e.end(), [](const std::string& s) { return s.find("MakeCab") != s.npos; }),
+        1);
+    EXPECT_EQ(
+        std::count_if(e.begin(), e.end(), [](const std::string& s) { return s.find("netstat") != s.npos; }),
+        0);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ constexpr RegistryView Wide = RegistryView::Wow64_64;
 const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 class SystemSectionTest : public testing::Test {
-protected:
+  protected:
     test::FakeSystem machine;
     test::FakeRegistry registry;
     test::FakeCom com;
@@ -33,10 +33,13 @@ protected:
     std::unique_ptr<CollectionRun> run;
 
     void SetUp() override {
-        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", "Windows 7 Professional");
-        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CSDVersion", "Service Pack 1");
+        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName",
+                           "Windows 7 Professional");
+        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CSDVersion",
+                           "Service Pack 1");
         registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "BuildLab", "7601.win7sp1");
-        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\windows");
+        registry.setString(LM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
+                           "C:\\windows");
         registry.setString(LM, "Software\\Microsoft\\OLE", "EnableDCOM", "y");
         machine.drives = 1u | 4u | 8u;
         machine.types = {{'A', 2}, {'C', 3}, {'D', 5}};
@@ -48,16 +51,19 @@ protected:
     // Runs the section once and gives the lines of a work-folder file (nothing when it is missing).
     std::optional<std::vector<std::string>> collect(const char* file = "software.txt") {
         run = std::make_unique<CollectionRun>(
-            Platform{windowsFileSystem(), machine, windowsDesktop(), processes, registry, com}, options, settings);
+            Platform{windowsFileSystem(), machine, windowsDesktop(), processes, registry, com}, options,
+            settings);
         run->folders().CreateWorkFolder("KW_Temp");
         SystemSection(*run, com).CollectSystemSection();
         return lines(file);
     }
     std::optional<std::vector<std::string>> lines(const char* file) {
         auto bytes = windowsFileSystem().readFile(run->folders().workPath(file));
-        if (!bytes) return std::nullopt;
+        if (!bytes)
+            return std::nullopt;
         std::vector<std::string> result = splitLines(ansiToUtf8(*bytes));
-        if (!result.empty() && result.back().empty()) result.pop_back();  // after the last line break
+        if (!result.empty() && result.back().empty())
+            result.pop_back(); // after the last line break
         return result;
     }
     static bool has(const std::vector<std::string>& lines, const std::string& line) {
@@ -94,8 +100,9 @@ TEST_F(SystemSectionTest, SecuritySettingsFromTheRegistry) {
     const std::string policies = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     registry.setDword(LM, "SOFTWARE\\Microsoft\\Ole", "LegacyAuthenticationLevel", 4);
     registry.setDword(LM, "SOFTWARE\\Microsoft\\Ole", "LegacyImpersonationLevel", 9);
-    registry.setDword(LM, "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
-                      "EnableFirewall", 0);
+    registry.setDword(
+        LM, "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
+        "EnableFirewall", 0);
     registry.setDword(LM, policies, "EnableLUA", 1);
     registry.setDword(LM, policies, "PromptOnSecureDesktop", 1);
     registry.setDword(LM, policies, "ConsentPromptBehaviorAdmin", 2);
@@ -105,7 +112,8 @@ TEST_F(SystemSectionTest, SecuritySettingsFromTheRegistry) {
                        "C:\\Games\\old.exe", "DisableNXShowUI");
     auto s = collect();
     ASSERT_TRUE(s);
-    EXPECT_TRUE(has(*s, "Default Authentication Level (Уровень проверки подлинности по умолчанию): Packet (Пакет) [4]"));
+    EXPECT_TRUE(has(
+        *s, "Default Authentication Level (Уровень проверки подлинности по умолчанию): Packet (Пакет) [4]"));
     EXPECT_TRUE(has(*s, "Default Impersonation Level  (Уровень олицетворения по умолчанию):_______ "));
     EXPECT_TRUE(has(*s, "[-] Windows Firewall Отключен (0)"));
     auto uac = std::find(s->begin(), s->end(), "[+] включен");
@@ -119,14 +127,15 @@ TEST_F(SystemSectionTest, SecuritySettingsFromTheRegistry) {
 
 TEST_F(SystemSectionTest, FirewallTwoAndAMissingUacValue) {
     const std::string policies = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    registry.setDword(LM, "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
-                      "EnableFirewall", 2);
+    registry.setDword(
+        LM, "SYSTEM\\CurrentControlSet\\Services\\SharedAccess\\Parameters\\FirewallPolicy\\StandardProfile",
+        "EnableFirewall", 2);
     registry.setDword(LM, policies, "EnableLUA", 1);
     auto s = collect();
     ASSERT_TRUE(s);
     auto fw = std::find(s->begin(), s->end(), "Windows Firewall:");
     ASSERT_NE(fw, s->end());
-    EXPECT_EQ(*(fw + 1), " ");  // no firewall line: the UAC block follows at once
+    EXPECT_EQ(*(fw + 1), " "); // no firewall line: the UAC block follows at once
     EXPECT_EQ(*(fw + 2), "UAC:");
     EXPECT_FALSE(has(*s, "[+] включен"));
     std::vector<std::string> log = events();
@@ -134,14 +143,16 @@ TEST_F(SystemSectionTest, FirewallTwoAndAMissingUacValue) {
 }
 
 TEST_F(SystemSectionTest, SqlServerBlockWithSniKeyFromPatchLevel) {
-    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer\\CurrentVersion", "CurrentVersion", "10.50.1600.1");
+    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer\\CurrentVersion", "CurrentVersion",
+                       "10.50.1600.1");
     registry.setString(LM, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL", "MSSQLSERVER",
                        "MSSQL10_50.MSSQLSERVER");
     const std::string setup = "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL10_50.MSSQLSERVER\\Setup";
     registry.setString(LM, setup, "Collation", "Cyrillic_General_CI_AS");
     registry.setString(LM, setup, "EditionType", "Express Edition");
     registry.setString(LM, setup, "PatchLevel", "10.50.1600.1");
-    registry.setMulti(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI10.0", "ProtocolOrder", {"sm", "tcp", "np"});
+    registry.setMulti(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI10.0", "ProtocolOrder",
+                      {"sm", "tcp", "np"});
     registry.setMulti(LM, "SOFTWARE\\Microsoft\\Microsoft SQL Server", "InstalledInstances", {"MSSQLSERVER"});
     auto s = collect();
     ASSERT_TRUE(s);
@@ -157,11 +168,12 @@ TEST_F(SystemSectionTest, SqlServerBlockWithSniKeyFromPatchLevel) {
 }
 
 TEST_F(SystemSectionTest, SqlServerWithoutProtocolListGoesOn) {
-    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer\\CurrentVersion", "CurrentVersion", "9.00.5000.00");
+    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer\\CurrentVersion", "CurrentVersion",
+                       "9.00.5000.00");
     const std::string setup = "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Setup";
     registry.setString(LM, setup, "Collation", "Cyrillic_General_CI_AS");
     registry.setString(LM, setup, "PatchLevel", "9.00.5000.00");
-    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI9.0", "Other", "x");  // key, no list
+    registry.setString(LM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI9.0", "Other", "x"); // key, no list
     auto s = collect();
     ASSERT_TRUE(s);
     EXPECT_FALSE(has(*s, "Aliases SQL: "));
@@ -170,7 +182,7 @@ TEST_F(SystemSectionTest, SqlServerWithoutProtocolListGoesOn) {
         return l.find("SNI9.0\\ProtocolOrder") != std::string::npos &&
                l.find("Cannot Read MULTI_SZ Value") != std::string::npos;
     }));
-    EXPECT_TRUE(lines("hardware.txt"));  // the section went on to the end
+    EXPECT_TRUE(lines("hardware.txt")); // the section went on to the end
 }
 
 TEST_F(SystemSectionTest, EmptyProductNameAndThirtyTwoBitWindows) {
@@ -195,8 +207,9 @@ TEST_F(SystemSectionTest, InstalledProgramsRows) {
     registry.setString(LM, kUninstall + "\\W", "DisplayName", "ELEMLib 64", Wide);
     auto programs = collect("programs.csv");
     ASSERT_TRUE(programs);
-    EXPECT_EQ(*programs, (std::vector<std::string>{kProgramsHeader, "Microsoft Office_Update 1\tMicrosoft\t\t\t\t",
-                                                   "ТАВИР_\t\t\t\t\t", "MIRTAL-3D 21.0\t\t\t\t\tC:\\Program Files\\TAVIR"}));
+    EXPECT_EQ(*programs, (std::vector<std::string>{
+                             kProgramsHeader, "Microsoft Office_Update 1\tMicrosoft\t\t\t\t",
+                             "ТАВИР_\t\t\t\t\t", "MIRTAL-3D 21.0\t\t\t\t\tC:\\Program Files\\TAVIR"}));
     EXPECT_TRUE(has(events(), "Ошибка при извлечении данных о программе"));
     EXPECT_EQ(lines("programs64.csv"), (std::vector<std::string>{kProgramsHeader, "ELEMLib 64\t\t\t\t\t"}));
 }
@@ -239,7 +252,8 @@ TEST_F(SystemSectionTest, ComPlusReportsWithTheOption) {
 
     options.set(Option::ComPlus, false);
     collect();
-    EXPECT_TRUE(has(events(), "[X] Не могу собрать \"Мой компьютер / Приложения COM+\", не активна настройка"));
+    EXPECT_TRUE(
+        has(events(), "[X] Не могу собрать \"Мой компьютер / Приложения COM+\", не активна настройка"));
 }
 
 } // namespace

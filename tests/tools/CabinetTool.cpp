@@ -28,7 +28,8 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<kw::CabinetSource> sources;
         std::string folder = a.back() == '\\' ? a : a + "\\";
         files.listFolder(folder, [&](const kw::FolderEntry& e) {
-            if (!e.folder) sources.push_back({folder + e.name, e.name});
+            if (!e.folder)
+                sources.push_back({folder + e.name, e.name});
             return true;
         });
         error = kw::writeCabinet(b, sources, "KW_Archive");

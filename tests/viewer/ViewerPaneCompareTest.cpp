@@ -8,9 +8,9 @@
 #include <chrono>
 
 #include "platform/Text.h"
+#include "results/ComparisonReport.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
-#include "results/ComparisonReport.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
@@ -29,16 +29,19 @@ struct SavingDesktop : Desktop {
     }
 };
 
-int indexOf(const char* text) { return static_cast<int>(findAssociation(text) - resultTree().data()); }
+int indexOf(const char* text) {
+    return static_cast<int>(findAssociation(text) - resultTree().data());
+}
 
 std::vector<std::string> firstCells(TableModel& m) {
     std::vector<std::string> out;
-    for (const TableRow& row : m.dataRows()) out.push_back(toUtf8(row[0]));
+    for (const TableRow& row : m.dataRows())
+        out.push_back(toUtf8(row[0]));
     return out;
 }
 
 class ViewerPaneCompareTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         files.createFolder(work);
         files.createFolder(compare);
@@ -56,9 +59,11 @@ protected:
     bool pumpUntil(const std::function<bool()>& done) {
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
+            if (std::chrono::steady_clock::now() > end)
+                return false;
             MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
             Sleep(5);
         }
         return true;
@@ -83,7 +88,8 @@ TEST_F(ViewerPaneCompareTest, TextSidesKeepOnlyTheirDifferencesUntilTheNodeIsSel
     EXPECT_EQ(test::windowText(pane.textView(1)), "A\r\nB\r\nC\r\n");
 
     // Rich text loses lines, not its formatting; letter case counts.
-    const char* rtf1 = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 Same line\\par Only here\\par Tail\\par}";
+    const char* rtf1 =
+        "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 Same line\\par Only here\\par Tail\\par}";
     const char* rtf2 = "{\\rtf1\\ansi Same line\\par ONLY HERE\\par Tail\\par}";
     both("TAVIR_Sync.rtf", rtf1, rtf2);
     pane.selectNode(indexOf("TAVIR Sync"));
@@ -127,11 +133,11 @@ TEST_F(ViewerPaneCompareTest, WholeComparisonReportsDifferingTopicsFirstAndLeads
     ASSERT_TRUE(pane.reportShown());
     const auto& rows = pane.report().rows;
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].state, TopicState::Different);  // tree order among the differing ones
+    EXPECT_EQ(rows[0].state, TopicState::Different); // tree order among the differing ones
     EXPECT_EQ(rows[0].file, "(REG)HKLM_TAVIR.txt");
     EXPECT_EQ(rows[1].state, TopicState::OnlyIn1);
     EXPECT_EQ(rows[2].state, TopicState::Same);
-    EXPECT_EQ(pane.reportTable().model().rowCount(), 4);  // the header and the three topics
+    EXPECT_EQ(pane.reportTable().model().rowCount(), 4); // the header and the three topics
     EXPECT_FALSE(IsWindowVisible(pane.textView(1)));
 
     // A double click on a row opens that topic on both sides.

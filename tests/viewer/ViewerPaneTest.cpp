@@ -76,7 +76,7 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
         return r;
     };
     RECT a = rectOf(pane.textView(1)), b = rectOf(pane.textView(2));
-    EXPECT_GE(b.left, a.right);  // side 2 beside side 1 (below its own caption bar)
+    EXPECT_GE(b.left, a.right); // side 2 beside side 1 (below its own caption bar)
     int x = (a.right + b.left) / 2, y = (a.top + a.bottom) / 2;
     SendMessageW(pane.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageW(pane.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 100, y));
