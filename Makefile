@@ -10,6 +10,7 @@ demo: build
 	scripts/demo.sh $(BUILD)
 
 test: build
+	scripts/check-format.sh
 	scripts/run-tests.sh $(BUILD)
 
 deps:

@@ -7,7 +7,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(cmake make mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 wine64
-          xvfb xauth x11-apps imagemagick locales googletest nasm dpkg-dev gcab cabextract)
+          xvfb xauth x11-apps imagemagick locales googletest nasm dpkg-dev gcab cabextract clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
