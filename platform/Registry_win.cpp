@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/OptionalFunctions.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 
@@ -158,9 +159,7 @@ class WindowsRegistry final : public Registry {
 #ifdef _WIN64
         return true; // 64-bit Windows, where the 32-bit program runs under WOW64
 #endif
-        using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
-        auto fn = reinterpret_cast<Fn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+        auto fn = optional_api::isWow64Process();
         BOOL wow = FALSE;
         return fn && fn(GetCurrentProcess(), &wow) && wow;
     }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/OptionalFunctions.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 
@@ -24,47 +25,26 @@ std::string lastErrorText() {
     return code ? systemErrorText(code) : "Не удалось получить изображение экрана";
 }
 
-// dwmapi looked up at run time: Windows XP and Server 2003 have none, and without composition its
-// calls have nothing to do.
+// dwmapi may be missing (Windows XP and Server 2003), and without composition its calls have nothing to do.
 class Dwm {
   public:
-    Dwm() : module_(LoadLibraryW(L"dwmapi.dll")) {
-        if (!module_)
-            return;
-        isCompositionEnabled_ = reinterpret_cast<IsCompositionEnabled>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DwmIsCompositionEnabled")));
-        flush_ = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(module_, "DwmFlush")));
-        setAttribute_ = reinterpret_cast<SetAttribute>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DwmSetWindowAttribute")));
-    }
-    ~Dwm() {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    Dwm(const Dwm&) = delete;
-    Dwm& operator=(const Dwm&) = delete;
-
     bool composing() const {
+        auto isCompositionEnabled = optional_api::dwmIsCompositionEnabled();
         BOOL on = FALSE;
-        return isCompositionEnabled_ && SUCCEEDED(isCompositionEnabled_(&on)) && on;
+        return isCompositionEnabled && SUCCEEDED(isCompositionEnabled(&on)) && on;
     }
     // Returns after the compositor's next frame, the first one that can leave the hidden window out.
-    bool flush() const { return flush_ && SUCCEEDED(flush_()); }
+    bool flush() const {
+        auto flush = optional_api::dwmFlush();
+        return flush && SUCCEEDED(flush());
+    }
     void setTransitions(HWND w, bool on) const {
-        if (!setAttribute_)
+        auto setAttribute = optional_api::dwmSetWindowAttribute();
+        if (!setAttribute)
             return;
         BOOL disabled = on ? FALSE : TRUE;
-        setAttribute_(w, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+        setAttribute(w, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
     }
-
-  private:
-    using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
-    using Flush = HRESULT(WINAPI*)();
-    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    HMODULE module_;
-    IsCompositionEnabled isCompositionEnabled_ = nullptr;
-    Flush flush_ = nullptr;
-    SetAttribute setAttribute_ = nullptr;
 };
 
 // The windows that still owe a repaint inside area (screen coordinates): visible windows of any

@@ -6,6 +6,7 @@
 
 #include <nb30.h>
 
+#include "platform/OptionalFunctions.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 
@@ -151,16 +152,9 @@ class WindowsSystemInfo final : public SystemInfo {
         if (!GetVersionExW(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
             version.dwMajorVersion <= 5)
             return false;
-        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-        if (!dwm)
-            return false;
-        using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
-        auto call = reinterpret_cast<IsCompositionEnabled>(
-            reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+        auto call = optional_api::dwmIsCompositionEnabled();
         BOOL enabled = FALSE;
-        bool result = call && SUCCEEDED(call(&enabled)) && enabled;
-        FreeLibrary(dwm);
-        return result;
+        return call && SUCCEEDED(call(&enabled)) && enabled;
     }
 
     MemoryStatus memoryStatus() override {

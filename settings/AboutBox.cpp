@@ -5,6 +5,7 @@
 
 #include "core/Version.h"
 #include "platform/Text.h"
+#include "platform/Window.h"
 
 namespace kw {
 namespace {
@@ -37,7 +38,7 @@ std::string aboutVersionText() {
 }
 
 bool AboutBox::create(HINSTANCE instance, HWND owner) {
-    LoadLibraryW(L"Msftedit.dll");
+    loadRichEdit();
     return DialogWindow::create(instance, owner, "О программе...", kWidth, kCollapsedHeight);
 }
 
@@ -130,32 +131,27 @@ bool AboutBox::handle(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) {
 void AboutBox::drawLogo(const DRAWITEMSTRUCT& d) {
     // The program's mark: a blue tile with "KW" and a scan line under it.
     RECT r = d.rcItem;
-    HBRUSH back = CreateSolidBrush(RGB(0, 84, 166));
-    HPEN edge = CreatePen(PS_SOLID, 1, RGB(0, 52, 110));
-    HGDIOBJ oldBrush = SelectObject(d.hDC, back), oldPen = SelectObject(d.hDC, edge);
-    RoundRect(d.hDC, r.left, r.top, r.right, r.bottom, px(16), px(16));
-    SelectObject(d.hDC, oldBrush);
-    SelectObject(d.hDC, oldPen);
-    DeleteObject(back);
-    DeleteObject(edge);
+    {
+        Brush back(CreateSolidBrush(RGB(0, 84, 166)));
+        Pen edge(CreatePen(PS_SOLID, 1, RGB(0, 52, 110)));
+        SelectedObject brush(d.hDC, back.get()), pen(d.hDC, edge.get());
+        RoundRect(d.hDC, r.left, r.top, r.right, r.bottom, px(16), px(16));
+    }
 
     RECT line{r.left + px(14), r.top + px(58), r.right - px(14), r.top + px(62)};
-    HBRUSH scan = CreateSolidBrush(RGB(255, 196, 0));
-    FillRect(d.hDC, &line, scan);
-    DeleteObject(scan);
+    Brush scan(CreateSolidBrush(RGB(255, 196, 0)));
+    FillRect(d.hDC, &line, scan.get());
 
     LOGFONTW lf{};
     GetObjectW(font(), sizeof lf, &lf);
     lf.lfHeight = -px(30);
     lf.lfWeight = FW_BOLD;
-    HFONT big = CreateFontIndirectW(&lf);
-    HGDIOBJ oldFont = SelectObject(d.hDC, big);
+    Font big(CreateFontIndirectW(&lf));
+    SelectedObject selected(d.hDC, big.get());
     SetBkMode(d.hDC, TRANSPARENT);
     SetTextColor(d.hDC, RGB(255, 255, 255));
     RECT text{r.left, r.top + px(10), r.right, r.top + px(56)};
     DrawTextW(d.hDC, L"KW", -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(d.hDC, oldFont);
-    DeleteObject(big);
 }
 
 } // namespace kw

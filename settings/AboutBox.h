@@ -31,7 +31,7 @@ class AboutBox final : public DialogWindow {
     void setHeight(int clientHeight);
     int clientHeight() const;
 
-    GdiObject versionFont_;
+    Font versionFont_;
 };
 
 // The version label's text: "Информация о системе и", a line break, "ПО ТАВИР V" and the version.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "platform/Window.h"
 
 namespace kw {
 
@@ -18,11 +19,7 @@ DialogWindow::~DialogWindow() {
 bool DialogWindow::create(HINSTANCE instance, HWND owner, std::string_view title, int clientWidth,
                           int clientHeight) {
     instance_ = instance;
-    static const bool commonControls = [] {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-        return InitCommonControlsEx(&icc) != FALSE;
-    }();
-    (void)commonControls;
+    loadCommonControls(ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES);
 
     // A DLGTEMPLATE with no controls, no menu, the default class and the title: WORD-aligned data.
     std::wstring caption = toWide(title);
@@ -40,14 +37,8 @@ bool DialogWindow::create(HINSTANCE instance, HWND owner, std::string_view title
     HWND w = CreateDialogIndirectParamW(instance, t, owner, dialogProc, reinterpret_cast<LPARAM>(this));
     if (!w)
         return false;
-    HDC dc = GetDC(w);
-    dpi_ = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc)
-        ReleaseDC(w, dc);
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    font_.reset(CreateFontIndirectW(&ncm.lfMessageFont));
+    dpi_ = screenDpi(w);
+    font_.reset(createMessageFont());
     tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w, nullptr, instance,
                             nullptr);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/WinHandle.h"
+#include "platform/UiHandles.h"
 
 namespace kw {
 
@@ -43,7 +43,7 @@ class DialogWindow {
     void addHint(HWND control, std::string_view hint);
     void setClientSize(int width, int height); // in unscaled pixels
     void centre();
-    HFONT font() const { return static_cast<HFONT>(font_.get()); }
+    HFONT font() const { return font_.get(); }
     HINSTANCE instance() const { return instance_; }
 
   private:
@@ -52,7 +52,7 @@ class DialogWindow {
     HWND hwnd_ = nullptr;
     HWND tips_ = nullptr;
     HINSTANCE instance_ = nullptr;
-    GdiObject font_;
+    Font font_;
     int dpi_ = 96;
     bool modal_ = false;
 };
