@@ -172,8 +172,8 @@ TEST_F(FileInventoryTest, StopDuringAWalkKeepsTheRowsAndStillSavesAndDumps) {
         if (++seen == 4)
             run.requestStop();
     });
-    run.registerSection(Section::CollectSystemSection,
-                        [&] { FileInventory(run).InventoryFolder(tree, "S"); });
+    run.addTopic(StepPlace::SystemStep, {.gate = Option::SystemInfo, .caption = "Информация о системе"},
+                 [&] { FileInventory(run).InventoryFolder(tree, "S"); });
     run.ToolButton30Click();
     EXPECT_TRUE(run.stopFlag());
     auto rows = table("S");
