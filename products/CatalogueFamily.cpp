@@ -192,7 +192,7 @@ void exportDispatcherService(ProductSection& s) {
         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher", "RDService");
     // The tool is awaited (with the run's time-out), so that a slow machine does not lose the file.
     console.waitForRegistryExports();
-    if (!console.convertRegistryExport("RDService", false))
+    if (!console.convertRegistryExport("RDService", ConsoleCapture::Missing::LeftToCaller))
         s.line("[-] (REG)RDService.txt");
 }
 

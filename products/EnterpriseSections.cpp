@@ -98,7 +98,8 @@ constexpr RowTable kFerryTables[] = {{.name = "Ferry-OAK", .captures = kFerryRow
 constexpr RowTable kSuiteTables[] = {{.name = "Журналы установки КОМПЛЕКСа", .captures = kSuiteFiles}};
 
 void appendQuadrixTemplates(ProductSection& s) {
-    s.inventory().InventoryFolderPart(quadrixTemplateFolder(s.folder(F::Install)), "Quadrix", "");
+    s.inventory().InventoryFolderPart(quadrixTemplateFolder(s.folder(F::Install)), "Quadrix",
+                                      InventoryPart::AppendTree);
 }
 
 } // namespace

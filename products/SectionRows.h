@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileCapture.h"
 #include "core/StepTable.h"
 #include "platform/Registry.h"
 #include "settings/OptionSet.h"
@@ -57,8 +58,6 @@ enum class Capture : unsigned char {
     PackageInventory,
     Step, // a procedural step of the section, in its place among the rows
 };
-
-enum class Header : unsigned char { Kept, None }; // None: an XML or HTML copy stays a valid document
 
 struct CaptureRow {
     Capture kind;
