@@ -1,22 +1,13 @@
 #include "core/CollectionRun.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "core/Version.h"
 #include "platform/Text.h"
 
 namespace kw {
 namespace {
-
-const StartVariantInfo kVariants[] = {
-    {StartVariant::PerSettings, "N64", 22, "Сбор информации в соответствии с настройками", "По настройкам",
-     RunPreset::None},
-    {StartVariant::Main, "N65", 24, "Сбор информации о системе и установленном ПО ТАВИР", "Основной",
-     RunPreset::Main},
-    {StartVariant::Full, "N66", 23,
-     "Сбор информации о системе и установленном ПО ТАВИР (включая информацию о библиотеках МИРТАЛ)", "Полный",
-     RunPreset::Full},
-};
 
 constexpr const char* kStars = "*********************";
 
@@ -28,18 +19,28 @@ std::string rtrim(std::string_view s) {
 
 } // namespace
 
-const StartVariantInfo& startVariantInfo(StartVariant v) {
-    return kVariants[static_cast<int>(v)];
-}
-
 CollectionRun::CollectionRun(Platform platform, OptionSet& options, Settings& settings)
-    : platform_(platform), options_(options), settings_(settings), folders_(platform.files, log_) {
-    for (auto& s : sections_)
-        s = [] {};
+    : platform_(platform), options_(options), settings_(settings), folders_(platform.files, log_) {}
+
+void CollectionRun::addTopic(StepPlace place, const Topic& topic,
+                             std::span<const SectionProcedure> procedures) {
+    TopicSections added{topic, {}};
+    for (SectionProcedure p : procedures)
+        added.sections.push_back({p, [this, p] { p(*this); }});
+    (place == StepPlace::SystemStep ? systemTopics_ : productSteps_).push_back(std::move(added));
 }
 
-void CollectionRun::registerSection(Section s, std::function<void()> procedure) {
-    sections_[static_cast<std::size_t>(s)] = procedure ? std::move(procedure) : [] {};
+void CollectionRun::addTopic(StepPlace place, const Topic& topic, std::function<void()> procedure) {
+    (place == StepPlace::SystemStep ? systemTopics_ : productSteps_)
+        .push_back({topic, {{nullptr, std::move(procedure)}}});
+}
+
+void CollectionRun::replaceSection(SectionProcedure procedure, std::function<void()> by) {
+    for (auto* topics : {&systemTopics_, &productSteps_})
+        for (TopicSections& topic : *topics)
+            for (Section& section : topic.sections)
+                if (section.procedure == procedure)
+                    section.call = by;
 }
 
 std::string CollectionRun::progressCaption() const {
@@ -101,14 +102,14 @@ void CollectionRun::processMessages() {
 void CollectionRun::ToolButton30Click() {
     const StartVariantInfo& variant = startVariantInfo(variant_);
     std::string plus = options_.get(Option::ImportantShared) ? "" : "(+)";
-    options_.applyPreset(variant.preset);
+    options_.applyPreset(variant_);
 
     observer_->runningLayout();
     stopRequested_.store(false);
     stopFlag_.store(false);
     running_.store(true);
 
-    for (const RunStep& step : runSteps()) {
+    for (const RunStep& step : runSteps(productSteps_.size())) {
         processMessages();
         if (stopFlag_.load() || progress_.load() != step.value)
             continue;
@@ -116,7 +117,7 @@ void CollectionRun::ToolButton30Click() {
         case StepKind::Preparation:
             prepare();
             timing_.append(std::string(kStars) + " Начало сбора информации " + nowText() + " | Тип: \"" +
-                           variant.runType + " " + plus + "\"  " + kStars);
+                           std::string(variant.runType) + " " + plus + "\"  " + kStars);
             t0_ = ts_ = platform_.system.now();
             setProgress(progress_.load() + kProgressStep);
             break;
@@ -124,7 +125,7 @@ void CollectionRun::ToolButton30Click() {
             collectSystem();
             break;
         case StepKind::Product:
-            runTopic(*step.topic);
+            runTopic(productSteps_[step.product]);
             setProgress(progress_.load() + kProgressStep);
             break;
         case StepKind::Completion:
@@ -159,15 +160,20 @@ void CollectionRun::prepare() {
 
 void CollectionRun::collectSystem() {
     LogBanner(std::string(kStars) + " Системная информация: " + kStars);
-    for (const Topic& topic : systemTopics())
+    for (const TopicSections& topic : systemTopics_)
         runTopic(topic);
-    sections_[static_cast<std::size_t>(Section::CollectSuiteInstallLogs)]();
     setProgress(progress_.load() + kProgressStep);
 }
 
-void CollectionRun::runTopic(const Topic& topic) {
+void CollectionRun::runTopic(const TopicSections& entry) {
+    const Topic& topic = entry.topic;
     if (topic.gate && !options_.get(*topic.gate)) {
         log_.append(topic.skipLine);
+        return;
+    }
+    if (topic.announce == Announce::None) {
+        for (const Section& section : entry.sections)
+            callGuarded(topic, section);
         return;
     }
     if (topic.place == BannerPlace::BeforeCaption)
@@ -176,11 +182,20 @@ void CollectionRun::runTopic(const Topic& topic) {
     observer_->topicChanged(std::string(topic.caption));
     if (topic.place == BannerPlace::AfterCaption)
         LogBanner(std::string(topic.banner));
-    for (Section s : topic.sections)
-        sections_[static_cast<std::size_t>(s)]();
-    if (topic.timingAlways || running_.load())
+    for (const Section& section : entry.sections)
+        callGuarded(topic, section);
+    if (topic.duration == DurationLine::EvenAfterStop || running_.load())
         timing_.append(rtrim(topic.caption) + " - " + durationSince(ts_));
     ts_ = platform_.system.now();
+}
+
+void CollectionRun::callGuarded(const Topic& topic, const Section& section) {
+    try {
+        section.call();
+    } catch (const std::exception& e) {
+        log_.setColor(LogColor::Black);
+        log_.append("[!!] [" + rtrim(topic.caption) + "] - Exception ошибка, с сообщением: " + e.what());
+    }
 }
 
 void CollectionRun::complete() {

@@ -2,11 +2,12 @@
 // hands the results over. It knows nothing of windows: it writes to the event log, the timing log and a
 // RunObserver.
 #pragma once
-#include <array>
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/ConsoleProcesses.h"
 #include "core/EventLog.h"
@@ -34,18 +35,6 @@ struct Platform {
     Com& com = windowsCom();
 };
 
-enum class StartVariant { PerSettings, Main, Full };
-
-struct StartVariantInfo {
-    StartVariant variant;
-    const char* menuItem;
-    int imageIndex;
-    const char* hint;
-    const char* runType;
-    RunPreset preset;
-};
-const StartVariantInfo& startVariantInfo(StartVariant v);
-
 inline constexpr const char* kEventLogFile = "KW_Scan!.rtf";
 inline constexpr const char* kTimingLogFile = "KW_Scan!.txt";
 
@@ -54,7 +43,14 @@ class CollectionRun {
     CollectionRun(Platform platform, OptionSet& options, Settings& settings);
 
     void setObserver(RunObserver* observer) { observer_ = observer ? observer : &silent_; }
-    void registerSection(Section s, std::function<void()> procedure);
+    // Adds a topic with the procedures it calls, in order: to the system step's topics or as a step of its
+    // own after the system step (both after those added before). Nothing that escapes a procedure stops
+    // the run: it is logged and the run goes on.
+    void addTopic(StepPlace place, const Topic& topic, std::span<const SectionProcedure> procedures);
+    // A topic whose one procedure is no plain function.
+    void addTopic(StepPlace place, const Topic& topic, std::function<void()> procedure);
+    // Calls `by` wherever the run would call `procedure` (tests, and controls that stand in for one).
+    void replaceSection(SectionProcedure procedure, std::function<void()> by);
     // Told of every file an inventory walk lists: (file name, folder ending in a separator).
     using ListedFileHook = std::function<void(const std::string&, const std::string&)>;
     void setListedFileHook(ListedFileHook hook) { listedFile_ = std::move(hook); }
@@ -106,9 +102,19 @@ class CollectionRun {
     std::string nowText(); // date " - " time
     std::string durationSince(const LocalTime& from);
 
+    struct Section {
+        SectionProcedure procedure; // what replaceSection finds it by; null for a callable added as such
+        std::function<void()> call;
+    };
+    struct TopicSections {
+        Topic topic;
+        std::vector<Section> sections;
+    };
+
     void prepare();
     void collectSystem();
-    void runTopic(const Topic& topic);
+    void runTopic(const TopicSections& topic);
+    void callGuarded(const Topic& topic, const Section& section);
     void complete();
     void endOfRun();
     void stop();
@@ -125,7 +131,7 @@ class CollectionRun {
     ConsoleProcesses consoles_{log_};
     RunObserver silent_;
     RunObserver* observer_ = &silent_;
-    std::array<std::function<void()>, static_cast<std::size_t>(Section::Count)> sections_;
+    std::vector<TopicSections> systemTopics_, productSteps_;
     ListedFileHook listedFile_;
 
     StartVariant variant_ = StartVariant::PerSettings;

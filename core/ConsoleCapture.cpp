@@ -84,10 +84,10 @@ void ConsoleCapture::waitForRegistryExports() {
     });
 }
 
-bool ConsoleCapture::convertRegistryExport(const std::string& name, bool logMissing) {
+bool ConsoleCapture::convertRegistryExport(const std::string& name, Missing missing) {
     std::string file = name + ".txt";
     if (!run_.platform().files.plainFileExists(run_.folders().workPath(file))) {
-        if (logMissing)
+        if (missing == Missing::Logged)
             run_.eventLog().append("[-] не удалось обнаружить файл " + file);
         return false;
     }

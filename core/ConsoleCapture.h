@@ -35,9 +35,10 @@ class ConsoleCapture {
     void startRegistryExport(const std::string& fullKey, const std::string& name);
     // Waits for the registry exports this object started (instead of a fixed pause).
     void waitForRegistryExports();
-    // name + ".txt" converted to "(REG)" + name + ".txt" (the untagged file is removed); false and
-    // "[-] не удалось обнаружить файл ..." when the tool left no file.
-    bool convertRegistryExport(const std::string& name, bool logMissing = true);
+    // name + ".txt" converted to "(REG)" + name + ".txt" (the untagged file is removed); false when the
+    // tool left no file, with "[-] не удалось обнаружить файл ..." unless the caller reports it itself.
+    enum class Missing { Logged, LeftToCaller };
+    bool convertRegistryExport(const std::string& name, Missing missing = Missing::Logged);
 
   private:
     std::shared_ptr<ChildProcess> launch(const std::string& commandLine, const std::string& outputPath);

@@ -216,7 +216,7 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
 }
 
 void FileCapture::CaptureFile(const std::string& folder, const std::string& tag, const std::string& prefix,
-                              const std::string& fileName, const std::string& raw) {
+                              const std::string& fileName, Header copyHeader) {
     EventLog& log = run_.eventLog();
     log.setColor(LogColor::Blue);
     log.append("\r\n" + fileName + " " + tag + " " + prefix + ": [" + folder + "]");
@@ -231,8 +231,9 @@ void FileCapture::CaptureFile(const std::string& folder, const std::string& tag,
         return;
     }
     std::string target = run_.folders().workPath(targetName);
-    std::string header =
-        raw.empty() ? headerOf({fileName + " " + tag + ": [" + source + "]", kHeaderRule, "  "}) : "";
+    std::string header = copyHeader == Header::Kept
+                             ? headerOf({fileName + " " + tag + ": [" + source + "]", kHeaderRule, "  "})
+                             : "";
     std::string error;
     switch (copyAsText(source, target, header, error)) {
     case Copy::Written:

@@ -10,6 +10,9 @@ namespace kw {
 
 class CollectionRun;
 
+// Whether a captured copy starts with the lines that say where it came from.
+enum class Header : unsigned char { Kept, None }; // None: an XML or HTML copy stays a valid document
+
 inline constexpr const char* kHeaderRule =
     "____________________________________________________________________";
 
@@ -17,10 +20,9 @@ class FileCapture {
   public:
     explicit FileCapture(CollectionRun& run) : run_(run) {}
 
-    // folder + "\" + fileName (or folder alone when fileName is empty) into prefix + fileName. A
-    // non-empty raw flag leaves the header out (an XML copy stays a valid document).
+    // folder + "\" + fileName (or folder alone when fileName is empty) into prefix + fileName.
     void CaptureFile(const std::string& folder, const std::string& tag, const std::string& prefix,
-                     const std::string& fileName, const std::string& raw = "");
+                     const std::string& fileName, Header header = Header::Kept);
     // folder (read from the registry when empty) + subPath + fileName into "(" + product + ")" + fileName;
     // returns the source path when the file was captured, empty otherwise.
     std::string CaptureRegisteredFile(RegistryRoot root, const std::string& key, const std::string& subkey,

@@ -389,7 +389,7 @@ void FileInventory::ListFolderInto(const std::string& folder, const std::string&
 }
 
 void FileInventory::InventoryFolderPart(const std::string& folder, const std::string& name,
-                                        const std::string& mode) {
+                                        InventoryPart part) {
     EventLog& log = run_.eventLog();
     FileSystem& files = run_.platform().files;
     std::string table = "(" + name + ")Files.csv";
@@ -397,7 +397,7 @@ void FileInventory::InventoryFolderPart(const std::string& folder, const std::st
     rows_.clear();
     if (!isAbsolutePath(folder) || !files.folderExists(folder)) {
         log.append("[-] Не могу получить список файлов " + name + ", каталог [" + folder + "] не найден.");
-    } else if (mode == "+") {
+    } else if (part == InventoryPart::TopLevel) {
         rows_ = {kInventoryHeader};
         ListFilesFlat(folder);
         saveTable(table, rows_);

@@ -29,15 +29,17 @@ std::string dateTimeText(SystemInfo& system, int year, int month, int day, int h
 // " - версия: " and the version given.
 std::string describeFile(CollectionRun& run, const std::string& path, const std::string& version);
 
+enum class InventoryPart { TopLevel, AppendTree };
+
 class FileInventory {
   public:
     explicit FileInventory(CollectionRun& run);
     ~FileInventory();
 
     void InventoryFolder(const std::string& folder, const std::string& name);
-    // mode "+": a new table of the files directly in folder, and its permissions dump; mode "": the
+    // TopLevel: a new table of the files directly in folder, and its permissions dump; AppendTree: the
     // whole tree of folder appended to the existing table of that name.
-    void InventoryFolderPart(const std::string& folder, const std::string& name, const std::string& mode);
+    void InventoryFolderPart(const std::string& folder, const std::string& name, InventoryPart part);
     // Rows appended to the rows gathered so far (see rows()).
     void ListFilesRecursive(const std::string& folder);
     void ListFilesFlat(const std::string& folder);

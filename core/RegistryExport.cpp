@@ -127,8 +127,8 @@ std::vector<std::string> RegistryExporter::exportText(RegistryRoot root, const s
 }
 
 void RegistryExporter::exportBranch(RegistryRoot root, const std::string& keyPath, const std::string& target,
-                                    const std::string& mode, RegistryView view) {
-    if (mode.empty()) {
+                                    ExportInto into, RegistryView view) {
+    if (into == ExportInto::File) {
         std::string text;
         for (const auto& line : exportText(root, keyPath, view))
             text += line + "\r\n";
@@ -141,7 +141,7 @@ void RegistryExporter::exportBranch(RegistryRoot root, const std::string& keyPat
         path.pop_back();
     std::vector<std::string> lines;
     exportKey(root, path, view, false, lines);
-    if (mode == "Memo5") {
+    if (into == ExportInto::SystemText) {
         for (const auto& l : lines)
             run_.systemTextBuffer().append(l);
     } else {
@@ -151,15 +151,15 @@ void RegistryExporter::exportBranch(RegistryRoot root, const std::string& keyPat
 }
 
 void RegistryExporter::ExportRegistryBranch(RegistryRoot root, const std::string& keyPath,
-                                            const std::string& target, const std::string& mode) {
-    exportBranch(root, keyPath, target, mode, RegistryView::Default);
+                                            const std::string& target, ExportInto into) {
+    exportBranch(root, keyPath, target, into, RegistryView::Default);
 }
 
 void RegistryExporter::ExportRegistryBranch64(RegistryRoot root, const std::string& keyPath,
-                                              const std::string& target, const std::string& mode) {
+                                              const std::string& target, ExportInto into) {
     if (!run_.platform().registry.isWow64())
         return;
-    exportBranch(root, keyPath, target, mode, RegistryView::Wow64_64);
+    exportBranch(root, keyPath, target, into, RegistryView::Wow64_64);
 }
 
 } // namespace kw

@@ -19,24 +19,30 @@ std::vector<std::string> registryValueParts(const RegistryValue& value);
 // The value as it stands in the file: one line, or several for wrapped hex data.
 std::vector<std::string> registryValueLines(const RegistryValue& value);
 
+// Where an export goes.
+enum class ExportInto {
+    File,       // the registry-export text, header included, into the target file (replaced)
+    SystemText, // the value lines only, into the system text buffer
+    EventLog,   // the value lines only, into the event log
+};
+
 class RegistryExporter {
   public:
     explicit RegistryExporter(CollectionRun& run) : run_(run) {}
 
-    // target: a work-folder file name such as "(REG)Peltrand.txt", replaced. mode "" writes that file,
-    // "Memo5" appends the value lines to the system text buffer, anything else to the event log.
+    // target: a work-folder file name such as "(REG)BIOS.txt"; unused unless the export goes into a file.
     void ExportRegistryBranch(RegistryRoot root, const std::string& keyPath, const std::string& target,
-                              const std::string& mode = "");
+                              ExportInto into = ExportInto::File);
     // The same in the 64-bit view; nothing at all (no file) on 32-bit Windows.
     void ExportRegistryBranch64(RegistryRoot root, const std::string& keyPath, const std::string& target,
-                                const std::string& mode = "");
+                                ExportInto into = ExportInto::File);
 
     // The export text of a branch, lines without line ends, header included.
     std::vector<std::string> exportText(RegistryRoot root, const std::string& keyPath, RegistryView view);
 
   private:
     void exportBranch(RegistryRoot root, const std::string& keyPath, const std::string& target,
-                      const std::string& mode, RegistryView view);
+                      ExportInto into, RegistryView view);
     void exportKey(RegistryRoot root, const std::string& path, RegistryView view, bool fileMode,
                    std::vector<std::string>& out);
 

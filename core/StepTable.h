@@ -1,68 +1,60 @@
-// The fixed sequence of a collection run, as data: which step runs at which progress value,
-// which option gates it, what it writes before and after its section.
+// The shape of a collection run, as data: how a topic is framed (option, caption, skip line, banner) and
+// which step runs at which progress value. The units that collect declare their topics; the run numbers
+// the steps by their position.
 #pragma once
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string_view>
+#include <vector>
 
 #include "settings/OptionSet.h"
 
 namespace kw {
 
-// Every collection procedure a run calls; each is registered by the unit that implements it.
-enum class Section : std::size_t {
-    ExportSystemRegistryBranches,
-    RunConsoleCommands,
-    CollectSystemSection,
-    CollectCommonDataFolder,
-    CollectSharedFolder,
-    CollectSuiteInstallLogs,
-    Peltrand,   // ToolButton17Click
-    MirtalMain, // ToolButton2Click
-    CollectMirtalHome,
-    CollectMirtalViewer,
-    CollectMorvantide,
-    Tessarin,      // ToolButton10Click
-    Handbook,      // ToolButton9Click
-    StandardParts, // ToolButton21Click
-    CollectMaterials,
-    CollectUnits,
-    CollectMatRate,
-    CollectTaskRate,
-    CollectPeltrandKB,
-    CollectFerryLogs,
-    CollectPeltrandModules,
-    CollectQuadrix,
-    Count
-};
+class CollectionRun;
+
+// A collection procedure; the run passes itself.
+using SectionProcedure = void (*)(CollectionRun&);
 
 enum class BannerPlace { None, BeforeCaption, AfterCaption };
 
-// One gated topic: its option, caption, sections and the lines around them.
+// What the run writes around a topic whose option is on.
+enum class Announce {
+    Caption, // progress caption and status panel, then the duration in the timing log
+    None,    // the section writes its own lines and keeps no duration
+};
+
+enum class DurationLine { WhileRunning, EvenAfterStop };
+
+// One topic of a run, as the unit that collects it declares it.
 struct Topic {
     std::optional<Option> gate; // none: always runs
-    std::string_view caption;   // progress caption and status panel; the timing line drops its trailing blank
-    std::span<const Section> sections;
+    // Progress caption and status panel; the timing line drops its trailing blank, and so does the line
+    // that reports a failed section.
+    std::string_view caption;
     std::string_view skipLine; // event log when the option is off
     std::string_view banner;   // written with LogBanner, where `place` says
     BannerPlace place = BannerPlace::None;
-    bool timingAlways = false; // the duration is written even after Stop
+    Announce announce = Announce::Caption;
+    DurationLine duration = DurationLine::WhileRunning;
 };
+
+// Where a topic runs: inside the system step (after the topics added there before it), or as a step of
+// its own after the system step.
+enum class StepPlace { SystemStep, OwnStep };
 
 enum class StepKind { Preparation, System, Product, Completion };
 
 struct RunStep {
     int value; // the progress value at which the step runs
     StepKind kind;
-    const Topic* topic; // the product of a product step
+    std::size_t product = 0; // the index of a product step among the topics with a step of their own
 };
 
-std::span<const RunStep> runSteps();
-// The topics of the system step, in order (the suite install logs follow them).
-std::span<const Topic> systemTopics();
-
 inline constexpr int kProgressStep = 4;
-inline constexpr int kCompletionValue = 72;
+
+// Preparation, the system step, one step per own-step topic, completion: each at kProgressStep times its
+// position.
+std::vector<RunStep> runSteps(std::size_t productSteps);
 
 } // namespace kw

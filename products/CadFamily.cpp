@@ -43,8 +43,8 @@ constexpr BranchRow kRegistrations[] = {
 // One CAD product: the main program, or its home or viewer edition installed on its own.
 struct Edition {
     std::string_view product;                    // its key under "\SOFTWARE\TAVIR"
-    std::string_view bannerName;                 // after the version in the banner
-    std::string_view debugName;                  // in the debug lines of its folders; empty: none
+    std::string_view bannerName;                 // after the version in the banner; none for the main program
+    std::string_view debugName;                  // in the debug lines of its folders; none: no such lines
     std::string_view shortName;                  // in the "нет параметра реестра" line
     std::span<const std::string_view> iniCopies; // the first captured INI that exists names the folders
     std::array<BranchRow, 1> branch;
@@ -86,27 +86,40 @@ constexpr CaptureRow kViewerInventories[] = {
 constexpr CaptureRow kViewerLibraries[] = {
     {.kind = C::Inventory, .folder = F::Libraries, .prefix = "MIRTAL_Viewer_Libs", .gate = O::MirtalLibs}};
 
-const Edition kMain{"MIRTAL-3D",      "",
-                    "MIRTAL",         "MIRTAL",
-                    kMainIniCopies,   {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D", .target = "(REG)MIRTAL.txt"}}},
-                    kMainPermissions, kMainInis,
-                    kMainInventories, kMainLibraries};
+const Edition kMain{
+    .product = "MIRTAL-3D",
+    .debugName = "MIRTAL",
+    .shortName = "MIRTAL",
+    .iniCopies = kMainIniCopies,
+    .branch = {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D", .target = "(REG)MIRTAL.txt"}}},
+    .permissions = kMainPermissions,
+    .inis = kMainInis,
+    .inventories = kMainInventories,
+    .libraries = kMainLibraries,
+};
 const Edition kHome{
-    "MIRTAL-3D HOME", " Home",
-    "MIRTAL HOME",    "MIRTAL Home",
-    kHomeIniCopies,   {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Home", .target = "(REG)MIRTAL_Home.txt"}}},
-    kHomePermissions, kHomeInis,
-    kHomeInventories, kHomeLibraries};
-const Edition kViewer{"MIRTAL-3D Viewer",
-                      " Viewer",
-                      "",
-                      "MIRTAL Viewer",
-                      kViewerIniCopies,
-                      {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Viewer", .target = "(REG)MIRTAL_Viewer.txt"}}},
-                      kViewerPermissions,
-                      kViewerInis,
-                      kViewerInventories,
-                      kViewerLibraries};
+    .product = "MIRTAL-3D HOME",
+    .bannerName = " Home",
+    .debugName = "MIRTAL HOME",
+    .shortName = "MIRTAL Home",
+    .iniCopies = kHomeIniCopies,
+    .branch = {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Home", .target = "(REG)MIRTAL_Home.txt"}}},
+    .permissions = kHomePermissions,
+    .inis = kHomeInis,
+    .inventories = kHomeInventories,
+    .libraries = kHomeLibraries,
+};
+const Edition kViewer{
+    .product = "MIRTAL-3D Viewer",
+    .bannerName = " Viewer",
+    .shortName = "MIRTAL Viewer",
+    .iniCopies = kViewerIniCopies,
+    .branch = {{{.key = "SOFTWARE\\TAVIR\\MIRTAL-3D Viewer", .target = "(REG)MIRTAL_Viewer.txt"}}},
+    .permissions = kViewerPermissions,
+    .inis = kViewerInis,
+    .inventories = kViewerInventories,
+    .libraries = kViewerLibraries,
+};
 
 // The electrical add-on keeps the path of its symbol library per user and per edition.
 constexpr std::string_view kElectricalKeys[] = {
@@ -115,20 +128,24 @@ constexpr std::string_view kElectricalKeys[] = {
     "\\Software\\TAVIR\\МИРТАЛ-Электрик Pro\\11.0\\qe",
 };
 
-const RowTable kTables[] = {
-    {"МИРТАЛ-3D: ветки реестра", {}, kRegistrations},
-    {"МИРТАЛ-3D", kMainPermissions, kMain.branch},
-    {"МИРТАЛ-3D: INI", kMainInis, {}},
-    {"МИРТАЛ-3D: списки файлов", kMainInventories, {}},
-    {"МИРТАЛ-3D: библиотеки", kMainLibraries, {}},
-    {"МИРТАЛ-3D Home", kHomePermissions, kHome.branch},
-    {"МИРТАЛ-3D Home: INI", kHomeInis, {}},
-    {"МИРТАЛ-3D Home: списки файлов", kHomeInventories, {}},
-    {"МИРТАЛ-3D Home: библиотеки", kHomeLibraries, {}},
-    {"МИРТАЛ-3D Viewer", kViewerPermissions, kViewer.branch},
-    {"МИРТАЛ-3D Viewer: INI", kViewerInis, {}},
-    {"МИРТАЛ-3D Viewer: списки файлов", kViewerInventories, {}},
-    {"МИРТАЛ-3D Viewer: библиотеки", kViewerLibraries, {}},
+const RowTable kMainTables[] = {
+    {.name = "МИРТАЛ-3D: ветки реестра", .branches = kRegistrations},
+    {.name = "МИРТАЛ-3D", .captures = kMainPermissions, .branches = kMain.branch},
+    {.name = "МИРТАЛ-3D: INI", .captures = kMainInis},
+    {.name = "МИРТАЛ-3D: списки файлов", .captures = kMainInventories},
+    {.name = "МИРТАЛ-3D: библиотеки", .captures = kMainLibraries},
+};
+const RowTable kHomeTables[] = {
+    {.name = "МИРТАЛ-3D Home", .captures = kHomePermissions, .branches = kHome.branch},
+    {.name = "МИРТАЛ-3D Home: INI", .captures = kHomeInis},
+    {.name = "МИРТАЛ-3D Home: списки файлов", .captures = kHomeInventories},
+    {.name = "МИРТАЛ-3D Home: библиотеки", .captures = kHomeLibraries},
+};
+const RowTable kViewerTables[] = {
+    {.name = "МИРТАЛ-3D Viewer", .captures = kViewerPermissions, .branches = kViewer.branch},
+    {.name = "МИРТАЛ-3D Viewer: INI", .captures = kViewerInis},
+    {.name = "МИРТАЛ-3D Viewer: списки файлов", .captures = kViewerInventories},
+    {.name = "МИРТАЛ-3D Viewer: библиотеки", .captures = kViewerLibraries},
 };
 
 // The libraries and system folders: below the install folder, unless the INI names others.
@@ -308,8 +325,22 @@ void CollectMirtalViewer(CollectionRun& run) {
     collectEdition(run, kViewer);
 }
 
-std::span<const RowTable> cadRowTables() {
-    return kTables;
-}
+const SectionDeclaration kMirtalSection{
+    .topic = {.gate = O::Mirtal, .caption = "МИРТАЛ-3D MCAD/AEC ", .skipLine = "[X] МИРТАЛ-3D MCAD/AEC"},
+    .collect = ToolButton2Click,
+    .tables = kMainTables,
+};
+
+const SectionDeclaration kMirtalHomeSection{
+    .topic = {.gate = O::Mirtal, .caption = "МИРТАЛ-3D Home ", .skipLine = "[X] МИРТАЛ-3D Home"},
+    .collect = CollectMirtalHome,
+    .tables = kHomeTables,
+};
+
+const SectionDeclaration kMirtalViewerSection{
+    .topic = {.gate = O::Mirtal, .caption = "МИРТАЛ-3D Viewer ", .skipLine = "[X] МИРТАЛ-3D Viewer"},
+    .collect = CollectMirtalViewer,
+    .tables = kViewerTables,
+};
 
 } // namespace kw

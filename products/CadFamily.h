@@ -20,6 +20,8 @@ void CollectMirtalViewer(CollectionRun& run);
 void ReadDirectoriesEntry(ProductSection& section, const std::string& copyPath, const std::string& entry,
                           const std::string& installFolder, std::string& folder);
 
-std::span<const RowTable> cadRowTables();
+extern const SectionDeclaration kMirtalSection;
+extern const SectionDeclaration kMirtalHomeSection;
+extern const SectionDeclaration kMirtalViewerSection;
 
 } // namespace kw

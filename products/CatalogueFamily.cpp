@@ -159,16 +159,19 @@ constexpr CaptureRow kElemLibFiles[] = {
     {.kind = C::Step, .produces = kHotfixTable},
 };
 
-const RowTable kTables[] = {
-    {"Rudazizod o Ridaduvodu", kMaterialsUserSettings, kMaterialsAppId},
-    {"Rudazizod o Ridaduvodu: библиотека", kLibraryInventory, kLibraryBranch},
-    {"Rudazizod o Ridaduvodu: справочник", kCatalogueRows, kCatalogueBranch},
-    {"Rudazizod o Ridaduvodu: администратор", kAdministratorRows, {}},
-    {"Rudazizod o Ridaduvodu: отчёт", kMaterialsFiles, {}},
-    {"Единицы измерения", kUnitInventories, kUnitBranches},
-    {"ELEMLib (64)", {}, kElemLib64},
-    {"ELEMLib", kElemLibRows, kElemLib},
-    {"ELEMLib: хранилище и настройки", kElemLibFiles, {}},
+constexpr RowTable kMaterialsTables[] = {
+    {.name = "Rudazizod o Ridaduvodu", .captures = kMaterialsUserSettings, .branches = kMaterialsAppId},
+    {.name = "Rudazizod o Ridaduvodu: библиотека", .captures = kLibraryInventory, .branches = kLibraryBranch},
+    {.name = "Rudazizod o Ridaduvodu: справочник", .captures = kCatalogueRows, .branches = kCatalogueBranch},
+    {.name = "Rudazizod o Ridaduvodu: администратор", .captures = kAdministratorRows},
+    {.name = "Rudazizod o Ridaduvodu: отчёт", .captures = kMaterialsFiles},
+};
+constexpr RowTable kUnitTables[] = {
+    {.name = "Единицы измерения", .captures = kUnitInventories, .branches = kUnitBranches}};
+constexpr RowTable kElemLibTables[] = {
+    {.name = "ELEMLib (64)", .branches = kElemLib64},
+    {.name = "ELEMLib", .captures = kElemLibRows, .branches = kElemLib},
+    {.name = "ELEMLib: хранилище и настройки", .captures = kElemLibFiles},
 };
 
 // A product that is there when it has a version: its branch and the inventory of its folder.
@@ -189,7 +192,7 @@ void exportDispatcherService(ProductSection& s) {
         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\services\\srvResourceDispatcher", "RDService");
     // The tool is awaited (with the run's time-out), so that a slow machine does not lose the file.
     console.waitForRegistryExports();
-    if (!console.convertRegistryExport("RDService", false))
+    if (!console.convertRegistryExport("RDService", ConsoleCapture::Missing::LeftToCaller))
         s.line("[-] (REG)RDService.txt");
 }
 
@@ -315,8 +318,29 @@ void MatchEditionRows(CollectionRun& run, const std::string& fileName, const std
         FileInventory(run).AddHotfixRow(fileName, folder, row->label);
 }
 
-std::span<const RowTable> catalogueRowTables() {
-    return kTables;
-}
+const SectionDeclaration kMaterialsSection{
+    .topic = {.gate = O::Materials,
+              .caption = "Rudazizod o Ridaduvodu ",
+              .skipLine = "[X] Rudazizod o Ridaduvodu",
+              .banner = "\r\n********************* DiZ *********************",
+              .place = BannerPlace::AfterCaption},
+    .collect = CollectMaterials,
+    .tables = kMaterialsTables,
+};
+
+// The units of measure have no option: they are looked for in every run.
+const SectionDeclaration kUnitsSection{
+    .topic = {.caption = "Единицы измерения "},
+    .collect = CollectUnits,
+    .tables = kUnitTables,
+};
+
+const SectionDeclaration kStandardPartsSection{
+    .topic = {.gate = O::StandardParts,
+              .caption = "Стандартные Изделия ",
+              .skipLine = "[X] Стандартные Изделия"},
+    .collect = ToolButton21Click,
+    .tables = kElemLibTables,
+};
 
 } // namespace kw

@@ -22,6 +22,8 @@ void MatchEditionRows(CollectionRun& run, const std::string& fileName, const std
 // with its connection test, its launch settings and authentication level.
 void ComposeMaterialsReport(CollectionRun& run);
 
-std::span<const RowTable> catalogueRowTables();
+extern const SectionDeclaration kMaterialsSection;
+extern const SectionDeclaration kUnitsSection;
+extern const SectionDeclaration kStandardPartsSection;
 
 } // namespace kw

@@ -64,15 +64,23 @@ constexpr CaptureRow kFerryRows[] = {
     ferry(F::Windows, "\\Temp\\", "(WTmp)", "ferry*.log"),
 };
 
+enum class LogCheck {
+    TestedFirst, // the log's existence is tested before the copy
+    CopyTried,   // the copy is tried whatever is there
+};
 // The suite's installations, newest first: an older one is looked at only when the newer is not registered.
 struct SuiteEdition {
     const char* uninstallKey;
     const char* log;
-    bool testFirst; // the log's existence is tested before the copy
+    LogCheck check;
 };
 constexpr SuiteEdition kSuiteEditions[] = {
-    {"КОМПЛЕКС РЕШЕНИЙ ТАВИР 2013", "Complex2013Install.log", true},
-    {"КОМПЛЕКС РЕШЕНИЙ ТАВИР 2011", "Complex2011Install.log", false},
+    {.uninstallKey = "КОМПЛЕКС РЕШЕНИЙ ТАВИР 2013",
+     .log = "Complex2013Install.log",
+     .check = LogCheck::TestedFirst},
+    {.uninstallKey = "КОМПЛЕКС РЕШЕНИЙ ТАВИР 2011",
+     .log = "Complex2011Install.log",
+     .check = LogCheck::CopyTried},
 };
 constexpr CaptureRow kSuiteFiles[] = {
     {.kind = C::Step, .produces = "Install_log.csv"},
@@ -80,16 +88,18 @@ constexpr CaptureRow kSuiteFiles[] = {
     {.kind = C::Step, .produces = "Complex2011Install.log"},
 };
 
-const RowTable kTables[] = {
-    {"МОРВАНТАЙД", kMorvantideRows, kMorvantideBranch},
-    {"МОРВАНТАЙД: список файлов", kMorvantideInventory, {}},
-    {"КВАДРИКС:MDM", kQuadrixRows, kQuadrixBranch},
-    {"Ferry-OAK", kFerryRows, {}},
-    {"Журналы установки КОМПЛЕКСа", kSuiteFiles, {}},
+constexpr RowTable kMorvantideTables[] = {
+    {.name = "МОРВАНТАЙД", .captures = kMorvantideRows, .branches = kMorvantideBranch},
+    {.name = "МОРВАНТАЙД: список файлов", .captures = kMorvantideInventory},
 };
+constexpr RowTable kQuadrixTables[] = {
+    {.name = "КВАДРИКС:MDM", .captures = kQuadrixRows, .branches = kQuadrixBranch}};
+constexpr RowTable kFerryTables[] = {{.name = "Ferry-OAK", .captures = kFerryRows}};
+constexpr RowTable kSuiteTables[] = {{.name = "Журналы установки КОМПЛЕКСа", .captures = kSuiteFiles}};
 
 void appendQuadrixTemplates(ProductSection& s) {
-    s.inventory().InventoryFolderPart(quadrixTemplateFolder(s.folder(F::Install)), "Quadrix", "");
+    s.inventory().InventoryFolderPart(quadrixTemplateFolder(s.folder(F::Install)), "Quadrix",
+                                      InventoryPart::AppendTree);
 }
 
 } // namespace
@@ -168,7 +178,7 @@ void CollectSuiteInstallLogs(CollectionRun& run) {
             continue;
         std::string source = location + "\\" + edition.log;
         // A failed copy writes nothing; the table is saved all the same.
-        if ((!edition.testFirst || s.fileExists(source)) && isAbsolutePath(source) &&
+        if ((edition.check == LogCheck::CopyTried || s.fileExists(source)) && isAbsolutePath(source) &&
             !files.copyFileNoReplace(source, s.workPath(edition.log))) {
             s.line("[" + source + "] ---> \"" + edition.log + "\"");
             table.push_back(logTableRow(s, edition.log, location));
@@ -183,8 +193,37 @@ void CollectSuiteInstallLogs(CollectionRun& run) {
         s.line("[!!] Не удалось записать файл Install_log.csv");
 }
 
-std::span<const RowTable> enterpriseRowTables() {
-    return kTables;
-}
+const SectionDeclaration kMorvantideSection{
+    .topic = {.gate = O::Morvantide, .caption = "МОРВАНТАЙД ", .skipLine = "[X] МОРВАНТАЙД"},
+    .collect = CollectMorvantide,
+    .tables = kMorvantideTables,
+};
+
+const SectionDeclaration kQuadrixSection{
+    .topic = {.gate = O::Quadrix,
+              .caption = "КВАДРИКС:MDM ",
+              .skipLine = "[X] КВАДРИКС:MDM",
+              .banner = "\r\n********************* КВАДРИКС:MDM *********************",
+              .place = BannerPlace::BeforeCaption},
+    .collect = CollectQuadrix,
+    .tables = kQuadrixTables,
+};
+
+const SectionDeclaration kFerryOakSection{
+    .topic = {.gate = O::FerryOak,
+              .caption = "Ferry-OAK ",
+              .skipLine = "[X] Ferry-OAK",
+              .banner = "\r\n********************* Ferry-OAK *********************",
+              .place = BannerPlace::BeforeCaption},
+    .collect = CollectFerryLogs,
+    .tables = kFerryTables,
+};
+
+// The section tests its own option and writes its own lines; the caption names it in a failure line.
+const SectionDeclaration kSuiteInstallLogsSection{
+    .topic = {.caption = "Журналы установки КОМПЛЕКСа", .announce = Announce::None},
+    .collect = CollectSuiteInstallLogs,
+    .tables = kSuiteTables,
+};
 
 } // namespace kw

@@ -22,6 +22,9 @@ void CopyFerryLogs(ProductSection& section, const std::string& folder, const std
 // The MDM product's template folder: its install folder with every "\Bin" (any letter case) replaced.
 std::string quadrixTemplateFolder(const std::string& installFolder);
 
-std::span<const RowTable> enterpriseRowTables();
+extern const SectionDeclaration kMorvantideSection;
+extern const SectionDeclaration kQuadrixSection;
+extern const SectionDeclaration kFerryOakSection;
+extern const SectionDeclaration kSuiteInstallLogsSection;
 
 } // namespace kw

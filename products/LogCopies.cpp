@@ -7,9 +7,20 @@
 
 namespace kw {
 
-const LogFamily kTessarinLogs{Option::Tessarin, "Tessarin", "(Tessarin)_Log.csv",
-                              "Условие поиска csv файлов ТЕССАРИН: ", "Tessarin "};
-const LogFamily kFerryLogs{Option::FerryOak, "Ferry-OAK", "(Ferry-OAK)_Log.csv", "Ferry-OAK ", "Ferry-OAK "};
+const LogFamily kTessarinLogs{
+    .gate = Option::Tessarin,
+    .name = "Tessarin",
+    .table = "(Tessarin)_Log.csv",
+    .searchLine = "Условие поиска csv файлов ТЕССАРИН: ",
+    .fileLine = "Tessarin ",
+};
+const LogFamily kFerryLogs{
+    .gate = Option::FerryOak,
+    .name = "Ferry-OAK",
+    .table = "(Ferry-OAK)_Log.csv",
+    .searchLine = "Ferry-OAK ",
+    .fileLine = "Ferry-OAK ",
+};
 
 namespace {
 

@@ -20,22 +20,24 @@ struct BusinessObjectServer {
     const char* clsid;
 };
 constexpr BusinessObjectServer kBusinessObjectServers[] = {
-    {"ServersConnections.dll", "{0B3B36F7-9295-476A-BB90-A0C68A0F9E5D}"},
-    {"BOSingle.dll", "{188D189D-4ED7-404B-8DC4-F458B6F65076}"},
+    {.file = "ServersConnections.dll", .clsid = "{0B3B36F7-9295-476A-BB90-A0C68A0F9E5D}"},
+    {.file = "BOSingle.dll", .clsid = "{188D189D-4ED7-404B-8DC4-F458B6F65076}"},
 };
 
 // The launch settings of the server's AppID: value, the line's text, whether an empty value is written.
 struct LaunchSetting {
     const char* value;
     const char* text;
-    const char* whenEmpty; // nullptr: no line for an empty value
+    const char* whenEmpty = nullptr; // none: no line for an empty value
 };
 constexpr LaunchSetting kLaunchSettings[] = {
-    {"RunAs", "Запускающий пользователь: ", nullptr},
-    {"ActivateAtStorage", "Размещение. Запустить приложение на компьютере, где находятся данные: ", nullptr},
-    {"RemoteServerName",
-     "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): ", "(LOCAL)"},
-    {"LocalService", "Размещение. Запустить приложение на данном компьютере: ", nullptr},
+    {.value = "RunAs", .text = "Запускающий пользователь: "},
+    {.value = "ActivateAtStorage",
+     .text = "Размещение. Запустить приложение на компьютере, где находятся данные: "},
+    {.value = "RemoteServerName",
+     .text = "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): ",
+     .whenEmpty = "(LOCAL)"},
+    {.value = "LocalService", .text = "Размещение. Запустить приложение на данном компьютере: "},
 };
 
 constexpr const char* kAuthenticationLevels[] = {

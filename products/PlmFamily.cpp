@@ -273,16 +273,16 @@ constexpr CaptureRow kModuleRows[] = {
     {.kind = C::Inventory, .folder = F::UserData, .sub = "\\TAVIR\\PeltrandORD", .prefix = "PeltrandORD"},
 };
 
-const RowTable kTables[] = {
-    {"ПЕЛТРАН: общий каталог", kCommonRows, {}},
-    {"ПЕЛТРАН: программа", kPluginStore, kPlmBranches},
-    {"ПЕЛТРАН: важные файлы", kProgramListing, {}},
-    {"ПЕЛТРАН: настройки и журналы", kProgramRows, {}},
-    {"COD", kCommonDataRows, {}},
-    {"TAVIR Shared", kSharedRows, {}},
-    {"ПЕЛТРАН:КБ", kKbPackages, kKbBranches},
-    {"ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", kModuleRows, {}},
+constexpr RowTable kPeltrandTables[] = {
+    {.name = "ПЕЛТРАН: общий каталог", .captures = kCommonRows},
+    {.name = "ПЕЛТРАН: программа", .captures = kPluginStore, .branches = kPlmBranches},
+    {.name = "ПЕЛТРАН: важные файлы", .captures = kProgramListing},
+    {.name = "ПЕЛТРАН: настройки и журналы", .captures = kProgramRows},
 };
+constexpr RowTable kCommonDataTables[] = {{.name = "COD", .captures = kCommonDataRows}};
+constexpr RowTable kSharedTables[] = {{.name = "TAVIR Shared", .captures = kSharedRows}};
+constexpr RowTable kKbTables[] = {{.name = "ПЕЛТРАН:КБ", .captures = kKbPackages, .branches = kKbBranches}};
+constexpr RowTable kModuleTables[] = {{.name = "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", .captures = kModuleRows}};
 
 void integratorLog(ProductSection& s) {
     std::string path;
@@ -391,8 +391,50 @@ void CollectPeltrandModules(CollectionRun& run) {
     s.walk(kModuleRows);
 }
 
-std::span<const RowTable> plmRowTables() {
-    return kTables;
-}
+const SectionDeclaration kPeltrandSection{
+    .topic = {.gate = O::Peltrand,
+              .caption = "ПЕЛТРАН",
+              .skipLine = "[X] ПЕЛТРАН",
+              .banner = "\r\n********************* ПЕЛТРАН *********************",
+              .place = BannerPlace::BeforeCaption},
+    .collect = ToolButton17Click,
+    .tables = kPeltrandTables,
+};
+
+const SectionDeclaration kCommonDataSection{
+    .topic = {.gate = O::CommonData,
+              .caption = "COD",
+              .skipLine = "[X] Не могу собрать \"COD\", не активна настройка"},
+    .collect = CollectCommonDataFolder,
+    .tables = kCommonDataTables,
+};
+
+const SectionDeclaration kSharedFolderSection{
+    .topic = {.gate = O::SharedFolder,
+              .caption = "TAVIR Shared",
+              .skipLine = "[X] Не могу собрать \"TAVIR Shared\", не активна настройка"},
+    .collect = CollectSharedFolder,
+    .tables = kSharedTables,
+};
+
+const SectionDeclaration kPeltrandKBSection{
+    .topic = {.gate = O::PeltrandKB,
+              .caption = "ПЕЛТРАН:КБ ",
+              .skipLine = "[X] ПЕЛТРАН:КБ",
+              .banner = "\r\n********************* ПЕЛТРАН:КБ *********************",
+              .place = BannerPlace::BeforeCaption},
+    .collect = CollectPeltrandKB,
+    .tables = kKbTables,
+};
+
+const SectionDeclaration kPeltrandModulesSection{
+    .topic = {.gate = O::PeltrandModules,
+              .caption = "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД ",
+              .skipLine = "[X] ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД",
+              .banner = "\r\n********************* ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД *********************",
+              .place = BannerPlace::BeforeCaption},
+    .collect = CollectPeltrandModules,
+    .tables = kModuleTables,
+};
 
 } // namespace kw

@@ -23,6 +23,10 @@ void ReadIntegratorParameter(ProductSection& section, const std::string& copyPat
                              const std::string& iniSection, const std::string& entry, std::string& outPath,
                              const std::string& baseFolder);
 
-std::span<const RowTable> plmRowTables();
+extern const SectionDeclaration kPeltrandSection;
+extern const SectionDeclaration kCommonDataSection;
+extern const SectionDeclaration kSharedFolderSection;
+extern const SectionDeclaration kPeltrandKBSection;
+extern const SectionDeclaration kPeltrandModulesSection;
 
 } // namespace kw

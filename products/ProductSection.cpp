@@ -145,13 +145,14 @@ void ProductSection::listImportantFiles(const std::string& top, const std::strin
         inventory_.InventoryFolder(top, tag);
         return;
     }
-    inventory_.InventoryFolderPart(top, tag, "+");
+    inventory_.InventoryFolderPart(top, tag, InventoryPart::TopLevel);
     for (std::string_view part : parts) {
         run_.processMessages();
         if (run_.running() && run_.stopFlag())
             return;
         // The folder values may end in a separator and the parts start with one: one is enough.
-        inventory_.InventoryFolderPart(collapseSeparators(top + std::string(part)), tag, "");
+        inventory_.InventoryFolderPart(collapseSeparators(top + std::string(part)), tag,
+                                       InventoryPart::AppendTree);
     }
 }
 
@@ -160,7 +161,7 @@ void ProductSection::captureByPath(const CaptureRow& row) {
     if (row.orFolder != Folder::None && !fileExists(base + "\\" + std::string(row.file)))
         base = folder(row.orFolder) + std::string(row.orSub);
     capture_.CaptureFile(base, std::string(row.mark), std::string(row.prefix), std::string(row.file),
-                         row.header == Header::None ? "xml" : "");
+                         row.header);
 }
 
 void ProductSection::exactCopy(const std::string& folder, const std::string& file) {

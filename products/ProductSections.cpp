@@ -1,8 +1,6 @@
-// Registers the product sections with the engine. A section never stops the run: what escapes one is
-// written to the event log and the run goes on with the next step.
+// The section list. Adding a product section is one line here, in the place of the run it takes: its
+// progress value follows from its position.
 #include "products/ProductSections.h"
-
-#include <exception>
 
 #include "core/CollectionRun.h"
 #include "products/CadFamily.h"
@@ -14,52 +12,37 @@
 namespace kw {
 namespace {
 
-struct Registration {
-    Section section;
-    const char* name; // in the log line when the section fails
-    void (*procedure)(CollectionRun&);
+// In the system step, after the system information.
+constexpr const SectionDeclaration* kSystemStep[] = {
+    &kCommonDataSection,
+    &kSharedFolderSection,
+    &kSuiteInstallLogsSection,
 };
 
-constexpr Registration kSections[] = {
-    {Section::CollectCommonDataFolder, "COD", CollectCommonDataFolder},
-    {Section::CollectSharedFolder, "TAVIR Shared", CollectSharedFolder},
-    {Section::CollectSuiteInstallLogs, "Журналы установки КОМПЛЕКСа", CollectSuiteInstallLogs},
-    {Section::Peltrand, "ПЕЛТРАН", ToolButton17Click},
-    {Section::MirtalMain, "МИРТАЛ-3D MCAD/AEC", ToolButton2Click},
-    {Section::CollectMirtalHome, "МИРТАЛ-3D Home", CollectMirtalHome},
-    {Section::CollectMirtalViewer, "МИРТАЛ-3D Viewer", CollectMirtalViewer},
-    {Section::CollectMorvantide, "МОРВАНТАЙД", CollectMorvantide},
-    {Section::Tessarin, "САПР ТП ТЕССАРИН", ToolButton10Click},
-    {Section::Handbook, "Справочник технолога", ToolButton9Click},
-    {Section::StandardParts, "Стандартные Изделия", ToolButton21Click},
-    {Section::CollectMaterials, "Rudazizod o Ridaduvodu", CollectMaterials},
-    {Section::CollectUnits, "Единицы измерения", CollectUnits},
-    {Section::CollectMatRate, "Нормирование материалов", CollectMatRate},
-    {Section::CollectTaskRate, "Нормирование трудозатрат", CollectTaskRate},
-    {Section::CollectPeltrandKB, "ПЕЛТРАН:КБ", CollectPeltrandKB},
-    {Section::CollectFerryLogs, "Ferry-OAK", CollectFerryLogs},
-    {Section::CollectPeltrandModules, "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", CollectPeltrandModules},
-    {Section::CollectQuadrix, "КВАДРИКС:MDM", CollectQuadrix},
+// A step of its own each, after the system step.
+constexpr const SectionDeclaration* kOwnSteps[] = {
+    &kPeltrandSection,   &kMirtalSection,   &kMirtalHomeSection,      &kMirtalViewerSection,
+    &kMorvantideSection, &kTessarinSection, &kHandbookSection,        &kStandardPartsSection,
+    &kMaterialsSection,  &kUnitsSection,    &kMatRateSection,         &kTaskRateSection,
+    &kPeltrandKBSection, &kFerryOakSection, &kPeltrandModulesSection, &kQuadrixSection,
 };
-
-void runGuarded(CollectionRun& run, const Registration& r) {
-    try {
-        r.procedure(run);
-    } catch (const std::exception& e) {
-        run.eventLog().setColor(LogColor::Black);
-        run.eventLog().append(std::string("[!!] [") + r.name +
-                              "] - Exception ошибка, с сообщением: " + e.what());
-    }
-}
 
 } // namespace
 
 void registerProductSections(CollectionRun& run) {
-    for (const Registration& r : kSections)
-        run.registerSection(r.section, [&run, &r] { runGuarded(run, r); });
+    for (const SectionDeclaration* s : kSystemStep)
+        run.addTopic(StepPlace::SystemStep, s->topic, std::span(&s->collect, 1));
+    for (const SectionDeclaration* s : kOwnSteps)
+        run.addTopic(StepPlace::OwnStep, s->topic, std::span(&s->collect, 1));
     // The standard-parts library's components are recognised wherever an inventory meets them.
     run.setListedFileHook(
         [&run](const std::string& name, const std::string& folder) { MatchEditionRows(run, name, folder); });
+}
+
+std::vector<const SectionDeclaration*> productSections() {
+    std::vector<const SectionDeclaration*> all(std::begin(kSystemStep), std::end(kSystemStep));
+    all.insert(all.end(), std::begin(kOwnSteps), std::end(kOwnSteps));
+    return all;
 }
 
 } // namespace kw

@@ -1,5 +1,6 @@
-// The declarations a product section is made of: rows of what to capture, list or export, by folder
-// letter and work-folder name. ProductSection walks them; the conformance test reads them.
+// The declarations a product section is made of: its topic in the run, its procedure, and rows of what to
+// capture, list or export, by folder letter and work-folder name. ProductSection walks the rows; the
+// conformance test reads them.
 #pragma once
 #include <optional>
 #include <span>
@@ -7,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileCapture.h"
+#include "core/StepTable.h"
 #include "platform/Registry.h"
 #include "settings/OptionSet.h"
 
@@ -56,8 +59,6 @@ enum class Capture : unsigned char {
     Step, // a procedural step of the section, in its place among the rows
 };
 
-enum class Header : unsigned char { Kept, None }; // None: an XML or HTML copy stays a valid document
-
 struct CaptureRow {
     Capture kind;
     Folder folder = Folder::Install;
@@ -103,11 +104,19 @@ inline constexpr RegistryView k64 = RegistryView::Wow64_64;
 // The work-folder files a row can write (an inventory also writes its permission dump).
 std::vector<std::string> outputsOf(const CaptureRow& row);
 
-// Every row table of a family, named, for the conformance test.
+// A named row table of a section, for the conformance test.
 struct RowTable {
     std::string_view name;
     std::span<const CaptureRow> captures;
     std::span<const BranchRow> branches;
+};
+
+// One product section, declared once in its family file: how the run frames it (option, caption, skip
+// line, banner), the procedure that collects it, and the row tables that procedure walks.
+struct SectionDeclaration {
+    Topic topic;
+    SectionProcedure collect;
+    std::span<const RowTable> tables;
 };
 
 } // namespace kw

@@ -90,13 +90,16 @@ constexpr CaptureRow kMatRateRows[] = {
 constexpr BranchRow kTaskRateBranch[] = {{.key = "SOFTWARE\\TAVIR\\TaskRate", .target = "(REG)TaskRate.txt"}};
 constexpr CaptureRow kTaskRateInventory[] = {{.kind = C::Inventory, .prefix = "TaskRate"}};
 
-const RowTable kTables[] = {
-    {"САПР ТП ТЕССАРИН", kTessarinInventory, kTessarinBranch},
-    {"САПР ТП ТЕССАРИН: настройки и журналы", kTessarinRows, {}},
-    {"Справочник технолога", kHandbookInventory, kHandbookBranch},
-    {"Нормирование материалов", kMatRateRows, kMatRateBranch},
-    {"Нормирование трудозатрат", kTaskRateInventory, kTaskRateBranch},
+constexpr RowTable kTessarinTables[] = {
+    {.name = "САПР ТП ТЕССАРИН", .captures = kTessarinInventory, .branches = kTessarinBranch},
+    {.name = "САПР ТП ТЕССАРИН: настройки и журналы", .captures = kTessarinRows},
 };
+constexpr RowTable kHandbookTables[] = {
+    {.name = "Справочник технолога", .captures = kHandbookInventory, .branches = kHandbookBranch}};
+constexpr RowTable kMatRateTables[] = {
+    {.name = "Нормирование материалов", .captures = kMatRateRows, .branches = kMatRateBranch}};
+constexpr RowTable kTaskRateTables[] = {
+    {.name = "Нормирование трудозатрат", .captures = kTaskRateInventory, .branches = kTaskRateBranch}};
 
 // The product's registered install folder in the section, "" when the product is not registered.
 std::string installFolder(ProductSection& s, std::string_view product, const std::string& version) {
@@ -193,8 +196,34 @@ void CollectTaskRate(CollectionRun& run) {
     collectRating(run, "TaskRate", kTaskRateBranch, kTaskRateInventory);
 }
 
-std::span<const RowTable> technologyRowTables() {
-    return kTables;
-}
+const SectionDeclaration kTessarinSection{
+    .topic = {.gate = O::Tessarin, .caption = "САПР ТП ТЕССАРИН ", .skipLine = "[X] САПР ТП ТЕССАРИН"},
+    .collect = ToolButton10Click,
+    .tables = kTessarinTables,
+};
+
+const SectionDeclaration kHandbookSection{
+    .topic = {.gate = O::Handbook,
+              .caption = "Справочник технолога ",
+              .skipLine = "[X] Справочник технолога"},
+    .collect = ToolButton9Click,
+    .tables = kHandbookTables,
+};
+
+const SectionDeclaration kMatRateSection{
+    .topic = {.gate = O::MatRate,
+              .caption = "Нормирование материалов ",
+              .skipLine = "[X] Нормирование материалов"},
+    .collect = CollectMatRate,
+    .tables = kMatRateTables,
+};
+
+const SectionDeclaration kTaskRateSection{
+    .topic = {.gate = O::TaskRate,
+              .caption = "Нормирование трудозатрат ",
+              .skipLine = "[X] Нормирование трудозатрат"},
+    .collect = CollectTaskRate,
+    .tables = kTaskRateTables,
+};
 
 } // namespace kw

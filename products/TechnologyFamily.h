@@ -19,6 +19,9 @@ void CollectTaskRate(CollectionRun& run);
 void CopyTessarinCsvLogs(ProductSection& section, const std::string& folder, const std::string& tag,
                          const std::string& mask);
 
-std::span<const RowTable> technologyRowTables();
+extern const SectionDeclaration kTessarinSection;
+extern const SectionDeclaration kHandbookSection;
+extern const SectionDeclaration kMatRateSection;
+extern const SectionDeclaration kTaskRateSection;
 
 } // namespace kw

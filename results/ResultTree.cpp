@@ -1,338 +1,84 @@
-// The node table of the result tree and the walks over it.
+// The node table of the result tree, read from its compiled-in data file, and the walks over it.
 #include "results/ResultTree.h"
 
 #include <algorithm>
-#include <iterator>
+#include <charconv>
+#include <utility>
+#include <vector>
 
 namespace kw {
+
+// The text of results/ResultTree.tsv, compiled in from a source CMake generates.
+std::string_view builtInResultTreeText();
+
 namespace {
 
-using V = ViewKind;
+std::optional<ViewKind> viewKindOf(std::string_view name) {
+    constexpr std::pair<std::string_view, ViewKind> kKinds[] = {{"Category", ViewKind::Category},
+                                                                {"Text", ViewKind::Text},
+                                                                {"Console", ViewKind::Console},
+                                                                {"Table", ViewKind::Table}};
+    for (auto [text, kind] : kKinds)
+        if (text == name)
+            return kind;
+    return std::nullopt;
+}
 
-// Texts are exact: "mHome.ini " ends in a blank, and three group texts spell (х86)/(х64) with the
-// Cyrillic х while the registry nodes use the Latin x.
-constexpr ResultNode kNodes[] = {
-    {0, "Параметры программного обеспечения", V::Text, "software.txt", 31},
-    {1, "Мой компьютер / Приложения COM+", V::Category, "", 58},
-    {2, "TAVIR Applications", V::Text, "TAVIR_Applications.rtf", 0},
-    {2, "TAVIR Applications Proxy", V::Text, "TAVIR_Applications_Proxy.rtf", 0},
-    {2, "TAVIR Sync", V::Text, "TAVIR_Sync.rtf", 0},
-    {2, "ELEMLib Server Applications", V::Text, "ELEMLib_Server_Applications.rtf", 0},
-    {2, "ELEMLibInv", V::Text, "ELEMLibInv.rtf", 0},
-    {2, "Dazudadurir", V::Text, "Dazudadurir.rtf", 0},
-    {2, "Peltrand Server Applications", V::Text, "Peltrand_Server_Applications.rtf", 0},
-    {2, "TAVIR BPM", V::Text, "TAVIR_BPM.rtf", 0},
-    {1, "Команды консоли - cmd", V::Category, "", 94},
-    {2, "IPconfig /all - полная конфигурация TCP/IP для всех адаптеров", V::Console, "(cmd)ipconfig_all.txt",
-     18},
-    {2, "SystemInfo - подробные сведения о конфигурации компьютера, ОС и т.д.", V::Console,
-     "(cmd)systeminfo.txt", 18},
-    {2, "Net Accounts - политики учетных записей", V::Console, "(cmd)Net_Accounts.txt", 18},
-    {2, "Net LocalGroup - локальные группы", V::Console, "(cmd)net_localgroup.txt", 18},
-    {2, "Net LocalGroup /domain - доменные группы", V::Console, "(cmd)net_localgroup_d.txt", 18},
-    {2, "Net LocalGroup Administrators", V::Console, "(cmd)net_localgroup_as.txt", 18},
-    {2, "Net LocalGroup Администраторы", V::Console, "(cmd)net_localgroup_a.txt", 18},
-    {2, "Net Share - общие ресурсы", V::Console, "(cmd)net_share.txt", 18},
-    {2, "Net Start - активные службы Windows", V::Console, "(cmd)net_start.txt", 18},
-    {2, "Net Statistics Server", V::Console, "(cmd)Net_Statistics_Server.txt", 18},
-    {2, "Net Statistics Workstation", V::Console, "(cmd)Net_Statistics_Workstation.txt", 18},
-    {2, "Net Use - сетевые диски", V::Console, "(cmd)net_use.txt", 18},
-    {2, "Net User - учетные записи пользователей", V::Console, "(cmd)Net_User.txt", 18},
-    {2, "Net User <user> - пользователь", V::Console, "(cmd)Net_User_.txt", 18},
-    {2, "Net User <user> /domain - пользователь", V::Console, "(cmd)Net_User_d.txt", 18},
-    {2, "Net View - компьютеры в сети", V::Console, "(cmd)net_view.txt", 18},
-    {2, "NetStat -a -b -n -o - активные подключения TCP", V::Console, "(cmd)netstat.txt", 18},
-    {2, "Sc Query - сведения об активных службах", V::Console, "(cmd)sc_query.txt", 18},
-    {2, "Sc Query State= All - сведения о службах", V::Console, "(cmd)sc_query_all.txt", 18},
-    {2, "Set - список установленных переменных среды и их значений", V::Console, "(cmd)set.txt", 18},
-    {2, "SQLcmd /L - список серверов", V::Console, "(cmd)sqlcmd.txt", 18},
-    {2, "TaskList - список приложений и служб с кодом процесса (PID) для всех задач", V::Console,
-     "(cmd)tasklist.txt", 18},
-    {1, "TAVIR Shared", V::Category, "", 2},
-    {2, "Список файлов [TAVIR Shared]", V::Table, "(TAVIR_Shared)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [TAVIR Shared]", V::Console, "(cmd)(TAVIR_Shared)cacls.txt", 18},
-    {1, "Каталог общего доступа - COD", V::Category, "", 2},
-    {2, "Библиотека шифрования - PCrypt.ini", V::Text, "PCrypt.ini", 0},
-    {2, "PeltrandCommon.ini", V::Text, "PeltrandCommon.ini", 0},
-    {2, "MasterCache.ini", V::Text, "MasterCache.ini", 0},
-    {2, "Список файлов [COD]", V::Table, "(COD)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [COD]", V::Console, "(cmd)(COD)cacls.txt", 18},
-    {1, "Socket Proxy Server", V::Text, "(REG)SocketProxyServer.txt", 0},
-    {2, "SocketProxyServer.log", V::Text, "SocketProxyServer.log", 0},
-    {2, "SocketProxySvc.log", V::Text, "SocketProxySvc.log", 0},
-    {1, "Данные в реестре", V::Category, "", 95},
-    {2, "HKCU_TAVIR [HKEY_CURRENT_USER\\SOFTWARE\\TAVIR]", V::Text, "(REG)HKCU_TAVIR.txt", 0},
-    {2, "(x64) HKCU_TAVIR [HKEY_CURRENT_USER\\SOFTWARE\\TAVIR]", V::Text, "(REG)(64)HKCU_TAVIR.txt", 99},
-    {2, "HKLM_TAVIR [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR]", V::Text, "(REG)HKLM_TAVIR.txt", 0},
-    {2, "(x64) HKLM_TAVIR [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR]", V::Text, "(REG)(64)HKLM_TAVIR.txt", 99},
-    {2, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text,
-     "(REG)Policies_Installer.txt", 0},
-    {2, "(x64) [HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Installer]", V::Text,
-     "(REG)(64)Policies_Installer.txt", 99},
-    {2, ".NETFramework", V::Text, "(REG)NETFramework.txt", 0},
-    {2, "NET Framework Setup\\NDP", V::Text, "(REG)NETFrameworkNDP.txt", 0},
-    {2, "Microsoft SQL Server", V::Text, "(REG)MS_SQL_Server.txt", 0},
-    {2, "MSSQLServer", V::Text, "(REG)MSSQLServer.txt", 0},
-    {2, "ORACLE", V::Text, "(REG)ORACLE.txt", 0},
-    {2, "Настройки MS Office", V::Text, "(REG)Office.txt", 0},
-    {2, "Протокол SMB 2.0 - задержки с открытием файла", V::Text, "(REG)SMB2.txt", 0},
-    {2, "Сетевые каталоги", V::Text, "(REG)Network.txt", 0},
-    {2, "Язык и региональные стандарты", V::Text, "(REG)International.txt", 0},
-    {1, "Журналы установки КОМПЛЕКСа", V::Table, "Install_log.csv", 70},
-    {1, "Каталоги", V::Text, "Paths.txt", 0},
-    {1, "Установленные программы", V::Table, "programs.csv", 70},
-    {1, "(x64) Установленные программы", V::Table, "programs64.csv", 99},
-    {0, "Параметры аппаратного обеспечения", V::Text, "hardware.txt", 44},
-    {1, "BIOS", V::Text, "(REG)BIOS.txt", 0},
-    {1, "DxDiag", V::Text, "DxDiag.txt", 0},
-    {1, "Устройства и принтеры", V::Text, "(REG)Devices.txt", 0},
-    {2, "Свойства принтеров", V::Text, "(REG)Print_E.txt", 105},
-    {0, "ТЕССАРИН / Справочник технолога", V::Category, "", 17},
-    {1, "ТЕССАРИН", V::Text, "(REG)Tessarin.txt", 17},
-    {2, "Список файлов [Tessarin]", V::Table, "(Tessarin)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [Tessarin]", V::Console, "(cmd)(Tessarin)cacls.txt", 18},
-    {1, "Справочник технолога", V::Text, "(REG)Handbrix.txt", 14},
-    {2, "Список файлов [Handbrix]", V::Table, "(Handbrix)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [Handbrix]", V::Console, "(cmd)(Handbrix)cacls.txt", 18},
-    {1, "Нормирование трудозатрат", V::Text, "(REG)TaskRate.txt", 13},
-    {2, "Список файлов [TaskRate]", V::Table, "(TaskRate)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [TaskRate]", V::Console, "(cmd)(TaskRate)cacls.txt", 18},
-    {1, "Журналы", V::Category, "", 74},
-    {2, "LogApp.log", V::Text, "(Tessarin)LogApp.log", 0},
-    {2, "TechReferlog.txt журнал в [Temp]", V::Text, "(Tessarin)TechReferlog.txt", 0},
-    {2, "HBLogDebug.txt журнал отладки в [Temp]", V::Text, "(Tessarin)HBLogDebug.txt", 0},
-    {2, "HBLogError.txt журнал ошибок в [Temp]", V::Text, "(Tessarin)HBLogError.txt", 0},
-    {2, "TessarinLog.xml", V::Text, "(Tessarin)TessarinLog.xml", 0},
-    {2, "HBLogError.xml", V::Text, "(Tessarin)HBLogError.xml", 0},
-    {2, "csv журналы в [Temp]", V::Table, "(Tessarin)_Log.csv", 70},
-    {1, "Настройки", V::Category, "", 2},
-    {2, "Data.ini [Tessarin\\Data]", V::Text, "(Tessarin)Data.ini", 0},
-    {2, "Integrity.ini [Tessarin\\Data]", V::Text, "(Tessarin)Integrity.ini", 0},
-    {2, "ReportManager.ini [Tessarin\\Charts2]", V::Text, "(Tessarin)ReportManager.ini", 0},
-    {2, "ChangeOperCode.ini [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)ChangeOperCode.ini", 0},
-    {2, "LinkModule.ini [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)LinkModule.ini", 0},
-    {2, "MisID.ini [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)MisID.ini", 0},
-    {2, "ModuleVars.ini [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)ModuleVars.ini", 0},
-    {2, "ModuleVars.xml [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)ModuleVars.xml", 0},
-    {2, "SeamControl.ini [Tessarin\\Welding\\bin]", V::Text, "(Tessarin)SeamControl.ini", 0},
-    {0, "МОРВАНТАЙД", V::Text, "(REG)Morvantide.txt", 96},
-    {1, "Morvantide.ini", V::Text, "(Morvantide)", 0},
-    {1, "Список файлов [Morvantide]", V::Table, "(Morvantide)Files.csv", 70},
-    {1, "Разрешения (cacls) для каталога [Morvantide]", V::Console, "(cmd)(Morvantide)cacls.txt", 18},
-    {0, "Единицы измерения", V::Category, "", 108},
-    {1, "Библиотека Единицы измерения [HKLM\\MeasurementLib]", V::Text, "(REG)MeasurementLib.txt", 0},
-    {2, "Список файлов [MeasurementLib]", V::Table, "(MeasurementLib)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MeasurementLib]", V::Console, "(cmd)(MeasurementLib)cacls.txt", 18},
-    {1, "Корпоративный справочник Единицы измерения [HKLM\\Dazudadurir]", V::Text, "(REG)Dazudadurir.txt", 0},
-    {2, "Список файлов [Dazudadurir]", V::Table, "(Dazudadurir)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [Dazudadurir]", V::Console, "(cmd)(Dazudadurir)cacls.txt", 18},
-    {0, "МИРТАЛ-3D", V::Category, "", 109},
-    {1, "МИРТАЛ-3D Home", V::Text, "(REG)MIRTAL_Home.txt", 6},
-    {2, "mHome.ini", V::Text, "(MIRTAL_Home)mHome.ini", 0},
-    {2, "Список файлов [MIRTAL-3D Home Vxx\\Bin]", V::Table, "(MIRTAL_Home_Bin)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Home Vxx\\Sys]", V::Table, "(MIRTAL_Home_sys)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Home Vxx\\Libs]", V::Table, "(MIRTAL_Home_Libs)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MIRTAL-3D Home]", V::Console, "(cmd)(MIRTAL_Home)cacls.txt", 18},
-    {1, "МИРТАЛ-3D MCAD/AEC", V::Text, "(REG)MIRTAL.txt", 6},
-    {2, "mirtal.ini", V::Text, "(MIRTAL)mirtal.ini", 0},
-    {2, "Список файлов [MIRTAL-3D Vxx\\Bin]", V::Table, "(MIRTAL_Bin)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Vxx\\Sys]", V::Table, "(MIRTAL_sys)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Vxx\\Libs]", V::Table, "(MIRTAL_Libs)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MIRTAL-3D]", V::Console, "(cmd)(MIRTAL)cacls.txt", 18},
-    {2, "mHome.ini ", V::Text, "(MIRTAL)mHome.ini", 0},
-    {1, "МИРТАЛ-3D Viewer", V::Text, "(REG)MIRTAL_Viewer.txt", 97},
-    {2, "mViewer.ini", V::Text, "(MIRTAL_Viewer)mViewer.ini", 0},
-    {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Bin]", V::Table, "(MIRTAL_Viewer_Bin)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Sys]", V::Table, "(MIRTAL_Viewer_sys)Files.csv", 70},
-    {2, "Список файлов [MIRTAL-3D Viewer Vxx\\Libs]", V::Table, "(MIRTAL_Viewer_Libs)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MIRTAL-3D Viewer]", V::Console, "(cmd)(MIRTAL_Viewer)cacls.txt",
-     18},
-    {1, "Данные МИРТАЛ-3D в реестре (х86)", V::Category, "", 95},
-    {2, "HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text,
-     "(REG)HKLM_MIRTAL-3D_.txt", 0},
-    {2, "HKLM_Mirtal [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Mirtal]", V::Text, "(REG)HKLM_Mirtal.txt", 0},
-    {2, "HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text,
-     "(REG)HKLM_MIRTAL-3D_LT.txt", 0},
-    {2, "HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text, "(REG)HKLM_MIRTAL_LT.txt",
-     0},
-    {2, "HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text,
-     "(REG)HKLM_MIRTAL-3D_SE.txt", 0},
-    {2, "HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text,
-     "(REG)HKLM_MIRTAL_Viewer.txt", 0},
-    {2, "HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text,
-     "(REG)HKLM_MIRTAL-3D_Viewer.txt", 0},
-    {2, "HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text,
-     "(REG)HKLM_MIRTAL-3D_HOME_.txt", 0},
-    {2, "HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text,
-     "(REG)HKLM_MIRTAL-SPDS.txt", 0},
-    {2, "HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text,
-     "(REG)HKLM_Classifier.txt", 0},
-    {1, "Данные МИРТАЛ-3D в реестре (х64)", V::Category, "", 95},
-    {2, "(x64) HKLM_MIRTAL-3D [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-3D_.txt", 99},
-    {2, "(x64) HKLM_Mirtal [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Mirtal]", V::Text,
-     "(REG)(64)HKLM_Mirtal.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D LT]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-3D_LT.txt", 99},
-    {2, "(x64) HKLM_MIRTAL LT [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL LT]", V::Text,
-     "(REG)(64)HKLM_MIRTAL_LT.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D SE [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D SE]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-3D_SE.txt", 99},
-    {2, "(x64) HKLM_MIRTAL Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL Viewer]", V::Text,
-     "(REG)(64)HKLM_MIRTAL_Viewer.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D Viewer [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D Viewer]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-3D_Viewer.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-3D_HOME [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-3D HOME]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-3D_HOME_.txt", 99},
-    {2, "(x64) HKLM_MIRTAL-SPDS [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\MIRTAL-SPDS]", V::Text,
-     "(REG)(64)HKLM_MIRTAL-SPDS.txt", 99},
-    {2, "(x64) HKLM_Classifier [HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Classifier]", V::Text,
-     "(REG)(64)HKLM_Classifier.txt", 99},
-    {0, "ПЕЛТРАН:PLM", V::Text, "(REG)Peltrand.txt", 106},
-    {1, "Сервер приложений [Peltrand\\AppServer]", V::Category, "", 78},
-    {2, "PeltrandAppServerMain.ini", V::Text, "(Peltrand)PeltrandAppServerMain.ini", 0},
-    {2, "PeltrandAppServerMain.log", V::Text, "(Peltrand)PeltrandAppServerMain.log", 0},
-    {2, "PeltrandPasswd.ini", V::Text, "(Peltrand)PeltrandPasswd.ini", 0},
-    {1, "Настройки интегратора и прокси [Peltrand\\Client\\Integrator]", V::Category, "", 2},
-    {2, "PeltrandIntegrator.log", V::Text, "PeltrandIntegrator.log", 0},
-    {2, "PeltrandIntegrator.ini", V::Text, "PeltrandIntegrator.ini", 0},
-    {2, "M3DPropTab.ini - МИРТАЛ-3D", V::Text, "(Peltrand)M3DPropTab.ini", 0},
-    {2, "TessarinPropTab.ini - ТЕССАРИН", V::Text, "(Peltrand)TessarinPropTab.ini", 0},
-    {2, "MRCalcPropTab.ini - Нормирование материалов", V::Text, "(Peltrand)MRCalcPropTab.ini", 0},
-    {2, "DX_PropTab.ini - Драфтекс", V::Text, "(Peltrand)DX_PropTab.ini", 0},
-    {2, "SWPropTab.ini", V::Text, "(Peltrand)SWPropTab.ini", 0},
-    {2, "CAM_proxy.ini", V::Text, "(Peltrand)CAM_proxy.ini", 0},
-    {2, "AutoCADPropTab.ini", V::Text, "(Peltrand)AutoCADPropTab.ini", 0},
-    {2, "eCADPropTab.ini", V::Text, "(Peltrand)eCADPropTab.ini", 0},
-    {1, "Настройки модулей в [Peltrand\\Client]", V::Category, "", 2},
-    {2, "АРМ Технолога - TechARM.ini", V::Text, "(Peltrand)TechARM.ini", 0},
-    {2, "АРМ Технолога - ExportTPService.ini", V::Text, "(Peltrand)ExportTPService.ini", 0},
-    {2, "АРМ Технолога - Settings.xml", V::Text, "(Peltrand)Settings.xml", 0},
-    {2, "Архив K2009 - Archive.ini", V::Text, "(Peltrand)Archive.ini", 0},
-    {2, "Архив K2011 - (AU)Archive.ini", V::Text, "(AU)Archive.ini", 0},
-    {2, "Архив K2011 - (COD)Archive.ini", V::Text, "(COD)Archive.ini", 0},
-    {2, "Извещения К2009 - changes.Ini", V::Text, "(Peltrand)changes.Ini", 0},
-    {2, "Извещения К2011 - Changes.xml", V::Text, "Changes.xml", 0},
-    {2, "Извещения К2011 - BlankStyles.ini", V::Text, "BlankStyles.ini", 0},
-    {2, "ARMTech.ini", V::Text, "(Peltrand)ARMTech.ini", 0},
-    {2, "Effectivity.ini", V::Text, "(Peltrand)Effectivity.ini", 0},
-    {2, "elCSV.ini", V::Text, "(Peltrand)elCSV.ini", 0},
-    {2, "RequestPlugin.ini", V::Text, "(Peltrand)RequestPlugin.ini", 0},
-    {2, "RequestPlanPlugin.ini", V::Text, "(Peltrand)RequestPlanPlugin.ini", 0},
-    {2, "Список файлов [PluginStore]", V::Table, "(PeltrandPluginStore)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [PluginStore]", V::Console, "(cmd)(PeltrandPluginStore)cacls.txt",
-     18},
-    {1, "ПЕЛТРАН Расцеховщик [Peltrand\\Wrokan]", V::Text, "(REG)Wrokan.txt", 12},
-    {2, "Division.ini", V::Text, "(Wrokan)Division.ini", 0},
-    {2, "config.xml [Wrokan]", V::Text, "(Wrokan)config.xml", 0},
-    {2, "WrokanConf.ini", V::Text, "(Wrokan)WrokanConf.ini", 0},
-    {1, "ПЕЛТРАН-Технолог", V::Category, "", 53},
-    {2, "PT.ini", V::Text, "PT.ini", 0},
-    {2, "Список файлов [PT]", V::Table, "(Peltrand_PT_Settings)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [PT]", V::Console, "(cmd)(PT)cacls.txt", 18},
-    {2, "Разрешения (cacls) для [PT.mdb]", V::Console, "(cmd)(PT.mdb)cacls.txt", 18},
-    {1, "ПЕЛТРАН:ПГС", V::Category, "", 102},
-    {2, "PeltrandPGS.ini", V::Text, "PeltrandPGS.ini", 0},
-    {2, "Список файлов [PeltrandPGS]", V::Table, "(PeltrandPGS)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [PeltrandPGS]", V::Console, "(cmd)(PeltrandPGS)cacls.txt", 18},
-    {1, "ПЕЛТРАН:ОРД", V::Category, "", 103},
-    {2, "PeltrandORD.ini", V::Text, "PeltrandORD.ini", 0},
-    {2, "Список файлов [PeltrandORD]", V::Table, "(PeltrandORD)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [PeltrandORD]", V::Console, "(cmd)(PeltrandORD)cacls.txt", 18},
-    {1, "Журналы", V::Category, "", 74},
-    {2, "Audit.log", V::Text, "(Peltrand)Audit.log", 0},
-    {2, "AutoNotificationListner.log", V::Text, "(Peltrand)AutoNotificationListner.log", 0},
-    {2, "CMCPeltrandMailService.log", V::Text, "(Peltrand)CMCPeltrandMailService.log", 0},
-    {2, "Monitoring.log", V::Text, "(Peltrand)Monitoring.log", 0},
-    {2, "PrintIT.log", V::Text, "(Peltrand)PrintIT.log", 0},
-    {2, "SettingUpCOMPlus.log", V::Text, "(Peltrand)SettingUpCOMPlus.log", 0},
-    {2, "WFScriptLog.txt", V::Text, "(Peltrand)WFScriptLog.txt", 0},
-    {1, "Peltrand.ini [Peltrand\\Client]", V::Text, "Peltrand.ini", 0},
-    {1, "ClassifierESKD.ini [Peltrand\\Client]", V::Text, "ClassifierESKD.ini", 0},
-    {1, "Список файлов [Peltrand]", V::Table, "(Peltrand)Files.csv", 70},
-    {1, "Разрешения (cacls) для каталога [Peltrand]", V::Console, "(cmd)(Peltrand)cacls.txt", 18},
-    {0, "ПЕЛТРАН:КБ", V::Category, "", 100},
-    {1, "Данные ПЕЛТРАН:КБ в реестре", V::Category, "", 95},
-    {2, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Nerla]", V::Text, "(REG)PeltrandKB_Nerla.txt", 0},
-    {2, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVIR\\Setup]", V::Text, "(REG)PeltrandKB_Setup.txt", 0},
-    {2, "TAVIR Bridge Service", V::Text, "(REG)TBS.txt", 0},
-    {1, "Список файлов [PeltrandKB]", V::Table, "(PeltrandKB)Files.csv", 70},
-    {1, "Список файлов [DeploymentService]", V::Table, "(DeploymentService)Files.csv", 70},
-    {1, "Список файлов [BPMAppServer]", V::Table, "(BPMAppServer)Files.csv", 70},
-    {1, "Список файлов [BridgeClient]", V::Table, "(BridgeClient)Files.csv", 70},
-    {1, "Список файлов [BridgeService]", V::Table, "(BridgeService)Files.csv", 70},
-    {0, "Rudazizod o Ridaduvodu", V::Text, "(Materials)Set.txt", 110},
-    {1, "RDService", V::Text, "(REG)RDService.txt", 0},
-    {2, "RDService.ini", V::Text, "(Materials)RDService.ini", 0},
-    {1, "Библиотека Rudazizod o Ridaduvodu [HKLM\\MaterialsLib]", V::Text, "(REG)MaterialsLib.txt", 0},
-    {2, "Список файлов [MaterialsLib]", V::Table, "(MaterialsLib)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [MaterialsLib]", V::Console, "(cmd)(MaterialsLib)cacls.txt", 18},
-    {1, "Корпоративный справочник Rudazizod o Ridaduvodu [HKLM\\Materials]", V::Text, "(REG)Materials.txt",
-     0},
-    {2, "Список файлов [Materials]", V::Table, "(Materials)Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [Materials]", V::Console, "(cmd)(Materials)cacls.txt", 18},
-    {1, "418F55FF-BD08-42FC-9ECB-D288B3FDF148", V::Text, "(REG)418F55FF.txt", 95},
-    {1, "Administrator.ini (AU)", V::Text, "(AU)Administrator.ini", 0},
-    {1, "ConnectionConfig.ini (AU)", V::Text, "(AU)ConnectionConfig.ini", 0},
-    {1, "config.xml (AD)", V::Text, "(Materials)config.xml", 0},
-    {1, "SetDCOM.log", V::Text, "(Materials)SetDCOM.log", 0},
-    {0, "Нормирование материалов", V::Text, "(REG)Matrate.txt", 10},
-    {1, "Журналы MatRate", V::Category, "", 74},
-    {2, "Configurator.html", V::Text, "(MatRate)Configurator.html", 0},
-    {2, "MatRate.html", V::Text, "(MatRate)MatRate.html", 0},
-    {2, "CalcEditor.html", V::Text, "(MatRate)CalcEditor.html", 0},
-    {1, "MatRate.cfg", V::Text, "(MatRate)MatRate.cfg", 0},
-    {1, "TV_Int.ini", V::Text, "(MatRate)TV_Int.ini", 0},
-    {1, "Список файлов [MatRate]", V::Table, "(MatRate)Files.csv", 70},
-    {1, "Разрешения (cacls) для каталога [MatRate]", V::Console, "(cmd)(MatRate)cacls.txt", 18},
-    {0, "КВАДРИКС:MDM", V::Text, "(REG)Quadrix.txt", 114},
-    {1, "Configuration.xml [Quadrix]", V::Text, "(Quadrix)Configuration.xml", 0},
-    {1, "QuadrixClient.Log", V::Text, "(Quadrix)QuadrixClient.Log", 0},
-    {1, "ClientConfiguration.xml", V::Text, "(Quadrix)ClientConfiguration.xml", 0},
-    {1, "QuadrixMatMirtal.cfg", V::Text, "(Quadrix)QuadrixMatMirtal.cfg", 0},
-    {1, "Quadrix журналы в [Temp]", V::Table, "(Quadrix)_Log.csv", 70},
-    {1, "Список файлов [Quadrix\\Bin]", V::Table, "(Quadrix)Files.csv", 70},
-    {1, "Разрешения (cacls) для каталога [Quadrix\\Bin]", V::Console, "(cmd)(Quadrix)cacls.txt", 18},
-    {0, "Стандартные изделия", V::Category, "", 111},
-    {1, "Данные СИ в реестре (х86)", V::Category, "", 95},
-    {2, "HKLM_ELEMLib", V::Text, "(REG)ELEMLib.txt", 0},
-    {2, "HKCU_ELEMLib", V::Text, "(REG)HKCU_ELEMLib.txt", 0},
-    {2, "МИРТАЛ_ELEMLib", V::Text, "(REG)MIR_ELEMLib.txt", 0},
-    {1, "Данные СИ в реестре (x64)", V::Category, "", 95},
-    {2, "(x64) HKLM_ELEMLib", V::Text, "(REG)(64)ELEMLib.txt", 99},
-    {2, "(x64) HKCU_ELEMLib", V::Text, "(REG)(64)HKCU_ELEMLib.txt", 99},
-    {2, "(x64) МИРТАЛ_ELEMLib", V::Text, "(REG)(64)MIR_ELEMLib.txt", 99},
-    {1, "Журналы СИ", V::Category, "", 74},
-    {2, "ELEMLibClient", V::Text, "(ELEMLib)ELEMLibClient.log", 0},
-    {2, "ELEMLibServer(AD)", V::Text, "(ELEMLib)(AD)ELEMLibServer.log", 0},
-    {2, "ELEMLibServer(PF)", V::Text, "(ELEMLib)(PF)ELEMLibServer.log", 0},
-    {2, "ELEMLibServer(AU)", V::Text, "(ELEMLib)(AU)ELEMLibServer.log", 0},
-    {2, "elclient_mirtal", V::Text, "(ELEMLib)elclient_mirtal.log", 0},
-    {2, "conv(AD)", V::Text, "(ELEMLib)(AD)conv.log", 0},
-    {2, "conv(PF)", V::Text, "(ELEMLib)(PF)conv.log", 0},
-    {2, "conv(AU)", V::Text, "(ELEMLib)(AU)conv.log", 0},
-    {2, "CMCElemLib", V::Text, "(ELEMLib)CMCElemLib.log", 0},
-    {2, "elIndexation.log", V::Text, "(ELEMLib)elIndexation.log", 0},
-    {2, "elclient_acad.log", V::Text, "(ELEMLib)elclient_acad.log", 0},
-    {2, "Import.log", V::Text, "(ELEMLib)Import.log", 0},
-    {2, "Files.log", V::Text, "(ELEMLib)Files.log", 0},
-    {2, "Export.log", V::Text, "(ELEMLib)Export.log", 0},
-    {1, "Хранилище файлов БД [Vault]", V::Category, "", 2},
-    {2, "Список файлов [Vault]", V::Table, "(ELEMLib)Vault_Files.csv", 70},
-    {2, "Список файлов [Vault\\DataSets]", V::Table, "(ELEMLib)DataSets_Files.csv", 70},
-    {2, "Разрешения (cacls) для каталога [Vault]", V::Console, "(cmd)(ELEMLib)Vault_cacls.txt", 18},
-    {1, "ElemlibBase.ini", V::Text, "(ELEMLib)ElemlibBase.ini", 0},
-    {1, "ElemlibCMC.ini", V::Text, "(ELEMLib)ElemlibCMC.ini", 0},
-    {1, "Список файлов [SP/HotFix]", V::Table, "(ELEMLib_HotFix)Files.csv", 70},
-    {1, "Список файлов [ElemLib\\Clients]", V::Table, "(ELEMLib_Clients)Files.csv", 70},
-    {1, "Список файлов [ElemLib\\Server]", V::Table, "(ELEMLib_Server)Files.csv", 70},
-    {1, "Разрешения (cacls) для каталога [ElemLib]", V::Console, "(cmd)(ELEMLib)cacls.txt", 18},
-    {0, "Ferry-OAK", V::Table, "(Ferry-OAK)_Log.csv", 104},
-    {0, "KW_Scan!", V::Text, "KW_Scan!.rtf", 101},
-    {1, "Снимки экрана", V::Table, "KW_scan_Screenshots.csv", 70},
-    {1, "KW_scan.ini", V::Text, "KW_scan.ini", 0},
-    {1, "События", V::Text, "KW_Scan!.txt", 0},
-};
+std::vector<std::string_view> splitTabs(std::string_view line) {
+    std::vector<std::string_view> columns;
+    for (size_t from = 0;;) {
+        size_t tab = line.find('\t', from);
+        columns.push_back(line.substr(from, tab - from));
+        if (tab == std::string_view::npos)
+            return columns;
+        from = tab + 1;
+    }
+}
+
+// One line of the table; nothing for a line that breaks its form (the tree's test counts the nodes).
+std::optional<ResultNode> parseNode(std::string_view line) {
+    size_t depth = line.find_first_not_of('\t');
+    if (depth == std::string_view::npos)
+        return std::nullopt;
+    std::vector<std::string_view> columns = splitTabs(line.substr(depth));
+    if (columns.size() < 3 || columns.size() > 4 || columns[0].empty())
+        return std::nullopt;
+    std::optional<ViewKind> kind = viewKindOf(columns[1]);
+    int image = -1;
+    auto [end, error] = std::from_chars(columns[2].data(), columns[2].data() + columns[2].size(), image);
+    bool hasFile = columns.size() == 4 && !columns[3].empty();
+    if (!kind || error != std::errc() || end != columns[2].data() + columns[2].size() || image < 0 ||
+        hasFile == (*kind == ViewKind::Category))
+        return std::nullopt;
+    return ResultNode{.depth = static_cast<int>(depth),
+                      .text = columns[0],
+                      .kind = *kind,
+                      .file = hasFile ? columns[3] : std::string_view(),
+                      .image = image};
+}
+
+std::vector<ResultNode> parseTree(std::string_view text) {
+    std::vector<ResultNode> nodes;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = text.find('\n', from);
+        std::string_view line = text.substr(from, end - from);
+        from = end == std::string_view::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        std::optional<ResultNode> node = parseNode(line);
+        // A node deeper than one below the one before it has no parent: it is left out.
+        if (node && node->depth <= (nodes.empty() ? 0 : nodes.back().depth + 1))
+            nodes.push_back(*node);
+    }
+    return nodes;
+}
+
+const std::vector<ResultNode>& nodes() {
+    static const std::vector<ResultNode> tree = parseTree(builtInResultTreeText());
+    return tree;
+}
 
 bool blank(const std::string& s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
@@ -341,11 +87,11 @@ bool blank(const std::string& s) {
 } // namespace
 
 std::span<const ResultNode> resultTree() {
-    return kNodes;
+    return nodes();
 }
 
 const ResultNode* findAssociation(std::string_view text) {
-    for (const ResultNode& n : kNodes)
+    for (const ResultNode& n : nodes())
         if (n.text == text)
             return &n;
     return nullptr;
@@ -355,20 +101,21 @@ std::optional<int> findTreeNode(const std::string& text, int start, bool continu
                                 bool (*contains)(std::string_view, std::string_view)) {
     if (blank(text))
         return std::nullopt;
-    const int count = static_cast<int>(std::size(kNodes));
+    const std::vector<ResultNode>& tree = nodes();
+    const int count = static_cast<int>(tree.size());
     int from = start < 0 || start >= count ? 0 : start;
-    if (continueSearch && contains(kNodes[from].text, text))
+    if (continueSearch && contains(tree[from].text, text))
         ++from;
     // No wrap-around: the walk ends at the last node.
     for (int i = from; i < count; ++i)
-        if (contains(kNodes[i].text, text))
+        if (contains(tree[i].text, text))
             return i;
     return std::nullopt;
 }
 
 std::string treeExportText() {
     std::string out;
-    for (const ResultNode& n : kNodes) {
+    for (const ResultNode& n : nodes()) {
         out.append(static_cast<size_t>(n.depth), '\t');
         out.append(n.text);
         out += "\r\n";

@@ -1,5 +1,5 @@
-// The result tree: every topic of the navigation tree with the file it opens and how, as one table in
-// tree order, and the searches and export that walk it.
+// The result tree: every topic of the navigation tree with the file it opens and how, in tree order
+// (the data file results/ResultTree.tsv, compiled in), and the searches and export that walk it.
 #pragma once
 #include <optional>
 #include <span>
@@ -18,7 +18,7 @@ struct ResultNode {
     int image;             // image index, also the selected image
 };
 
-// All nodes in tree order: a node, then its children, then its next sibling.
+// All nodes in tree order: a node, then its children, then its next sibling. Read once, on first use.
 std::span<const ResultNode> resultTree();
 
 // The association of the first node with exactly this text.

@@ -9,56 +9,84 @@ namespace {
 using O = Option;
 
 constexpr OptionInfo kOptions[] = {
-    {O::SelectAll, "CheckBox2", "Выбрать все ПО", "Выбрать все ПО", false},
-    {O::Peltrand, "CheckBox9", "ПЕЛТРАН:PLM", "ПЕЛТРАН:PLM", true},
-    {O::PeltrandLogs, "CheckBox23", "журналы", "AutoNotificationListner.log", true},
-    {O::PeltrandKB, "CheckBox18", "ПЕЛТРАН:КБ", "Система расчета режимов сварки", true},
-    {O::Mirtal, "CheckBox13", "МИРТАЛ-3D", "МИРТАЛ-3D", true},
-    {O::MirtalLibs, "CheckBox20", "   Библиотеки и справочники МИРТАЛ-3D", "", false},
-    {O::Morvantide, "CheckBox6", "МОРВАНТАЙД", "МОРВАНТАЙД", true},
-    {O::StandardParts, "CheckBox12", "Стандартные Изделия", "Библиотека / справочник Стандартные Изделия",
-     true},
-    {O::Vault, "CheckBox21", "Vault", "", false},
-    {O::Tessarin, "CheckBox8", "САПР ТП ТЕССАРИН", "САПР ТП ТЕССАРИН", true},
-    {O::SuiteLogs, "CheckBox32", "Логи установки КОМПЛЕКСа", "Логи установки", false},
-    {O::Handbook, "CheckBox16", "Справочник технолога", "Универсальный технологический справочник", true},
-    {O::Materials, "CheckBox10", "Rudazizod o Ridaduvodu", "Библиотека / справочник Rudazizod o Ridaduvodu",
-     true},
-    {O::MatRate, "CheckBox14", "Нормирование материалов", "Система нормирования материалов", true},
-    {O::TaskRate, "CheckBox19", "Нормирование трудозатрат", "Система трудового нормирования", true},
-    {O::FerryOak, "CheckBox24", "Ferry-OAK", "", true},
-    {O::PeltrandModules, "CheckBox25", "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", "", true},
-    {O::Quadrix, "Quadrix", "КВАДРИКС:MDM", "", true},
-    {O::Md5, "CheckBox3", "Составлять контрольные суммы MD5", "MD5", true},
-    {O::SharedFolder, "CheckBox4", "Информация о каталоге TAVIR Shared", "TAVIR Shared", true},
-    {O::CommonData, "CheckBox7", "Информация о Каталоге общего доступа (COD)", "Каталог общего доступа",
-     true},
-    {O::SystemInfo, "CheckBox5", "Информация о системе", "Параметры программного и аппаратного обеспечения",
-     true},
-    {O::AutoFit, "CheckBox28", "Автоподбор", "", true},
-    {O::AutoSort, "CheckBox27", "Автосортировка", "", true},
-    {O::Highlight, "CheckBox26", "Выделить цветом", "", true},
-    {O::NotSort, "CheckBox30", "Не сортировать по столбцу", "", true},
-    {O::Zebra, "CheckBox29", "\"Зебра\"", "", true},
-    {O::CompareNoDate, "CheckBox37", "Не учитывать дату", "", true},
-    {O::CompareMd5, "RadioButton1", "Учитывать md5", "", false},
-    {O::CompareOnlyMd5, "RadioButton2", "Только по md5", "", true},
-    {O::CompareNoMd5, "RadioButton3", "Не учитывать md5", "", false},
-    {O::NetStat, "CheckBox35", "NetStat", "", true},
-    {O::MsOffice, "CheckBox36", "Настройки MS Office", "", false},
-    {O::ComPlus, "CheckBox17", "COM+", "", true},
-    {O::AutoSave, "CheckBox1", "Автосохранение после сбора", "Возможно не все данные будут сохранены", false},
-    {O::MsInfo32, "CheckBox31", "MSinfo32",
-     "\"Сведения о системе\" отображает подробные сведения о конфигурации оборудования, компонентах и "
-     "программном обеспечении компьютера, включая драйверы",
-     false},
-    {O::ImportantShared, "CheckBox15", "Важное из \"TAVIR Shared\", \"COD\" и \"Peltrand\"",
-     "Файлы в корне \"TAVIR Shared\" и из папок: \\CMC, \\Peltrand, \\Socket Proxy Server, \\COD\\Etalons, "
-     "\\COD\\Settings, \\COD\\PluginStore",
-     true},
-    {O::Debug, "CheckBox22", "Отладочная информация", "", false},
-    {O::OpenResultsFolder, "CheckBox5", "Открыть каталог с результатами", "", false},
-    {O::WordWrap, "ToolButton55", "Перенос по словам", "", true},
+    {.id = O::SelectAll, .caption = "Выбрать все ПО", .hint = "Выбрать все ПО"},
+    {.id = O::Peltrand, .caption = "ПЕЛТРАН:PLM", .hint = "ПЕЛТРАН:PLM", .formDefault = true},
+    {.id = O::PeltrandLogs, .caption = "журналы", .hint = "AutoNotificationListner.log", .formDefault = true},
+    {.id = O::PeltrandKB,
+     .caption = "ПЕЛТРАН:КБ",
+     .hint = "Система расчета режимов сварки",
+     .formDefault = true},
+    {.id = O::Mirtal, .caption = "МИРТАЛ-3D", .hint = "МИРТАЛ-3D", .formDefault = true},
+    {.id = O::MirtalLibs, .caption = "   Библиотеки и справочники МИРТАЛ-3D"},
+    {.id = O::Morvantide, .caption = "МОРВАНТАЙД", .hint = "МОРВАНТАЙД", .formDefault = true},
+    {.id = O::StandardParts,
+     .caption = "Стандартные Изделия",
+     .hint = "Библиотека / справочник Стандартные Изделия",
+     .formDefault = true},
+    {.id = O::Vault, .caption = "Vault"},
+    {.id = O::Tessarin, .caption = "САПР ТП ТЕССАРИН", .hint = "САПР ТП ТЕССАРИН", .formDefault = true},
+    {.id = O::SuiteLogs, .caption = "Логи установки КОМПЛЕКСа", .hint = "Логи установки"},
+    {.id = O::Handbook,
+     .caption = "Справочник технолога",
+     .hint = "Универсальный технологический справочник",
+     .formDefault = true},
+    {.id = O::Materials,
+     .caption = "Rudazizod o Ridaduvodu",
+     .hint = "Библиотека / справочник Rudazizod o Ridaduvodu",
+     .formDefault = true},
+    {.id = O::MatRate,
+     .caption = "Нормирование материалов",
+     .hint = "Система нормирования материалов",
+     .formDefault = true},
+    {.id = O::TaskRate,
+     .caption = "Нормирование трудозатрат",
+     .hint = "Система трудового нормирования",
+     .formDefault = true},
+    {.id = O::FerryOak, .caption = "Ferry-OAK", .formDefault = true},
+    {.id = O::PeltrandModules, .caption = "ПЕЛТРАН:ПГС и ПЕЛТРАН:ОРД", .formDefault = true},
+    {.id = O::Quadrix, .caption = "КВАДРИКС:MDM", .formDefault = true},
+    {.id = O::Md5, .caption = "Составлять контрольные суммы MD5", .hint = "MD5", .formDefault = true},
+    {.id = O::SharedFolder,
+     .caption = "Информация о каталоге TAVIR Shared",
+     .hint = "TAVIR Shared",
+     .formDefault = true},
+    {.id = O::CommonData,
+     .caption = "Информация о Каталоге общего доступа (COD)",
+     .hint = "Каталог общего доступа",
+     .formDefault = true},
+    {.id = O::SystemInfo,
+     .caption = "Информация о системе",
+     .hint = "Параметры программного и аппаратного обеспечения",
+     .formDefault = true},
+    {.id = O::AutoFit, .caption = "Автоподбор", .formDefault = true},
+    {.id = O::AutoSort, .caption = "Автосортировка", .formDefault = true},
+    {.id = O::Highlight, .caption = "Выделить цветом", .formDefault = true},
+    {.id = O::NotSort, .caption = "Не сортировать по столбцу", .formDefault = true},
+    {.id = O::Zebra, .caption = "\"Зебра\"", .formDefault = true},
+    {.id = O::CompareNoDate, .caption = "Не учитывать дату", .formDefault = true},
+    {.id = O::CompareMd5, .caption = "Учитывать md5"},
+    {.id = O::CompareOnlyMd5, .caption = "Только по md5", .formDefault = true},
+    {.id = O::CompareNoMd5, .caption = "Не учитывать md5"},
+    {.id = O::NetStat, .caption = "NetStat", .formDefault = true},
+    {.id = O::MsOffice, .caption = "Настройки MS Office"},
+    {.id = O::ComPlus, .caption = "COM+", .formDefault = true},
+    {.id = O::AutoSave,
+     .caption = "Автосохранение после сбора",
+     .hint = "Возможно не все данные будут сохранены"},
+    {.id = O::MsInfo32,
+     .caption = "MSinfo32",
+     .hint =
+         "\"Сведения о системе\" отображает подробные сведения о конфигурации оборудования, компонентах и "
+         "программном обеспечении компьютера, включая драйверы"},
+    {.id = O::ImportantShared,
+     .caption = "Важное из \"TAVIR Shared\", \"COD\" и \"Peltrand\"",
+     .hint = "Файлы в корне \"TAVIR Shared\" и из папок: \\CMC, \\Peltrand, \\Socket Proxy Server, "
+             "\\COD\\Etalons, "
+             "\\COD\\Settings, \\COD\\PluginStore",
+     .formDefault = true},
+    {.id = O::Debug, .caption = "Отладочная информация"},
+    {.id = O::OpenResultsFolder, .caption = "Открыть каталог с результатами"},
+    {.id = O::WordWrap, .caption = "Перенос по словам", .formDefault = true},
 };
 static_assert(std::size(kOptions) == static_cast<std::size_t>(Option::Count));
 
@@ -80,6 +108,19 @@ constexpr Option kPreset[] = {
     O::SystemInfo,      O::Peltrand, O::PeltrandKB, O::Mirtal,  O::Morvantide,   O::StandardParts,
     O::Tessarin,        O::Handbook, O::Materials,  O::MatRate, O::TaskRate,     O::FerryOak,
     O::PeltrandModules, O::Quadrix,  O::SuiteLogs,  O::Md5,     O::SharedFolder, O::CommonData};
+
+// In the order of StartVariant, which startVariantInfo indexes by.
+constexpr StartVariantInfo kStartVariants[] = {
+    {.variant = StartVariant::PerSettings,
+     .hint = "Сбор информации в соответствии с настройками",
+     .runType = "По настройкам"},
+    {.variant = StartVariant::Main,
+     .hint = "Сбор информации о системе и установленном ПО ТАВИР",
+     .runType = "Основной"},
+    {.variant = StartVariant::Full,
+     .hint = "Сбор информации о системе и установленном ПО ТАВИР (включая информацию о библиотеках МИРТАЛ)",
+     .runType = "Полный"},
+};
 
 // A master option and the option that depends on it: the dependant goes off with its master,
 // and any change of the dependant turns the master on.
@@ -142,12 +183,16 @@ int alphaForBlendPosition(int position) {
     return 305 - std::clamp(position, kBlendMin, kBlendMax);
 }
 
-void OptionSet::applyPreset(RunPreset preset) {
-    if (preset == RunPreset::None)
+const StartVariantInfo& startVariantInfo(StartVariant v) {
+    return kStartVariants[static_cast<std::size_t>(v)];
+}
+
+void OptionSet::applyPreset(StartVariant variant) {
+    if (variant == StartVariant::PerSettings)
         return;
     for (Option o : kPreset)
         set(o, true);
-    set(O::MirtalLibs, preset == RunPreset::Full);
+    set(O::MirtalLibs, variant == StartVariant::Full);
 }
 
 } // namespace kw

@@ -58,17 +58,25 @@ enum class Option : std::size_t {
 
 struct OptionInfo {
     Option id;
-    std::string_view control;
     std::string_view caption;
     std::string_view hint;
-    bool formDefault;
+    bool formDefault = false; // the state the form is built with
 };
 
-// Every option with its control name, caption, hint and the state the form is built with.
+// Every option with its caption, hint and the state the form is built with.
 std::span<const OptionInfo> optionTable();
 const OptionInfo& optionInfo(Option id);
 
-enum class RunPreset { None, Main, Full };
+// The three ways to start a run: as the options stand, or with the all-products preset, without or with
+// the CAD libraries.
+enum class StartVariant { PerSettings, Main, Full };
+
+struct StartVariantInfo {
+    StartVariant variant;
+    std::string_view hint;    // the start button's hint and menu item
+    std::string_view runType; // in the timing log's opening line
+};
+const StartVariantInfo& startVariantInfo(StartVariant v);
 
 class OptionSet {
   public:
@@ -83,8 +91,8 @@ class OptionSet {
     int zebraBrightness() const { return zebra_.load(); }
     void setZebraBrightness(int position); // clamped to the track bar's range 25..95
 
-    // The all-products preset of the "Основной" and "Полный" run variants.
-    void applyPreset(RunPreset preset);
+    // The all-products preset of the "Основной" and "Полный" start variants; nothing for the other.
+    void applyPreset(StartVariant variant);
 
     static constexpr int kZebraMin = 25, kZebraMax = 95;
 

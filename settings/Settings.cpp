@@ -24,70 +24,80 @@ enum class Field {
     StartOpen
 };
 
-constexpr int kNotRead = -1;
+using F = Field;
+using O = Option;
 
 struct Key {
     std::string_view section, key;
-    Field field;
-    Option option;                     // when field is Option
-    int onStart, onActivation, onLoad; // the default of each read path, or kNotRead
+    Field field = F::Option;
+    Option option = O::Count; // when field is Option
+    // The default of each read path; a path without one does not read the key.
+    std::optional<int> onStart, onActivation, onLoad;
 };
-
-using F = Field;
-using O = Option;
-constexpr O kNone = O::Count;
 
 // In the order the keys are written.
 constexpr Key kKeys[] = {
-    {"position", "left", F::Left, kNone, 0, kNotRead, 0},
-    {"position", "width", F::Width, kNone, 500, kNotRead, 500},
-    {"position", "top", F::Top, kNone, 0, kNotRead, 0},
-    {"position", "height", F::Height, kNone, 500, kNotRead, 500},
-    {"position", "Tree_left", F::TreeLeft, kNone, 1, kNotRead, 1},
-    {"position", "Tree_width", F::TreeWidth, kNone, 312, kNotRead, 312},
-    {"position", "Tree_top", F::TreeTop, kNone, 1, kNotRead, 1},
-    {"position", "Tree_height", F::TreeHeight, kNone, 532, kNotRead, 532},
-    {"TAVIR", "All", F::Option, O::SelectAll, kNotRead, kNotRead, kNotRead},
-    {"TAVIR", "Peltrand", F::Option, O::Peltrand, kNotRead, 1, 1},
-    {"TAVIR", "Peltrand_KB", F::Option, O::PeltrandKB, kNotRead, 1, 1},
-    {"TAVIR", "Ferry_OAK", F::Option, O::FerryOak, kNotRead, 1, 0},
-    {"TAVIR", "PGS_ORD", F::Option, O::PeltrandModules, kNotRead, 1, 1},
-    {"TAVIR", "MIRTAL", F::Option, O::Mirtal, kNotRead, 1, 1},
-    {"TAVIR", "Libs", F::Option, O::MirtalLibs, kNotRead, 0, 0},
-    {"TAVIR", "Morvantide", F::Option, O::Morvantide, kNotRead, 1, 1},
-    {"TAVIR", "EL", F::Option, O::StandardParts, kNotRead, 1, 1},
-    {"TAVIR", "Tessarin", F::Option, O::Tessarin, kNotRead, 1, 1},
-    {"TAVIR", "Handbrix", F::Option, O::Handbook, kNotRead, 1, 1},
-    {"TAVIR", "MiS", F::Option, O::Materials, kNotRead, 1, 1},
-    {"TAVIR", "MatRate", F::Option, O::MatRate, kNotRead, 1, 1},
-    {"TAVIR", "TaskRate", F::Option, O::TaskRate, kNotRead, 1, 1},
-    {"TAVIR", "Quadrix", F::Option, O::Quadrix, kNotRead, 1, 1},
-    {"Tools", "Logs", F::Option, O::SuiteLogs, kNotRead, 0, 0},
-    {"Tools", "md5", F::Option, O::Md5, kNotRead, 1, 1},
-    {"Tools", "TAVIR_Shared", F::Option, O::SharedFolder, kNotRead, 1, 1},
-    {"Tools", "COD", F::Option, O::CommonData, kNotRead, 1, 1},
-    {"Tools", "SisInf", F::Option, O::SystemInfo, kNotRead, 1, 1},
-    {"Table", "AutoFit", F::Option, O::AutoFit, kNotRead, 1, 1},
-    {"Table", "AutoSort", F::Option, O::AutoSort, kNotRead, 1, 1},
-    {"Table", "Highlight", F::Option, O::Highlight, kNotRead, 1, 1},
-    {"Table", "NotSort", F::Option, O::NotSort, kNotRead, 1, 1},
-    {"Table", "Zebra", F::Option, O::Zebra, kNotRead, 1, 1},
-    {"Table", "ZebraBright", F::ZebraBright, kNone, kNotRead, 75, 75},
-    {"Comparison", "Date", F::Option, O::CompareNoDate, kNotRead, 1, 1},
-    {"Comparison", "md5_1", F::Option, O::CompareMd5, kNotRead, 0, 0},
-    {"Comparison", "md5_2", F::Option, O::CompareOnlyMd5, kNotRead, 1, 1},
-    {"Comparison", "md5_3", F::Option, O::CompareNoMd5, kNotRead, 0, 0},
-    {"System_Information", "netstat", F::Option, O::NetStat, kNotRead, 1, 1},
-    {"System_Information", "MS_Office", F::Option, O::MsOffice, kNotRead, 0, 0},
-    {"System_Information", "COM_Plus", F::Option, O::ComPlus, kNotRead, 1, 1},
-    {"Set", "AutoSave", F::Option, O::AutoSave, kNotRead, 1, 1},
-    {"Set", "MSinfo32", F::Option, O::MsInfo32, kNotRead, 0, 0},
-    {"Set", "TAVIR_Shared_COD", F::Option, O::ImportantShared, kNotRead, 1, 1},
-    {"Start", "RBpo", F::StartPo, kNone, kNotRead, 1, 1},
-    {"Start", "RBpoLIBS", F::StartPoLibs, kNone, kNotRead, 0, 0},
-    {"Start", "RBtools", F::StartTools, kNone, kNotRead, 0, 0},
-    {"Start", "RBopen", F::StartOpen, kNone, kNotRead, 0, 0},
-    {"Tools", "WordWrap", F::Option, O::WordWrap, 1, kNotRead, kNotRead},
+    {.section = "position", .key = "left", .field = F::Left, .onStart = 0, .onLoad = 0},
+    {.section = "position", .key = "width", .field = F::Width, .onStart = 500, .onLoad = 500},
+    {.section = "position", .key = "top", .field = F::Top, .onStart = 0, .onLoad = 0},
+    {.section = "position", .key = "height", .field = F::Height, .onStart = 500, .onLoad = 500},
+    {.section = "position", .key = "Tree_left", .field = F::TreeLeft, .onStart = 1, .onLoad = 1},
+    {.section = "position", .key = "Tree_width", .field = F::TreeWidth, .onStart = 312, .onLoad = 312},
+    {.section = "position", .key = "Tree_top", .field = F::TreeTop, .onStart = 1, .onLoad = 1},
+    {.section = "position", .key = "Tree_height", .field = F::TreeHeight, .onStart = 532, .onLoad = 532},
+    {.section = "TAVIR", .key = "All", .option = O::SelectAll}, // written, never read
+    {.section = "TAVIR", .key = "Peltrand", .option = O::Peltrand, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Peltrand_KB", .option = O::PeltrandKB, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Ferry_OAK", .option = O::FerryOak, .onActivation = 1, .onLoad = 0},
+    {.section = "TAVIR", .key = "PGS_ORD", .option = O::PeltrandModules, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "MIRTAL", .option = O::Mirtal, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Libs", .option = O::MirtalLibs, .onActivation = 0, .onLoad = 0},
+    {.section = "TAVIR", .key = "Morvantide", .option = O::Morvantide, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "EL", .option = O::StandardParts, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Tessarin", .option = O::Tessarin, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Handbrix", .option = O::Handbook, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "MiS", .option = O::Materials, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "MatRate", .option = O::MatRate, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "TaskRate", .option = O::TaskRate, .onActivation = 1, .onLoad = 1},
+    {.section = "TAVIR", .key = "Quadrix", .option = O::Quadrix, .onActivation = 1, .onLoad = 1},
+    {.section = "Tools", .key = "Logs", .option = O::SuiteLogs, .onActivation = 0, .onLoad = 0},
+    {.section = "Tools", .key = "md5", .option = O::Md5, .onActivation = 1, .onLoad = 1},
+    {.section = "Tools", .key = "TAVIR_Shared", .option = O::SharedFolder, .onActivation = 1, .onLoad = 1},
+    {.section = "Tools", .key = "COD", .option = O::CommonData, .onActivation = 1, .onLoad = 1},
+    {.section = "Tools", .key = "SisInf", .option = O::SystemInfo, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "AutoFit", .option = O::AutoFit, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "AutoSort", .option = O::AutoSort, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "Highlight", .option = O::Highlight, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "NotSort", .option = O::NotSort, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "Zebra", .option = O::Zebra, .onActivation = 1, .onLoad = 1},
+    {.section = "Table", .key = "ZebraBright", .field = F::ZebraBright, .onActivation = 75, .onLoad = 75},
+    {.section = "Comparison", .key = "Date", .option = O::CompareNoDate, .onActivation = 1, .onLoad = 1},
+    {.section = "Comparison", .key = "md5_1", .option = O::CompareMd5, .onActivation = 0, .onLoad = 0},
+    {.section = "Comparison", .key = "md5_2", .option = O::CompareOnlyMd5, .onActivation = 1, .onLoad = 1},
+    {.section = "Comparison", .key = "md5_3", .option = O::CompareNoMd5, .onActivation = 0, .onLoad = 0},
+    {.section = "System_Information", .key = "netstat", .option = O::NetStat, .onActivation = 1, .onLoad = 1},
+    {.section = "System_Information",
+     .key = "MS_Office",
+     .option = O::MsOffice,
+     .onActivation = 0,
+     .onLoad = 0},
+    {.section = "System_Information",
+     .key = "COM_Plus",
+     .option = O::ComPlus,
+     .onActivation = 1,
+     .onLoad = 1},
+    {.section = "Set", .key = "AutoSave", .option = O::AutoSave, .onActivation = 1, .onLoad = 1},
+    {.section = "Set", .key = "MSinfo32", .option = O::MsInfo32, .onActivation = 0, .onLoad = 0},
+    {.section = "Set",
+     .key = "TAVIR_Shared_COD",
+     .option = O::ImportantShared,
+     .onActivation = 1,
+     .onLoad = 1},
+    {.section = "Start", .key = "RBpo", .field = F::StartPo, .onActivation = 1, .onLoad = 1},
+    {.section = "Start", .key = "RBpoLIBS", .field = F::StartPoLibs, .onActivation = 0, .onLoad = 0},
+    {.section = "Start", .key = "RBtools", .field = F::StartTools, .onActivation = 0, .onLoad = 0},
+    {.section = "Start", .key = "RBopen", .field = F::StartOpen, .onActivation = 0, .onLoad = 0},
+    {.section = "Tools", .key = "WordWrap", .option = O::WordWrap, .onStart = 1},
 };
 
 int* geometryField(Settings& s, Field f) {
@@ -143,19 +153,21 @@ enum class Path { Start, Activation, Load };
 
 void readPath(Path path, const IniFile& ini, OptionSet& options, Settings& settings) {
     for (const Key& k : kKeys) {
-        int fallback = path == Path::Start ? k.onStart : path == Path::Activation ? k.onActivation : k.onLoad;
-        if (fallback == kNotRead)
+        std::optional<int> fallback = path == Path::Start        ? k.onStart
+                                      : path == Path::Activation ? k.onActivation
+                                                                 : k.onLoad;
+        if (!fallback)
             continue;
         if (k.field == F::Option) {
             // Setting a control's state runs its handler, so the couplings apply as the file is read.
-            options.set(k.option, ini.getBool(k.section, k.key, fallback != 0));
+            options.set(k.option, ini.getBool(k.section, k.key, *fallback != 0));
         } else if (k.field == F::ZebraBright) {
-            options.setZebraBrightness(ini.getInt(k.section, k.key, fallback));
+            options.setZebraBrightness(ini.getInt(k.section, k.key, *fallback));
         } else if (auto c = startChoiceOf(k.field)) {
-            if (ini.getBool(k.section, k.key, fallback != 0))
+            if (ini.getBool(k.section, k.key, *fallback != 0))
                 settings.startChoice = *c;
         } else {
-            *geometryField(settings, k.field) = ini.getInt(k.section, k.key, fallback);
+            *geometryField(settings, k.field) = ini.getInt(k.section, k.key, *fallback);
         }
     }
 }

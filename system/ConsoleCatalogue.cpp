@@ -3,40 +3,43 @@
 
 namespace kw {
 
-const std::vector<ConsoleCommand>& consoleCatalogue() {
-    using enum CommandLog;
-    static const std::vector<ConsoleCommand> rows = {
-        {Option::MsInfo32, "msinfo32", "MSinfo32.nfo", BeforeStart, false, true},
-        {{}, "systeminfo", "(cmd)systeminfo.txt", BeforeStart, false, false},
-        {{}, "ipconfig /all", "(cmd)ipconfig_all.txt", BeforeStart, false, false},
-        {{}, "TaskList /V /FO table", "(cmd)tasklist.txt", BeforeStart, false, false},
-        {{}, "set", "(cmd)set.txt", BeforeStart, false, false},
-        {Option::NetStat, "netstat -a -b -n -o", "(cmd)netstat.txt", BeforeStart, false, false},
-        {{}, "SC QUERY", "(cmd)sc_query.txt", BeforeStart, false, false},
-        {{},
-         "SC QUERY state= all |findstr \"DISPLAY_NAME STATE\"",
-         "(cmd)sc_query_all.txt",
-         BeforeStart,
-         true,
-         false},
-        {{}, "net share", "(cmd)net_share.txt", BeforeStart, false, false},
-        {{}, "MakeCab /?", "(cmd)MakeCab.txt", None, false, false},
-        {{}, "net view", "(cmd)net_view.txt", BeforeStart, false, false},
-        {{}, "net start", "(cmd)net_start.txt", BeforeStart, false, false},
-        {{}, "net use", "(cmd)net_use.txt", BeforeStart, false, false},
-        {{}, "net localgroup", "(cmd)net_localgroup.txt", BeforeStart, false, false},
-        {{}, "net localgroup /domain", "(cmd)net_localgroup_d.txt", BeforeStart, false, false},
-        {{}, "Net LocalGroup Администраторы", "(cmd)net_localgroup_a.txt", BeforeStart, false, false},
-        {{}, "Net LocalGroup Administrators", "(cmd)net_localgroup_as.txt", BeforeStart, false, false},
-        {{}, "NET USER", "(cmd)Net_User.txt", AfterStart, false, false},
-        {{}, "NET USER \"{user}\" /DOMAIN", "(cmd)Net_User_d.txt", AfterStart, false, false},
-        {{}, "NET USER \"{user}\"", "(cmd)Net_User_.txt", AfterStart, false, false},
-        {{}, "Net Accounts", "(cmd)Net_Accounts.txt", BeforeStart, false, false},
-        {{}, "Net Statistics Workstation", "(cmd)Net_Statistics_Workstation.txt", BeforeStart, false, false},
-        {{}, "Net Statistics Server", "(cmd)Net_Statistics_Server.txt", BeforeStart, false, false},
-        {{}, "sqlcmd /L", "(cmd)sqlcmd.txt", BeforeStart, false, false},
-    };
-    return rows;
+namespace {
+
+using enum CommandLog;
+
+constexpr ConsoleCommand kCatalogue[] = {
+    {.gate = Option::MsInfo32, .command = "msinfo32", .outputFile = "MSinfo32.nfo", .launch = Launch::Shell},
+    {.command = "systeminfo", .outputFile = "(cmd)systeminfo.txt"},
+    {.command = "ipconfig /all", .outputFile = "(cmd)ipconfig_all.txt"},
+    {.command = "TaskList /V /FO table", .outputFile = "(cmd)tasklist.txt"},
+    {.command = "set", .outputFile = "(cmd)set.txt"},
+    {.gate = Option::NetStat, .command = "netstat -a -b -n -o", .outputFile = "(cmd)netstat.txt"},
+    {.command = "SC QUERY", .outputFile = "(cmd)sc_query.txt"},
+    {.command = "SC QUERY state= all |findstr \"DISPLAY_NAME STATE\"",
+     .outputFile = "(cmd)sc_query_all.txt",
+     .log = AheadOfPrevious},
+    {.command = "net share", .outputFile = "(cmd)net_share.txt"},
+    {.command = "MakeCab /?", .outputFile = "(cmd)MakeCab.txt", .log = None},
+    {.command = "net view", .outputFile = "(cmd)net_view.txt"},
+    {.command = "net start", .outputFile = "(cmd)net_start.txt"},
+    {.command = "net use", .outputFile = "(cmd)net_use.txt"},
+    {.command = "net localgroup", .outputFile = "(cmd)net_localgroup.txt"},
+    {.command = "net localgroup /domain", .outputFile = "(cmd)net_localgroup_d.txt"},
+    {.command = "Net LocalGroup Администраторы", .outputFile = "(cmd)net_localgroup_a.txt"},
+    {.command = "Net LocalGroup Administrators", .outputFile = "(cmd)net_localgroup_as.txt"},
+    {.command = "NET USER", .outputFile = "(cmd)Net_User.txt", .log = AfterStart},
+    {.command = "NET USER \"{user}\" /DOMAIN", .outputFile = "(cmd)Net_User_d.txt", .log = AfterStart},
+    {.command = "NET USER \"{user}\"", .outputFile = "(cmd)Net_User_.txt", .log = AfterStart},
+    {.command = "Net Accounts", .outputFile = "(cmd)Net_Accounts.txt"},
+    {.command = "Net Statistics Workstation", .outputFile = "(cmd)Net_Statistics_Workstation.txt"},
+    {.command = "Net Statistics Server", .outputFile = "(cmd)Net_Statistics_Server.txt"},
+    {.command = "sqlcmd /L", .outputFile = "(cmd)sqlcmd.txt"},
+};
+
+} // namespace
+
+std::span<const ConsoleCommand> consoleCatalogue() {
+    return kCatalogue;
 }
 
 std::string consoleCommandText(const ConsoleCommand& row, const std::string& userName) {
@@ -49,8 +52,13 @@ std::string consoleCommandText(const ConsoleCommand& row, const std::string& use
 
 namespace {
 
+// A row that logs ahead of its previous one logs before its start when that one is not started.
+bool logsBeforeStart(const ConsoleCommand& row) {
+    return row.log == CommandLog::BeforeStart || row.log == CommandLog::AheadOfPrevious;
+}
+
 std::string logLineOf(const ConsoleCommand& row, const std::string& command) {
-    if (row.throughShell)
+    if (row.launch == Launch::Shell)
         return "MSinfo32 /nfo " + std::string(row.outputFile);
     return command + " > " + row.outputFile;
 }
@@ -63,7 +71,7 @@ class CatalogueWalk {
     void log(const ConsoleCommand& row) { log_.append(logLineOf(row, consoleCommandText(row, userName_))); }
 
     void start(const ConsoleCommand& row) {
-        if (row.throughShell)
+        if (row.launch == Launch::Shell)
             starter_.startProgram(row.command, row.outputFile);
         else
             starter_.startCapture(consoleCommandText(row, userName_), row.outputFile);
@@ -84,24 +92,24 @@ void RunConsoleCommands(const OptionSet& options, EventLog& log, const std::stri
     log.setColor(LogColor::Blue);
     log.append("\rКоманды консоли - cmd:");
     CatalogueWalk walk(log, userName, starter);
-    const std::vector<ConsoleCommand>& rows = consoleCatalogue();
+    std::span<const ConsoleCommand> rows = consoleCatalogue();
     auto open = [&](const ConsoleCommand& row) { return !row.gate || options.get(*row.gate); };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ConsoleCommand& row = rows[i];
         if (!open(row))
             continue;
         const ConsoleCommand* next =
-            i + 1 < rows.size() && rows[i + 1].loggedAheadOfPrevious ? &rows[i + 1] : nullptr;
+            i + 1 < rows.size() && rows[i + 1].log == CommandLog::AheadOfPrevious ? &rows[i + 1] : nullptr;
         if (next && open(*next)) {
             walk.log(*next);
-            if (row.log == CommandLog::BeforeStart)
+            if (logsBeforeStart(row))
                 walk.log(row);
             walk.start(row);
             walk.start(*next);
             ++i;
             continue;
         }
-        if (row.log == CommandLog::BeforeStart)
+        if (logsBeforeStart(row))
             walk.log(row);
         walk.start(row);
     }

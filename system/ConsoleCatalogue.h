@@ -2,26 +2,35 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "core/EventLog.h"
 #include "settings/OptionSet.h"
 
 namespace kw {
 
-enum class CommandLog { BeforeStart, AfterStart, None };
+enum class CommandLog {
+    BeforeStart,
+    AfterStart,
+    None,
+    AheadOfPrevious, // before the previous row's line; then both start in order
+};
+
+enum class Launch {
+    Cmd,   // "cmd /c " + command + " > " + the file, hidden
+    Shell, // the command as a program through the shell, the file as its parameter
+};
 
 struct ConsoleCommand {
     std::optional<Option> gate; // started only with this option on
-    const char* command;        // after "cmd /c "; "{user}" stands for the user's name
+    const char* command;        // "{user}" stands for the user's name
     const char* outputFile;     // in the work folder
-    CommandLog log;
-    bool loggedAheadOfPrevious; // its log line comes before the previous row's, then both start in order
-    bool throughShell;          // started as a program with parameters, not through cmd
+    CommandLog log = CommandLog::BeforeStart;
+    Launch launch = Launch::Cmd;
 };
 
-const std::vector<ConsoleCommand>& consoleCatalogue();
+std::span<const ConsoleCommand> consoleCatalogue();
 
 struct ConsoleCommandStarter {
     // "cmd /c " + command + " > " + the work-folder file, hidden, not waited for.

@@ -2,6 +2,8 @@
 // registry export tool, the rest through the program's own export.
 #include "system/SystemRegistryExports.h"
 
+#include <optional>
+
 #include "core/CollectionRun.h"
 #include "core/ConsoleCapture.h"
 #include "core/RegistryExport.h"
@@ -17,48 +19,65 @@ struct ToolExport {
 
 // Started in this order; converted in the order of kToolConversions.
 constexpr ToolExport kToolExports[] = {
-    {"HKEY_CURRENT_USER\\Software\\Microsoft\\Office", "Office"},
-    {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanworkstation\\parameters", "SMB2"},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE", "ORACLE"},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer", "MSSQLServer"},
-    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Microsoft SQL Server", "MS_SQL_Server"},
+    {.key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Office", .name = "Office"},
+    {.key = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanworkstation\\parameters",
+     .name = "SMB2"},
+    {.key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE", .name = "ORACLE"},
+    {.key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer", .name = "MSSQLServer"},
+    {.key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Microsoft SQL Server", .name = "MS_SQL_Server"},
 };
-constexpr const char* kToolConversions[] = {"SMB2", "Office", "ORACLE", "MSSQLServer", "MS_SQL_Server"};
+
+struct ToolConversion {
+    const char* name;
+    std::optional<Option> gate; // converted only with this option on
+};
+constexpr ToolConversion kToolConversions[] = {
+    {.name = "SMB2"},          {.name = "Office", .gate = Option::MsOffice},
+    {.name = "ORACLE"},        {.name = "MSSQLServer"},
+    {.name = "MS_SQL_Server"},
+};
 
 enum class ExportView { Default, Wide, WideWhenPresent };
 
 struct BranchExport {
-    RegistryRoot root;
+    RegistryRoot root = RegistryRoot::LocalMachine;
     const char* key;
     const char* file;
-    ExportView view;
-    const char* caption;
+    ExportView view = ExportView::Default;
+    const char* caption = ""; // before the line that names the branch and its file
 };
 
+constexpr RegistryRoot kCU = RegistryRoot::CurrentUser;
+
 constexpr BranchExport kBranches[] = {
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\Upgrades",
-     "(REG)NETFramework.txt", ExportView::Default, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP", "(REG)NETFrameworkNDP.txt",
-     ExportView::WideWhenPresent, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR", "(REG)HKLM_TAVIR.txt", ExportView::Default, ""},
-    {RegistryRoot::CurrentUser, "SOFTWARE\\TAVIR", "(REG)HKCU_TAVIR.txt", ExportView::Default, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\TAVIR", "(REG)(64)HKLM_TAVIR.txt", ExportView::Wide, ""},
-    {RegistryRoot::CurrentUser, "SOFTWARE\\TAVIR", "(REG)(64)HKCU_TAVIR.txt", ExportView::Wide, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer",
-     "(REG)Policies_Installer.txt", ExportView::Default, ""},
-    {RegistryRoot::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer",
-     "(REG)(64)Policies_Installer.txt", ExportView::Wide, ""},
-    {RegistryRoot::CurrentUser, "Network", "(REG)Network.txt", ExportView::Default, "Сетевые диски: "},
-    {RegistryRoot::CurrentUser, "Control Panel\\International", "(REG)International.txt", ExportView::Default,
-     "Язык и региональные стандарты: "},
-    {RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments",
-     "(REG)Print_E.txt", ExportView::Default, "Свойства принтеров: "},
-    {RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices",
-     "(REG)Devices.txt", ExportView::Default, "Устройства и принтеры: "},
-    {RegistryRoot::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\BIOS", "(REG)BIOS.txt", ExportView::Default,
-     "BIOS: "},
-    {RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Services\\lanmanworkstation\\parameters",
-     "(REG)SMB22.txt", ExportView::Default, "Проверка настройки SMB 2.0: "},
+    {.key = "SOFTWARE\\Microsoft\\.NETFramework\\policy\\Upgrades", .file = "(REG)NETFramework.txt"},
+    {.key = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP",
+     .file = "(REG)NETFrameworkNDP.txt",
+     .view = ExportView::WideWhenPresent},
+    {.key = "SOFTWARE\\TAVIR", .file = "(REG)HKLM_TAVIR.txt"},
+    {.root = kCU, .key = "SOFTWARE\\TAVIR", .file = "(REG)HKCU_TAVIR.txt"},
+    {.key = "SOFTWARE\\TAVIR", .file = "(REG)(64)HKLM_TAVIR.txt", .view = ExportView::Wide},
+    {.root = kCU, .key = "SOFTWARE\\TAVIR", .file = "(REG)(64)HKCU_TAVIR.txt", .view = ExportView::Wide},
+    {.key = "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer", .file = "(REG)Policies_Installer.txt"},
+    {.key = "SOFTWARE\\Policies\\Microsoft\\Windows\\Installer",
+     .file = "(REG)(64)Policies_Installer.txt",
+     .view = ExportView::Wide},
+    {.root = kCU, .key = "Network", .file = "(REG)Network.txt", .caption = "Сетевые диски: "},
+    {.root = kCU,
+     .key = "Control Panel\\International",
+     .file = "(REG)International.txt",
+     .caption = "Язык и региональные стандарты: "},
+    {.key = "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments",
+     .file = "(REG)Print_E.txt",
+     .caption = "Свойства принтеров: "},
+    {.root = kCU,
+     .key = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices",
+     .file = "(REG)Devices.txt",
+     .caption = "Устройства и принтеры: "},
+    {.key = "HARDWARE\\DESCRIPTION\\System\\BIOS", .file = "(REG)BIOS.txt", .caption = "BIOS: "},
+    {.key = "SYSTEM\\CurrentControlSet\\Services\\lanmanworkstation\\parameters",
+     .file = "(REG)SMB22.txt",
+     .caption = "Проверка настройки SMB 2.0: "},
 };
 
 } // namespace
@@ -69,11 +88,9 @@ void ExportSystemRegistryBranches(CollectionRun& run) {
         tool.startRegistryExport(e.key, e.name);
     // The tool's files are complete only when it has ended: wait for it rather than for a fixed time.
     tool.waitForRegistryExports();
-    for (const char* name : kToolConversions) {
-        if (std::string(name) == "Office" && !run.options().get(Option::MsOffice))
-            continue;
-        tool.convertRegistryExport(name);
-    }
+    for (const ToolConversion& c : kToolConversions)
+        if (!c.gate || run.options().get(*c.gate))
+            tool.convertRegistryExport(c.name);
 
     EventLog& log = run.eventLog();
     log.setColor(LogColor::Blue);
@@ -94,6 +111,15 @@ void ExportSystemRegistryBranches(CollectionRun& run) {
                "\r     \"DirectoryCacheLifetime\"=dword:00000000"
                "\r     \"FileNotFoundCacheLifetime\"=dword:00000000"
                "\r     \"FileInfoCacheLifetime\"=dword:00000000");
+}
+
+std::vector<std::string> systemRegistryExportFiles() {
+    std::vector<std::string> files;
+    for (const ToolConversion& c : kToolConversions)
+        files.push_back("(REG)" + std::string(c.name) + ".txt");
+    for (const BranchExport& b : kBranches)
+        files.push_back(b.file);
+    return files;
 }
 
 } // namespace kw

@@ -309,7 +309,8 @@ void SystemSection::dep() {
 
     add("Программы внесенные в исключения DEP: ");
     RegistryExporter(run_).ExportRegistryBranch(
-        kLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", "", "Memo5");
+        kLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", "",
+        ExportInto::SystemText);
     checkpoint("DEP");
 }
 
@@ -405,7 +406,7 @@ void SystemSection::sqlServer() {
         listLine("Instances SQL: ", "SOFTWARE\\Microsoft\\Microsoft SQL Server", "InstalledInstances")) {
         add("Aliases SQL: ");
         RegistryExporter(run_).ExportRegistryBranch(
-            kLM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", "", "Memo5");
+            kLM, "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", "", ExportInto::SystemText);
     }
     checkpoint("SQL");
 }

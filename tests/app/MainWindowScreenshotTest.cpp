@@ -10,8 +10,12 @@
 #include "app/MainWindow.h"
 #include "app/resource.h"
 #include "platform/Text.h"
+#include "products/EnterpriseSections.h"
+#include "products/PlmFamily.h"
 #include "results/ResultTree.h"
 #include "system/Screenshots.h"
+#include "system/SystemRegistryExports.h"
+#include "system/SystemSections.h"
 #include "tests/JpegFile.h"
 #include "tests/TempFolder.h"
 #include "tests/core/FakeProcesses.h"
@@ -135,13 +139,13 @@ TEST_F(MainWindowScreenshotTest, ShotDuringARunKeepsItsTwoLinesTogetherAndTheLog
     auto w = open();
     CollectionRun& engine = w->engine();
     // The system step's sections do nothing here: the shot is what matters.
-    for (Section quick :
-         {Section::ExportSystemRegistryBranches, Section::RunConsoleCommands, Section::CollectSystemSection,
-          Section::CollectCommonDataFolder, Section::CollectSharedFolder, Section::CollectSuiteInstallLogs})
-        engine.registerSection(quick, [] {});
+    for (SectionProcedure quick : std::initializer_list<SectionProcedure>{
+             ExportSystemRegistryBranches, RunConsoleCommands, CollectSystemSection, CollectCommonDataFolder,
+             CollectSharedFolder, CollectSuiteInstallLogs})
+        engine.replaceSection(quick, [] {});
     // A section that keeps logging from the run's thread until it is stopped.
     std::atomic<bool> inSection{false};
-    engine.registerSection(Section::Peltrand, [&] {
+    engine.replaceSection(ToolButton17Click, [&] {
         inSection = true;
         for (int i = 0; i < 3000 && !engine.stopFlag(); ++i) {
             engine.eventLog().append("    строка раздела " + std::to_string(i));

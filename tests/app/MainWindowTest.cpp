@@ -10,6 +10,7 @@
 #include "app/resource.h"
 #include "platform/Cabinet.h"
 #include "platform/Text.h"
+#include "products/PlmFamily.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
 #include "tests/core/FakeProcesses.h"
@@ -132,7 +133,7 @@ TEST_F(MainWindowTest, StopButtonEndsTheRunAtTheSectionsNextStoppingPoint) {
     auto w = open();
     HWND h = w->hwnd();
     CollectionRun& engine = w->engine();
-    engine.registerSection(Section::Peltrand, [&engine] {
+    engine.replaceSection(ToolButton17Click, [&engine] {
         for (int i = 0; i < 20000 && !engine.stopFlag(); ++i) {
             engine.processMessages();
             Sleep(1);
@@ -346,7 +347,7 @@ TEST_F(MainWindowTest, DoubleClickOnTheProgressGroupHidesTheTimingLogAndTurnsDeb
     auto w = open();
     HWND h = w->hwnd();
     CollectionRun& engine = w->engine();
-    engine.registerSection(Section::Peltrand, [&engine] {
+    engine.replaceSection(ToolButton17Click, [&engine] {
         for (int i = 0; i < 20000 && !engine.stopFlag(); ++i) {
             engine.processMessages();
             Sleep(1);

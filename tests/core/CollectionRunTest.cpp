@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "platform/Text.h"
+#include "products/CadFamily.h"
+#include "products/CatalogueFamily.h"
+#include "products/PlmFamily.h"
 #include "products/ProductSections.h"
 #include "system/SystemSections.h"
 #include "tests/TempFolder.h"
@@ -64,7 +68,7 @@ class CollectionRunTest : public testing::Test {
 TEST_F(CollectionRunTest, RunWithEveryOptionOffWritesOnlyTheFixedLines) {
     allCollectionOptionsOff();
     // The units step has no option: it would report the demo machine's units product here.
-    run.registerSection(Section::CollectUnits, [] {});
+    run.replaceSection(CollectUnits, [] {});
     run.ToolButton30Click();
 
     std::string when = clock.shortDate(clock.time) + " - " + clockText(10, 0, 0);
@@ -165,14 +169,14 @@ TEST_F(CollectionRunTest, PercentageGoesByFoursTo72ThenFullThenZero) {
 TEST_F(CollectionRunTest, StopInsideAProductSkipsTheRestAndWritesNoDurationForIt) {
     options.set(Option::AutoSave, true);
     int laterSections = 0;
-    run.registerSection(Section::Peltrand, [&] {
+    run.replaceSection(ToolButton17Click, [&] {
         clock.advanceSeconds(5);
         run.requestStop();
         run.processMessages();
         run.eventLog().append("PLM finishes its own work");
     });
-    run.registerSection(Section::MirtalMain, [&] { ++laterSections; });
-    run.registerSection(Section::CollectUnits, [&] { ++laterSections; });
+    run.replaceSection(ToolButton2Click, [&] { ++laterSections; });
+    run.replaceSection(CollectUnits, [&] { ++laterSections; });
     run.ToolButton30Click();
 
     auto log = run.eventLog().texts();
@@ -201,12 +205,12 @@ TEST_F(CollectionRunTest, StopInsideAProductSkipsTheRestAndWritesNoDurationForIt
 
 TEST_F(CollectionRunTest, StopDuringTheSystemSectionStillRunsTheRestOfTheSystemStep) {
     int commonData = 0, shared = 0;
-    run.registerSection(Section::CollectSystemSection, [&] {
+    run.replaceSection(CollectSystemSection, [&] {
         run.requestStop();
         run.processMessages();
     });
-    run.registerSection(Section::CollectCommonDataFolder, [&] { ++commonData; });
-    run.registerSection(Section::CollectSharedFolder, [&] { ++shared; });
+    run.replaceSection(CollectCommonDataFolder, [&] { ++commonData; });
+    run.replaceSection(CollectSharedFolder, [&] { ++shared; });
     run.ToolButton30Click();
     EXPECT_EQ(commonData, 1);
     EXPECT_EQ(shared, 1);
@@ -217,7 +221,7 @@ TEST_F(CollectionRunTest, StopDuringTheSystemSectionStillRunsTheRestOfTheSystemS
 }
 
 TEST_F(CollectionRunTest, DurationIsATimeOfDayInTheLocaleFormat) {
-    run.registerSection(Section::Peltrand, [&] { clock.advanceSeconds(75); });
+    run.replaceSection(ToolButton17Click, [&] { clock.advanceSeconds(75); });
     run.ToolButton30Click();
     auto timing = run.timingLog().lines();
     EXPECT_NE(std::find(timing.begin(), timing.end(), "ПЕЛТРАН - " + clockText(0, 1, 15)), timing.end());
@@ -226,6 +230,47 @@ TEST_F(CollectionRunTest, DurationIsATimeOfDayInTheLocaleFormat) {
               stars("Сбор информации завершен " + clock.shortDate(clock.time) + " - " + clockText(10, 1, 15) +
                     " |  Выполнен за: (" + clockText(10, 1, 15) + " - " + clockText(10, 0, 0) +
                     ") = " + clockText(0, 1, 15)));
+}
+
+TEST_F(CollectionRunTest, ASectionThatThrowsIsLoggedUnderItsCaptionAndTheRunGoesOn) {
+    allCollectionOptionsOff();
+    options.set(Option::Peltrand, true);
+    options.set(Option::Mirtal, true);
+    int later = 0;
+    run.replaceSection(ToolButton17Click, [] { throw std::runtime_error("нет доступа"); });
+    run.replaceSection(ToolButton2Click, [&] { ++later; });
+    run.replaceSection(CollectUnits, [] {});
+    run.ToolButton30Click();
+    auto log = run.eventLog().texts();
+    auto has = [&](const std::string& s) { return std::find(log.begin(), log.end(), s) != log.end(); };
+    EXPECT_TRUE(has("[!!] [ПЕЛТРАН] - Exception ошибка, с сообщением: нет доступа"));
+    EXPECT_TRUE(has("Сокращения:"));
+    EXPECT_EQ(later, 1);
+    auto timing = run.timingLog().lines();
+    EXPECT_NE(std::find(timing.begin(), timing.end(), "ПЕЛТРАН - " + zero()), timing.end());
+}
+
+// A run of declared topics alone: each step takes its progress value from its position, and a topic whose
+// section frames itself gets neither caption nor duration.
+TEST_F(CollectionRunTest, StepsTakeTheirProgressValuesFromTheirPositions) {
+    CollectionRun bare{{windowsFileSystem(), clock, windowsDesktop(), processes}, options, settings};
+    RecordingObserver seen;
+    bare.setObserver(&seen);
+    std::vector<int> calledAt;
+    bare.addTopic(StepPlace::SystemStep, {.caption = "Сам по себе", .announce = Announce::None},
+                  [&] { calledAt.push_back(bare.progress()); });
+    bare.addTopic(StepPlace::OwnStep, {.caption = "Первый "}, [&] { calledAt.push_back(bare.progress()); });
+    bare.addTopic(StepPlace::OwnStep, {.gate = Option::Debug, .caption = "Второй ", .skipLine = "[X] Второй"},
+                  [&] { calledAt.push_back(-1); });
+    bare.ToolButton30Click();
+    EXPECT_EQ(calledAt, (std::vector<int>{4, 8}));
+    EXPECT_EQ(seen.progress, (std::vector<int>{0, 4, 8, 12, 16, 100, 0}));
+    EXPECT_EQ(seen.topics.front(), "Первый ");
+    auto timing = bare.timingLog().lines();
+    ASSERT_EQ(timing.size(), 4u);
+    EXPECT_EQ(timing[1], "Первый - " + zero());
+    auto log = bare.eventLog().texts();
+    EXPECT_NE(std::find(log.begin(), log.end(), "[X] Второй"), log.end());
 }
 
 TEST_F(CollectionRunTest, SecondRunFindsTheSettingsCopyAndStartsClean) {

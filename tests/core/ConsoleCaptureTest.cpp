@@ -94,7 +94,7 @@ TEST_F(ConsoleWaitTest, RunWaitsForItsConsoleProcessesBeforeTheCompletionStep) {
     options.set(Option::SystemInfo, true);
     std::string self = windowsFileSystem().programPath();
     std::string sleeper = quoteArgument(self.substr(0, self.rfind('\\') + 1) + "kw_fixture_versioned.exe");
-    run.registerSection(Section::RunConsoleCommands, [&] {
+    run.addTopic(StepPlace::SystemStep, {.gate = Option::SystemInfo, .caption = "Информация о системе"}, [&] {
         ConsoleCapture(run).startProgram(sleeper + " --sleep 700", "(cmd)late.txt");
         ConsoleCapture(run).startProgram(sleeper + " done", "(cmd)early.txt");
     });

@@ -45,7 +45,7 @@ TEST_F(FileCaptureTest, EmptyMissingRawAndTwice) {
     EXPECT_TRUE(logHas("[-] [" + folder() + "\\none.txt]"));
 
     put("c.xml", "<?xml version=\"1.0\"?><a/>");
-    capture.CaptureFile(folder(), "", "(P)", "c.xml", "xml");
+    capture.CaptureFile(folder(), "", "(P)", "c.xml", Header::None);
     EXPECT_EQ(test::readFileBytes(work("(P)c.xml")), "<?xml version=\"1.0\"?><a/>\r\n");
 
     // An empty tag leaves a blank before the colon; a second capture replaces the first.

@@ -102,11 +102,11 @@ TEST_F(FileInventoryTest, TopLevelThenAppendedSubfolders) {
     windowsFileSystem().createFolder(tree + "A\\B");
     test::writeFileBytes(tree + "A\\B\\deep.ini", "d");
     FileInventory inv(run);
-    inv.InventoryFolderPart(tree, "P", "+");
+    inv.InventoryFolderPart(tree, "P", InventoryPart::TopLevel);
     EXPECT_EQ(table("P").size(), 2u);
     EXPECT_TRUE(logHas("Список файлов P в папке [" + tree + "] ---> в файл \"(P)Files.csv\""));
     EXPECT_TRUE(logHas("Список безопасности: \"" + tree + "\" >  (cmd)(P)cacls.txt"));
-    inv.InventoryFolderPart(tree + "A", "P", "");
+    inv.InventoryFolderPart(tree + "A", "P", InventoryPart::AppendTree);
     auto rows = table("P");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], kInventoryHeader);
@@ -114,7 +114,7 @@ TEST_F(FileInventoryTest, TopLevelThenAppendedSubfolders) {
     EXPECT_EQ(cells(rows[2])[5], tree + "A\\B\\");
     EXPECT_TRUE(logHas("[++] Список файлов P в папке [" + tree + "A] ---> дополнить файл \"(P)Files.csv\""));
 
-    inv.InventoryFolderPart(tree + "A", "Q", "");
+    inv.InventoryFolderPart(tree + "A", "Q", InventoryPart::AppendTree);
     EXPECT_FALSE(inWork("(Q)Files.csv"));
     EXPECT_TRUE(logHas("[-] Списком файлов Q в папке [" + tree +
                        "A] ---> не удалось дополнить файл \"(Q)Files.csv\", "
@@ -172,8 +172,8 @@ TEST_F(FileInventoryTest, StopDuringAWalkKeepsTheRowsAndStillSavesAndDumps) {
         if (++seen == 4)
             run.requestStop();
     });
-    run.registerSection(Section::CollectSystemSection,
-                        [&] { FileInventory(run).InventoryFolder(tree, "S"); });
+    run.addTopic(StepPlace::SystemStep, {.gate = Option::SystemInfo, .caption = "Информация о системе"},
+                 [&] { FileInventory(run).InventoryFolder(tree, "S"); });
     run.ToolButton30Click();
     EXPECT_TRUE(run.stopFlag());
     auto rows = table("S");

@@ -140,12 +140,14 @@ TEST_F(RegistryExportFakeTest, BufferModesHoldOnlyIndentedValueLines) {
     fake.add(RegistryView::Default, "K", {value("s", kRegSz, utf16("v")), value("b", kRegBinary, "\x01\x02")},
              {"C"});
     fake.add(RegistryView::Default, "K\\C", {value("c", kRegSz, utf16("w"))});
-    RegistryExporter(fakeRun).ExportRegistryBranch(RegistryRoot::LocalMachine, "K", "", "Memo5");
+    RegistryExporter(fakeRun).ExportRegistryBranch(RegistryRoot::LocalMachine, "K", "",
+                                                   ExportInto::SystemText);
     EXPECT_EQ(
         fakeRun.systemTextBuffer().lines(),
         (std::vector<std::string>{"    \"s\"=\"v\"", "    \"b\"=hex:", "01", ",", "02", "    \"c\"=\"w\""}));
     fakeRun.eventLog().clear();
-    RegistryExporter(fakeRun).ExportRegistryBranch(RegistryRoot::LocalMachine, "K\\C", "", "log");
+    RegistryExporter(fakeRun).ExportRegistryBranch(RegistryRoot::LocalMachine, "K\\C", "",
+                                                   ExportInto::EventLog);
     EXPECT_EQ(fakeRun.eventLog().texts(), std::vector<std::string>{"    \"c\"=\"w\""});
     EXPECT_FALSE(test::fileExists(fakeRun.folders().workPath("")));
 }

@@ -183,7 +183,7 @@ TEST_F(CatalogueFamilyTest, EditionRowsForComponentsOfTheExactSizeInEveryListing
     EXPECT_EQ(rows[0], kHotfixHeader);
     EXPECT_EQ(rows[1].rfind(libs + "\\\telclient_mirtal.dll\tСИ 2.1\t\t446792\t", 0), 0u) << rows[1];
     // Each listing of the folder adds its rows again.
-    FileInventory(run).InventoryFolderPart(libs, "Libs", "+");
+    FileInventory(run).InventoryFolderPart(libs, "Libs", InventoryPart::TopLevel);
     EXPECT_EQ(workLines(kHotfixTable).size(), 3u);
 }
 

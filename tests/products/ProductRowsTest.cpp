@@ -1,16 +1,12 @@
-// The declared rows of the product families against each other and against the result tree: no two
-// rows write one file unless meant to, every topic of a family's part of the tree has a row that writes
-// its file, and every file a row writes is either shown by the tree or known not to be.
+// The declared sections of the product families against each other and against the result tree: each
+// declared whole, no two rows write one file unless meant to, every topic of a family's part of the tree has
+// a row that writes its file, and every file a row writes is either shown by the tree or known not to be.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/Text.h"
-#include "products/CadFamily.h"
-#include "products/CatalogueFamily.h"
-#include "products/EnterpriseSections.h"
-#include "products/PlmFamily.h"
-#include "products/TechnologyFamily.h"
+#include "products/ProductSections.h"
 #include "results/ResultTree.h"
 
 namespace kw {
@@ -24,9 +20,8 @@ struct Output {
 
 std::vector<Output> declaredOutputs() {
     std::vector<Output> out;
-    for (auto tables : {cadRowTables(), plmRowTables(), technologyRowTables(), catalogueRowTables(),
-                        enterpriseRowTables()}) {
-        for (const RowTable& t : tables) {
+    for (const SectionDeclaration* section : productSections()) {
+        for (const RowTable& t : section->tables) {
             for (const CaptureRow& row : t.captures)
                 for (std::string& name : outputsOf(row))
                     out.push_back({name, std::string(t.name), row.kind == Capture::Logs});
@@ -97,6 +92,26 @@ const std::string_view kNotInTree[] = {
     "Complex2013Install.log",
     "Complex2011Install.log",
 };
+
+// Every declared section is whole: a procedure and a caption of its own, its rows, a skip line wherever an
+// option can leave it out, and a banner exactly where a place for one is given.
+TEST(ProductRowsTest, EverySectionIsDeclaredWhole) {
+    auto sections = productSections();
+    ASSERT_EQ(sections.size(), 19u);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const SectionDeclaration& s = *sections[i];
+        SCOPED_TRACE(std::string(s.topic.caption));
+        EXPECT_FALSE(s.topic.caption.empty());
+        EXPECT_NE(s.collect, nullptr);
+        EXPECT_FALSE(s.tables.empty());
+        EXPECT_EQ(s.topic.gate.has_value(), !s.topic.skipLine.empty());
+        EXPECT_EQ(s.topic.banner.empty(), s.topic.place == BannerPlace::None);
+        for (size_t j = i + 1; j < sections.size(); ++j) {
+            EXPECT_NE(s.collect, sections[j]->collect);
+            EXPECT_NE(s.topic.caption, sections[j]->topic.caption);
+        }
+    }
+}
 
 TEST(ProductRowsTest, NoTwoRowsWriteOneFileExceptTheSharedChangeNotices) {
     auto outputs = declaredOutputs();
