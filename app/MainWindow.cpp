@@ -31,44 +31,7 @@ int scaled(HWND w, int px) {
     return MulDiv(px, dpi, 96);
 }
 
-// The instance lock is per temporary directory: two programs of one user share its work folders.
-std::string instanceLockName(const std::string& tempDir) {
-    std::uint32_t h = 2166136261u;
-    for (unsigned char c : tempDir) {
-        h ^= static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-        h *= 16777619u;
-    }
-    char buf[16];
-    wsprintfA(buf, "%08X", h);
-    return std::string("Local\\KW_Scan!.") + buf;
-}
-
 } // namespace
-
-StartArguments parseStartArguments(const std::vector<std::string>& args) {
-    StartArguments a;
-    if (args.empty())
-        return a;
-    std::string first = args.front();
-    std::transform(first.begin(), first.end(), first.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    size_t used = 0;
-    if (first == "full") {
-        a.autoStart = true;
-        used = 1;
-    } else if (first == "fullin") {
-        a.autoStart = a.hidden = true;
-        used = 1;
-        if (args.size() > 1)
-            a.packageFolder = args[used++];
-    } else {
-        // Anything else names packages: one for side 1, a second one for comparison.
-        for (; used < args.size() && used < 2; ++used)
-            a.packages.push_back(args[used]);
-    }
-    a.unused.assign(args.begin() + static_cast<std::ptrdiff_t>(used), args.end());
-    return a;
-}
 
 MainWindow::MainWindow(Platform platform, StartArguments args)
     : platform_(platform), args_(args), engine_(platform, options_, settings_) {
@@ -546,13 +509,12 @@ void MainWindow::onActivate() {
     viewer_->activated();
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
     applyTransparency();
-    if (args_.autoStart && !args_.hidden && !autoStartDone_) {
+    if (!autoStartDone_) {
         autoStartDone_ = true;
-        PostMessageW(hwnd_, WM_APP_AUTOSTART, 0, 0);
-    }
-    if (!autoStartDone_ && (!args_.packages.empty() || !args_.unused.empty())) {
-        autoStartDone_ = true;
-        PostMessageW(hwnd_, WM_APP_OPEN_ARGS, 0, 0);
+        FirstActivation request = firstActivationRequest(args_);
+        if (request != FirstActivation::Nothing)
+            PostMessageW(hwnd_, request == FirstActivation::FullRun ? WM_APP_AUTOSTART : WM_APP_OPEN_ARGS, 0,
+                         0);
     }
 }
 

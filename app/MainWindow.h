@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/LogViews.h"
+#include "app/StartArguments.h"
 #include "core/CollectionRun.h"
 #include "platform/Processes.h"
 #include "results/ResultPackage.h"
@@ -22,17 +23,6 @@
 #include "viewer/ViewerPane.h"
 
 namespace kw {
-
-struct StartArguments {
-    bool autoStart = false;    // "full" or "fullin": a full run at once
-    bool hidden = false;       // "fullin": the window stays hidden and the program ends after the run
-    std::string packageFolder; // "fullin FOLDER": where the hidden run saves its package
-    // Packages to open at start (a double click on a package, "Open with"): the first into side 1,
-    // the second into side 2 for comparison.
-    std::vector<std::string> packages;
-    std::vector<std::string> unused; // arguments beyond those, reported at start
-};
-StartArguments parseStartArguments(const std::vector<std::string>& args);
 
 class MainWindow final : public RunObserver {
   public:
