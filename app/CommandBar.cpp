@@ -56,6 +56,8 @@ const Command kCommands[] = {
      .link = customerAreaLink},
 };
 
+// Where the commands stand, each list in its order: the menus "Файл" and "Вид" and the tool bar.
+// "Параметры" stands in the menu bar itself, beside the help menu "Справка".
 constexpr int kSeparator = 0;
 constexpr int kFileMenu[] = {IDC_START,        IDC_STOP,         kSeparator,      IDC_LOAD_PACKAGE,
                              IDC_LOAD_COMPARE, IDC_SAVE_PACKAGE, IDC_COMPARE_ALL, IDC_OPEN_FOLDER,

@@ -38,7 +38,7 @@ MainWindow::~MainWindow() {
 void MainWindow::wireParts() {
     auto report = [this](const std::string& text, MessageKind kind) { this->report(text, kind); };
     auto busy = [this] { return this->busy(); };
-    run_.busyElsewhere = busy;
+    run_.busyElsewhere = [this] { return packages_.busy() || results_.comparingAll(); };
     run_.onFinished = [this] {
         events_.refresh();
         viewer().RefreshCurrentNode();
