@@ -1,21 +1,28 @@
 // The main window "Информация о системе": start and stop, progress, the events panel with its logs,
 // the results area and the status bar. It is a view of the collection engine, which runs on a worker
-// thread and reports back through RunObserver.
+// thread and reports back through RunObserver. The window wires its parts together and lays them out;
+// each part does one job in files of its own.
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
-#include <vector>
+#include <unordered_map>
 
-#include "app/LogViews.h"
+#include "app/ClearResults.h"
+#include "app/CommandBar.h"
+#include "app/EventsPanel.h"
+#include "app/PackageCommands.h"
+#include "app/ProgramInstance.h"
+#include "app/ResultsArea.h"
+#include "app/RunController.h"
+#include "app/StartArguments.h"
+#include "app/StatusBar.h"
+#include "app/WindowSettings.h"
 #include "core/CollectionRun.h"
-#include "platform/Processes.h"
-#include "results/ResultPackage.h"
+#include "platform/UiHandles.h"
+#include "platform/Window.h"
 #include "settings/AboutBox.h"
 #include "settings/OptionsDialog.h"
 #include "settings/StartForm.h"
@@ -23,142 +30,80 @@
 
 namespace kw {
 
-struct StartArguments {
-    bool autoStart = false;    // "full" or "fullin": a full run at once
-    bool hidden = false;       // "fullin": the window stays hidden and the program ends after the run
-    std::string packageFolder; // "fullin FOLDER": where the hidden run saves its package
-    // Packages to open at start (a double click on a package, "Open with"): the first into side 1,
-    // the second into side 2 for comparison.
-    std::vector<std::string> packages;
-    std::vector<std::string> unused; // arguments beyond those, reported at start
-};
-StartArguments parseStartArguments(const std::vector<std::string>& args);
-
-class MainWindow final : public RunObserver {
+class MainWindow final : public Window, public RunObserver {
   public:
     MainWindow(Platform platform, StartArguments args);
     ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window (FormCreate) and shows it unless the run is hidden.
     bool create(HINSTANCE instance);
-    HWND hwnd() const { return hwnd_; }
     CollectionRun& engine() { return engine_; }
     OptionSet& options() { return options_; }
     OptionsDialog& optionsDialog() { return optionsDialog_; }
     AboutBox& aboutBox() { return aboutBox_; }
     StartForm& startForm() { return startForm_; }
-    bool runInProgress() const { return worker_.joinable(); }
+    bool runInProgress() const { return run_.running(); }
     bool destroyed() const { return destroyed_; }
-    ViewerPane& viewer() { return *viewer_; }
+    ViewerPane& viewer() { return results_.viewer(); }
     // The program's exit code: 0, or 1 when a hidden run could not write its package.
-    int exitCode() const { return exitCode_; }
+    int exitCode() const { return run_.exitCode(); }
     // Ctrl+O, Ctrl+P and Ctrl+S of the menu "Файл", for the message loop.
-    bool translateAccelerator(MSG& msg);
+    bool translateAccelerator(MSG& msg) { return commands_.translateAccelerator(msg); }
 
-    // RunObserver, called on the run's thread and carried over to the window's thread.
+    // RunObserver, on the window's thread: the run controller carries the engine's reports over.
     void progressChanged(int value) override;
-    void progressCaptionChanged(const std::string& text) override;
-    void topicChanged(const std::string& text) override;
+    void progressCaptionChanged(const std::string& text) override { events_.setProgressCaption(text); }
+    void topicChanged(const std::string& text) override { status_.setTopic(text); }
     void runningLayout() override;
     void idleLayout() override;
-    void showTimingLog() override;
-    void resultCommandsEnabled(bool on) override;
+    void showTimingLog() override { events_.showTimingLog(); }
+    void resultCommandsEnabled(bool on) override { results_.offerResults(on); }
     void saveFailed(const std::string& path) override;
-    void autoSave() override;
+    // Called at the end of the run procedure: the save follows once the run's thread has returned.
+    void autoSave() override { run_.saveWhenDone(); }
 
   private:
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
-    void onUiThread(const std::function<void()>& fn);
-
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
+    void wireParts();
     void createControls();
+    void createForms(HINSTANCE instance); // the about box, the options dialog, the start form
     void layout();
     void FormCreate();
     void FormClose();
     void onActivate();
     void onCommand(int id);
-    void onNotify(NMHDR* hdr);
+    bool busy() const { return run_.running() || packages_.busy() || results_.comparingAll(); }
 
-    void ToolButton30Click(); // start a run
-    void ToolButton48Click(); // Stop
-    void ToolButton1Click();  // clear results
-    void ToolButton5Click();  // screenshot (Alt+Shift+F9)
-    // Result packages (MainWindowPackages.cpp).
-    bool busy() const {
-        return worker_.joinable() || job_.joinable() || (viewer_ && viewer_->comparingAll());
-    }
-    void runJob(std::function<void()> work, std::function<void()> then); // off the window's thread
-    void N14Click(); // "Сохранить информацию..."
-    void afterSave(const SaveOutcome& outcome);
-    void openPackageCommand(bool side2,
-                            std::optional<std::string> path); // "Загрузить информацию (1)" / "(2)"
-    void afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome);
-    void openArgumentPackages(); // the packages named on the command line
-    void openResultsFolder();    // "Открыть каталог с результатами"
-    void saveHiddenRunPackage(); // "fullin": the package, then the end of the program
-    std::string programFolder();
-    void finishClearResults();
-    void ToggleEventsPanel(bool open);
-    void Button28Click(); // "Скрыть"
-    void Button29Click(); // "Показать лог"
-    void Button33Click(); // "Сохранить лог"
-    void GroupBox4DblClick(); // hides the timing log and offers "Показать лог" and "Сохранить лог"
-    void setStartVariant(StartVariant v);
-    void onRunFinished();
-    void createForms(HINSTANCE instance); // the about box, the options dialog, the start form
+    void ToolButton5Click(); // screenshot (Alt+Shift+F9), MainWindowScreenshot.cpp
     void showOptionsDialog();
     void loadSettings(); // "Загрузить настройки"
-    void openHelpEntry(int command);
-    void applyTransparency();
-    void storeGeometry();
-
-    void setStatusText(int part, const std::string& text);
-    void setControlText(int id, const std::string& text);
-    void showControl(int id, bool visible);
-    void enableCommand(int id, bool on);
-    void setToolButtonVisible(int id, bool visible);
-    void report(const std::string& text, MessageKind kind);
-    IniFile readSettingsFile(); // "KW_scan.ini" in the temporary directory; empty when missing  // a message
-                                // box, or the event log when hidden
+    void openHelpEntry(const HelpEntry& entry);
+    void report(const std::string& text, MessageKind kind); // a message box, or the event log when hidden
 
     Platform platform_;
-    StartArguments args_;
+    const StartArguments args_;
     OptionSet options_;
     Settings settings_;
     CollectionRun engine_;
     AboutBox aboutBox_;
     OptionsDialog optionsDialog_{options_};
     StartForm startForm_{settings_};
-    bool firstActivation_ = true;
-    bool readOnActivation_ = false; // the options dialog has just saved the settings
-    std::unique_ptr<InstanceLock> instanceLock_;
-    bool secondInstance_ = false;
 
-    HWND hwnd_ = nullptr;
-    HMENU menu_ = nullptr;
-    HFONT font_ = nullptr;
-    EventLogView logView_;
-    MemoView timingView_, captureView_;
-    std::unique_ptr<ViewerPane> viewer_;
-    std::atomic<bool> logPending_{false};
-    std::thread worker_;
-    std::thread job_; // a package being saved or opened
-    std::function<void()> jobDone_;
-    std::unique_ptr<ResultPackages> packages_;
-    std::atomic<bool> autoSavePending_{false};
-    size_t argumentPackagesOpened_ = 0;
-    int exitCode_ = 0;
-    HACCEL accelerators_ = nullptr;
-    std::atomic<bool> closePending_{false};
+    ProgramInstance instance_{platform_.processes, platform_.desktop, engine_};
+    WindowThreadObserver handOver_{*this};
+    RunController run_{engine_, args_.hidden};
+    PackageCommands packages_{platform_.files, platform_.desktop, engine_, handOver_, args_};
+    ClearResults clear_{engine_, platform_.desktop, platform_.system};
+    WindowSettings windowSettings_{platform_.files, platform_.desktop, engine_,
+                                   options_,        settings_,         optionsDialog_};
+    CommandBar commands_;
+    EventsPanel events_{options_};
+    StatusBar status_;
+    Font font_; // the children's (WM_GETFONT)
+    ResultsArea results_{platform_, options_, settings_, engine_.folders(), commands_};
+    std::unordered_map<int, std::function<void()>> actions_; // WM_COMMAND by command id
     bool destroyed_ = false;
-    bool autoStartDone_ = false;
-
-    bool running_ = false; // running layout
-    bool eventsShown_ = true;
-    bool timingShown_ = true;
-    int eventsHeight_ = 0; // the events panel's height in the idle layout
+    bool firstActivationDone_ = false;
     std::string caption_;
 };
 

@@ -44,14 +44,14 @@ void MainWindow::ToolButton5Click() {
     ScreenCapture& screen = windowsScreenCapture();
     Screenshot shot(platform_.files, platform_.system, engine_.folders());
     {
-        OffScreen away(screen, hwnd_);
+        OffScreen away(screen, hwnd());
         away.waitUntilGone();
         shot.take(screen);
     }
     // One append: a run writing from its own thread cannot come between the two lines.
     engine_.eventLog().append(shot.logText());
     engine_.saveEventLog();
-    viewer_->RefreshCurrentNode();
+    viewer().RefreshCurrentNode();
 }
 
 } // namespace kw

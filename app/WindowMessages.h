@@ -1,4 +1,4 @@
-// The main window's own messages, shared by the files that implement it.
+// The main window's own messages, shared by the window and the parts that post them.
 #pragma once
 #include <windows.h>
 

@@ -225,6 +225,18 @@ TEST_F(MainWindowTest, StartArgumentsAreRunsOrPackages) {
     EXPECT_FALSE(parseStartArguments({}).autoStart);
 }
 
+TEST_F(MainWindowTest, FirstActivationStartsTheVisibleRunOrOpensWhatTheArgumentsName) {
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({"full"})), FirstActivation::FullRun);
+    // A hidden run starts without an activation; only arguments beyond its folder are left to report.
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({"fullin", "D:\\Пакеты"})),
+              FirstActivation::Nothing);
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({"fullin", "D:\\Пакеты", "x"})),
+              FirstActivation::OpenPackages);
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({"full", "x"})), FirstActivation::FullRun);
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({"a.cab"})), FirstActivation::OpenPackages);
+    EXPECT_EQ(firstActivationRequest(parseStartArguments({})), FirstActivation::Nothing);
+}
+
 TEST_F(MainWindowTest, CancelledOpenDialogChangesNothing) {
     auto w = open();
     HWND h = w->hwnd();

@@ -1,0 +1,171 @@
+#include "app/PackageCommands.h"
+
+#include "app/WindowMessages.h"
+#include "platform/Com.h"
+
+namespace kw {
+namespace {
+
+constexpr const char* kOpenFilter = "KW_Scan! (*.kw)|*.kw;*.cab|Все файлы (*.*)|*.*";
+constexpr const char* kSaveFilter = "Пакет KW_Scan! (*.cab)|*.cab|Все файлы (*.*)|*.*";
+
+std::string fileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+} // namespace
+
+PackageCommands::PackageCommands(FileSystem& files, Desktop& desktop, CollectionRun& engine,
+                                 RunObserver& observer, const StartArguments& args)
+    : files_(files), desktop_(desktop), engine_(engine), packages_(engine, observer),
+      packageFolder_(args.packageFolder), argumentPackages_(args.packages), unusedArguments_(args.unused) {}
+
+bool PackageCommands::holdClose() {
+    if (!busy())
+        return false;
+    // A package is being written or read: the window closes when that is done.
+    closePending_.store(true);
+    return true;
+}
+
+void PackageCommands::jobDone() {
+    if (job_.joinable())
+        job_.join();
+    auto then = std::move(jobDone_);
+    jobDone_ = nullptr;
+    if (then)
+        then();
+}
+
+void PackageCommands::wait() {
+    if (job_.joinable())
+        job_.join();
+}
+
+void PackageCommands::runJob(std::function<void()> work, std::function<void()> then) {
+    jobDone_ = [this, then = std::move(then)] {
+        if (then)
+            then();
+        if (closePending_.load() && !job_.joinable())
+            PostMessageW(window_, WM_CLOSE, 0, 0);
+    };
+    job_ = std::thread([window = window_, work = std::move(work)] {
+        ComApartment com;
+        work();
+        PostMessageW(window, WM_APP_JOB_DONE, 0, 0);
+    });
+}
+
+std::string PackageCommands::programFolder() {
+    std::string program = files_.programPath();
+    return program.substr(0, program.find_last_of('\\'));
+}
+
+void PackageCommands::save() {
+    if (windowBusy())
+        return;
+    beforeSave();
+    std::string folder = programFolder();
+    auto outcome = std::make_shared<SaveOutcome>();
+    runJob([this, folder, outcome] { *outcome = packages_.SavePackage(folder); },
+           [this, outcome] { afterSave(*outcome); });
+}
+
+void PackageCommands::afterSave(const SaveOutcome& first) {
+    SaveOutcome outcome = first;
+    // Only a written package ends the program; otherwise the results stay, and the user learns why and
+    // may put the package somewhere else.
+    while (outcome.result == SaveResult::CopyFailed) {
+        if (!desktop_.confirm(window_, outcome.reason + "\r\n\r\nСохранить пакет в другом месте?"))
+            return;
+        auto path = desktop_.chooseFileToSave(window_, kSaveFilter, fileNameOf(outcome.package), "cab");
+        if (!path)
+            return;
+        outcome = packages_.savePackageAs(*path);
+    }
+    if (outcome.result != SaveResult::Saved) {
+        report(outcome.reason, MessageKind::Error);
+        return;
+    }
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void PackageCommands::saveHiddenRunPackage(std::function<void(bool saved)> done) {
+    std::string folder = packageFolder_.empty() ? programFolder() : packageFolder_;
+    if (!files_.folderExists(folder))
+        files_.createFolder(folder);
+    auto outcome = std::make_shared<SaveOutcome>();
+    runJob([this, folder, outcome] { *outcome = packages_.SavePackage(folder); },
+           [outcome, done = std::move(done)] { done(outcome->result == SaveResult::Saved); });
+}
+
+void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
+    if (windowBusy())
+        return;
+    // "(2)" needs results to compare with: a finished run or an opened package.
+    if (side2 && !path && !compareOffered())
+        return;
+    if (!path)
+        path = desktop_.chooseFileToOpen(window_, kOpenFilter);
+    if (!path)
+        return; // cancelled: nothing changes
+    auto outcome = std::make_shared<OpenOutcome>();
+    std::string package = *path;
+    runJob([this, package, side2,
+            outcome] { *outcome = packages_.OpenPackage(package, side2 ? kCompareFolder : kWorkFolder); },
+           [this, package, side2, outcome] { afterOpen(side2, package, *outcome); });
+}
+
+void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome) {
+    if (!outcome.opened) {
+        report(
+            "Не удалось открыть файл \"" + path + "\":\r\n" + outcome.reason +
+                "\r\n\r\nФайл не является пакетом KW_Scan! или повреждён. Открытые результаты не изменились.",
+            MessageKind::Error);
+        openArgumentPackages();
+        return;
+    }
+    opened(side2, fileNameOf(path));
+    if (!outcome.refused.empty()) {
+        std::string text = "Некоторые файлы пакета не открыты:";
+        for (const auto& [name, reason] : outcome.refused)
+            text += "\r\n\"" + name + "\" - " + reason;
+        report(text, MessageKind::Warning);
+    }
+    openArgumentPackages();
+}
+
+void PackageCommands::openArgumentPackages() {
+    if (windowBusy())
+        return;
+    if (!unusedArguments_.empty()) {
+        std::string text = "Лишние параметры командной строки не использованы:";
+        for (const std::string& a : unusedArguments_)
+            text += "\r\n" + a;
+        unusedArguments_.clear();
+        report(text, MessageKind::Warning);
+    }
+    if (argumentPackagesOpened_ >= argumentPackages_.size())
+        return;
+    if (secondInstance_) {
+        // The folders belong to the instance that is already open.
+        argumentPackages_.clear();
+        report("Пакеты из командной строки не открыты: открыт другой экземпляр KW_Scan!.\r\n"
+               "Закройте его или откройте пакеты в нём командой \"Файл / Загрузить информацию\".",
+               MessageKind::Warning);
+        return;
+    }
+    size_t i = argumentPackagesOpened_++;
+    openPackage(i == 1, argumentPackages_[i]);
+}
+
+void PackageCommands::openResultsFolder() {
+    std::string folder = engine_.folders().folderPath(kWorkFolder);
+    if (!files_.folderExists(folder)) {
+        report("Временный каталог не найден", MessageKind::Info);
+        return;
+    }
+    desktop_.shellOpen(folder);
+}
+
+} // namespace kw
