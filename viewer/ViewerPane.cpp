@@ -71,8 +71,6 @@ ViewerPane::~ViewerPane() {
     stopAll_.store(true);
     if (allWorker_.joinable())
         allWorker_.join();
-    if (images_)
-        ImageList_Destroy(images_);
 }
 
 // SideViews of one side: the rich-edit box and the grid.
@@ -237,7 +235,7 @@ void ViewerPane::createTree() {
     SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(tree_, TVM_SETINDENT, static_cast<WPARAM>(scaled(hwnd_, 19)), 0);
     images_ = makeTreeImages(scaled(hwnd_, 16));
-    SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
+    SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_.get()));
     SetWindowSubclass(tree_, keyProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
     SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);

@@ -17,6 +17,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/UiHandles.h"
 #include "results/FolderComparison.h"
 #include "results/ResultViewer.h"
 #include "settings/OptionSet.h"
@@ -163,7 +164,7 @@ class ViewerPane {
     HWND hwnd_ = nullptr, tree_ = nullptr, strip_ = nullptr, caption1_ = nullptr, caption2_ = nullptr;
     HWND searchBar_ = nullptr;
     HFONT font_ = nullptr;
-    HIMAGELIST images_ = nullptr;
+    ImageList images_;
     std::vector<HTREEITEM> items_;
     bool side2Visible_ = false, sideBySide_ = true, caption1Visible_ = false;
     int treeWidth_ = 312;
