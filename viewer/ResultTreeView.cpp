@@ -13,6 +13,7 @@
 namespace kw {
 
 bool ResultTreeView::create(HWND parent, int id, HFONT font) {
+    loadCommonControls(ICC_TREEVIEW_CLASSES);
     tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                 TVS_LINESATROOT | TVS_SHOWSELALWAYS,

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/Window.h"
 #include "viewer/ViewerIds.h"
 
 namespace kw {
@@ -29,6 +30,7 @@ constexpr Button kButtons[] = {
 } // namespace
 
 bool ViewToolStrip::create(HWND parent, int ctl, HFONT font, Initial initial) {
+    loadCommonControls(ICC_BAR_CLASSES);
     strip_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE |
                                  CCS_NOPARENTALIGN | CCS_NODIVIDER,

@@ -69,8 +69,6 @@ void ViewerPane::Side::setRichText(const std::string& rtf) {
 }
 
 bool ViewerPane::create(HWND parent, HFONT font) {
-    loadRichEdit();
-    loadCommonControls(ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES);
     font_ = font;
     if (!createWindow({.name = L"KwViewerPane", .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
                       {.exStyle = WS_EX_CONTROLPARENT,
