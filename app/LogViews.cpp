@@ -1,51 +1,35 @@
+// The log panes brought up to date through the text view: the event log with its colours, the memos
+// as plain text.
 #include "app/LogViews.h"
-
-#include <richedit.h>
 
 #include "platform/Text.h"
 
 namespace kw {
-namespace {
-
-void appendStyled(HWND edit, const std::wstring& text, const LogLine& style) {
-    int end = GetWindowTextLengthW(edit);
-    SendMessageW(edit, EM_SETSEL, end, end);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_COLOR | CFM_BOLD;
-    Rgb rgb = rgbOf(style.color);
-    cf.crTextColor = RGB(rgb.red, rgb.green, rgb.blue);
-    cf.dwEffects = style.bold ? CFE_BOLD : 0;
-    SendMessageW(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-} // namespace
 
 void EventLogView::refresh() {
-    if (!edit_ || !log_)
+    if (!view_.hwnd() || !log_)
         return;
     BufferChange now;
     auto lines = log_->linesSince(seen_, now);
     bool reload = now.generation != seen_.generation || now.lineCount < seen_.lineCount;
     if (reload)
-        SetWindowTextW(edit_, L"");
+        view_.setText(L"");
     bool first = reload || seen_.lineCount == 0;
-    SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
+    view_.setRedraw(false);
     for (const auto& line : lines) {
         std::wstring text = (first ? L"" : L"\r") + toWide(line.text);
         first = false;
-        appendStyled(edit_, text, line);
+        Rgb rgb = rgbOf(line.color);
+        view_.append(text, RGB(rgb.red, rgb.green, rgb.blue), line.bold);
     }
-    SendMessageW(edit_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(edit_, nullptr, TRUE);
+    view_.setRedraw(true);
     seen_ = now;
     // The log follows its newest lines.
-    SendMessageW(edit_, WM_VSCROLL, SB_BOTTOM, 0);
+    view_.scrollToEnd();
 }
 
 void MemoView::refresh() {
-    if (!edit_ || !buffer_)
+    if (!view_.hwnd() || !buffer_)
         return;
     BufferChange now;
     auto lines = buffer_->linesSince(seen_, now);
@@ -58,15 +42,12 @@ void MemoView::refresh() {
         first = false;
         text += toWide(line);
     }
-    if (reload) {
-        SetWindowTextW(edit_, text.c_str());
-    } else {
-        int end = GetWindowTextLengthW(edit_);
-        SendMessageW(edit_, EM_SETSEL, end, end);
-        SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    if (reload)
+        view_.setText(text);
+    else
+        view_.append(text);
     seen_ = now;
-    SendMessageW(edit_, WM_VSCROLL, SB_BOTTOM, 0);
+    view_.scrollToEnd();
 }
 
 } // namespace kw

@@ -5,19 +5,20 @@
 
 #include "core/EventLog.h"
 #include "core/TextBuffer.h"
+#include "viewer/TextView.h"
 
 namespace kw {
 
 class EventLogView {
   public:
     void attach(HWND richEdit, const EventLog* log) {
-        edit_ = richEdit;
+        view_.attach(richEdit);
         log_ = log;
     }
     void refresh(); // appends what is new, or reloads after a clear
 
   private:
-    HWND edit_ = nullptr;
+    TextView view_;
     const EventLog* log_ = nullptr;
     BufferChange seen_;
 };
@@ -25,13 +26,13 @@ class EventLogView {
 class MemoView {
   public:
     void attach(HWND edit, const TextBuffer* buffer) {
-        edit_ = edit;
+        view_.attach(edit);
         buffer_ = buffer;
     }
     void refresh();
 
   private:
-    HWND edit_ = nullptr;
+    TextView view_; // a plain edit control
     const TextBuffer* buffer_ = nullptr;
     BufferChange seen_;
 };

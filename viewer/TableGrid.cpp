@@ -5,51 +5,35 @@
 
 #include <algorithm>
 
+#include "platform/UiHandles.h"
+
 namespace kw {
 namespace {
 
-constexpr wchar_t kClass[] = L"KwTableGrid";
 COLORREF ref(Rgb24 c) {
     return RGB(c.r, c.g, c.b);
 }
 
 } // namespace
 
-TableGrid::~TableGrid() {
-    if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
-}
-
 bool TableGrid::create(HWND parent, int id) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    if (!registered)
-        return false;
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, kClass, L"", WS_CHILD | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 0,
-                            0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), this);
-    if (!hwnd_)
+    if (!createWindow({.name = L"KwTableGrid", .style = CS_DBLCLKS},
+                      {.exStyle = WS_EX_CLIENTEDGE,
+                       .style = WS_CHILD | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                       .parent = parent,
+                       .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))}))
         return false;
     font_ = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
     if (!font_)
         font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, font_);
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(hwnd_, dc);
+    int dpi = 96;
+    {
+        WindowDc dc(hwnd());
+        SelectedObject withFont(dc.get(), font_);
+        GetTextMetricsW(dc.get(), &tm);
+        dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    }
     // 15 pixels at 96 dpi, never less than the font needs.
     rowHeight_ = std::max(MulDiv(15, dpi, 96), static_cast<int>(tm.tmHeight) + 3);
     updateScroll();
@@ -62,26 +46,27 @@ void TableGrid::modelChanged() {
     top_ = 1;
     left_ = 0;
     updateScroll();
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd())
+        InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TableGrid::setDrawOptions(const DrawOptions& o) {
     options_ = o;
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd())
+        InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TableGrid::setColumnWidth(int col, int width) {
     widths_[static_cast<size_t>(col)] = std::max(width, 0);
     updateScroll();
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd())
+        InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TableGrid::AutoSizeColumns(int count) {
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, font_);
+    WindowDc windowDc(hwnd());
+    HDC dc = windowDc.get();
+    SelectedObject withFont(dc, font_);
     // Text without kerning is as wide as the sum of its characters' advances: measured once per
     // character, a table of 100,000 rows fits at once.
     std::array<int, kTableColumns> w = model_.autoSizeWidths(count, charWidths_, [dc](wchar_t ch) {
@@ -89,19 +74,17 @@ void TableGrid::AutoSizeColumns(int count) {
         GetTextExtentPoint32W(dc, &ch, 1, &sz);
         return static_cast<int>(sz.cx);
     });
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
     for (int c = 0; c < count && c < kTableColumns; ++c)
         widths_[static_cast<size_t>(c)] = w[static_cast<size_t>(c)];
     updateScroll();
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd())
+        InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 int TableGrid::visibleRows() const {
     RECT r{};
-    if (hwnd_)
-        GetClientRect(hwnd_, &r);
+    if (hwnd())
+        GetClientRect(hwnd(), &r);
     return std::max(1, (static_cast<int>(r.bottom) - rowHeight_) / rowHeight_);
 }
 
@@ -113,10 +96,10 @@ int TableGrid::totalWidth() const {
 }
 
 void TableGrid::updateScroll() {
-    if (!hwnd_)
+    if (!hwnd())
         return;
     RECT r;
-    GetClientRect(hwnd_, &r);
+    GetClientRect(hwnd(), &r);
     int dataRows = model_.rowCount() - 1;
     top_ = std::clamp(top_, 1, std::max(1, dataRows - visibleRows() + 1));
     left_ = std::clamp(left_, 0, std::max(0, totalWidth() - static_cast<int>(r.right)));
@@ -125,19 +108,19 @@ void TableGrid::updateScroll() {
     si.nMax = std::max(1, dataRows);
     si.nPage = static_cast<UINT>(visibleRows());
     si.nPos = top_;
-    SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    SetScrollInfo(hwnd(), SB_VERT, &si, TRUE);
     si.nMin = 0;
     si.nMax = std::max(0, totalWidth() - 1);
     si.nPage = static_cast<UINT>(std::max(0, static_cast<int>(r.right)));
     si.nPos = left_;
-    SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
+    SetScrollInfo(hwnd(), SB_HORZ, &si, TRUE);
 }
 
 void TableGrid::scrollTo(int topRow, int left) {
     top_ = topRow;
     left_ = left;
     updateScroll();
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TableGrid::ensureVisible(int row) {
@@ -156,14 +139,14 @@ void TableGrid::setCurrent(CellPos p) {
     current_ = p;
     anchor_ = p.row;
     ensureVisible(p.row);
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd())
+        InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TableGrid::selectRows(int from, int to) {
     setCurrent({current_.col, to});
     anchor_ = std::clamp(from, 1, std::max(1, model_.rowCount() - 1));
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 CellPos TableGrid::cellAt(int x, int y) const {
@@ -187,10 +170,10 @@ CellPos TableGrid::cellAt(int x, int y) const {
 void TableGrid::paint(HDC dc, const RECT& client) {
     HBRUSH window = GetSysColorBrush(COLOR_WINDOW);
     FillRect(dc, &client, window);
-    HGDIOBJ oldFont = SelectObject(dc, font_);
+    SelectedObject withFont(dc, font_);
     SetBkMode(dc, TRANSPARENT);
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    SelectedObject withPen(dc, pen.get());
     int rows = visibleRows() + 1;
     int lo = selectionTop(), hi = selectionBottom();
     auto drawRow = [&](int r, int y) {
@@ -225,49 +208,35 @@ void TableGrid::paint(HDC dc, const RECT& client) {
     drawRow(0, 0);
     for (int i = 0; i < rows && top_ + i < model_.rowCount(); ++i)
         drawRow(top_ + i, rowHeight_ * (i + 1));
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    SelectObject(dc, oldFont);
-}
-
-LRESULT CALLBACK TableGrid::proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TableGrid*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TableGrid*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    return self ? self->handle(msg, wp, lp) : DefWindowProcW(h, msg, wp, lp);
 }
 
 LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
+        HDC dc = BeginPaint(hwnd(), &ps);
         RECT r;
-        GetClientRect(hwnd_, &r);
-        // Drawn off screen first, so that scrolling does not flicker.
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1L, r.right), std::max(1L, r.bottom));
-        HGDIOBJ old = SelectObject(mem, bmp);
-        paint(mem, r);
-        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        EndPaint(hwnd_, &ps);
+        GetClientRect(hwnd(), &r);
+        {
+            // Drawn off screen first, so that scrolling does not flicker.
+            MemoryDc mem(CreateCompatibleDC(dc));
+            Bitmap bmp(CreateCompatibleBitmap(dc, std::max(1L, r.right), std::max(1L, r.bottom)));
+            SelectedObject drawing(mem.get(), bmp.get());
+            paint(mem.get(), r);
+            BitBlt(dc, 0, 0, r.right, r.bottom, mem.get(), 0, 0, SRCCOPY);
+        }
+        EndPaint(hwnd(), &ps);
         return 0;
     }
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:
         updateScroll();
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        InvalidateRect(hwnd(), nullptr, FALSE);
         return 0;
     case WM_VSCROLL: {
         SCROLLINFO si{sizeof si, SIF_ALL};
-        GetScrollInfo(hwnd_, SB_VERT, &si);
+        GetScrollInfo(hwnd(), SB_VERT, &si);
         int t = top_, page = visibleRows();
         switch (LOWORD(wp)) {
         case SB_LINEUP:
@@ -298,7 +267,7 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_HSCROLL: {
         SCROLLINFO si{sizeof si, SIF_ALL};
-        GetScrollInfo(hwnd_, SB_HORZ, &si);
+        GetScrollInfo(hwnd(), SB_HORZ, &si);
         int l = left_;
         switch (LOWORD(wp)) {
         case SB_LINELEFT:
@@ -327,7 +296,7 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-        SetFocus(hwnd_);
+        SetFocus(hwnd());
         int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
         // A press on a column border in the header row resizes that column.
         if (msg == WM_LBUTTONDOWN && y < rowHeight_) {
@@ -338,7 +307,7 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
                     resizing_ = c;
                     resizeStart_ = x;
                     resizeWidth_ = widths_[static_cast<size_t>(c)];
-                    SetCapture(hwnd_);
+                    SetCapture(hwnd());
                     return 0;
                 }
             }
@@ -382,7 +351,7 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
             int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
             if (x == -1 && y == -1) {
                 POINT pt{10, rowHeight_ * 2};
-                ClientToScreen(hwnd_, &pt);
+                ClientToScreen(hwnd(), &pt);
                 x = pt.x;
                 y = pt.y;
             }
@@ -435,11 +404,8 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         return 0;
-    case WM_NCDESTROY:
-        hwnd_ = nullptr;
-        return 0;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return defaultHandling(msg, wp, lp);
 }
 
 } // namespace kw

@@ -8,19 +8,16 @@
 #include <functional>
 #include <vector>
 
+#include "platform/Window.h"
 #include "results/TableModel.h"
 
 namespace kw {
 
-class TableGrid {
+class TableGrid : public Window {
   public:
     TableGrid() { widths_.fill(115); }
-    TableGrid(const TableGrid&) = delete;
-    TableGrid& operator=(const TableGrid&) = delete;
-    ~TableGrid();
 
     bool create(HWND parent, int id);
-    HWND hwnd() const { return hwnd_; }
 
     TableModel& model() { return model_; }
     void modelChanged(); // after loading or sorting: the first data row becomes current
@@ -46,8 +43,7 @@ class TableGrid {
     std::function<void(UINT key, bool ctrl)> onKey;  // Ctrl+C, Ctrl+F, F3
 
   private:
-    static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT, WPARAM, LPARAM);
+    LRESULT handle(UINT, WPARAM, LPARAM) override;
     void paint(HDC dc, const RECT& client);
     void updateScroll();
     int visibleRows() const;
@@ -55,8 +51,7 @@ class TableGrid {
     void scrollTo(int topRow, int left);
     void ensureVisible(int row);
 
-    HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr; // the parent's
     TableModel model_;
     DrawOptions options_;
     std::array<int, kTableColumns> widths_;

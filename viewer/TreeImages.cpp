@@ -73,15 +73,12 @@ void draw(HDC dc, int index, int x0, int s) {
             return std::clamp(v, 60, 230);
         };
         COLORREF c = RGB(ch(0), ch(120), ch(240));
-        HBRUSH brush = CreateSolidBrush(c);
-        HGDIOBJ old = SelectObject(dc, brush);
-        HPEN pen = CreatePen(PS_SOLID, 1, ink);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        Ellipse(dc, X(1), Y(1), X(15), Y(15));
-        SelectObject(dc, oldPen);
-        SelectObject(dc, old);
-        DeleteObject(pen);
-        DeleteObject(brush);
+        {
+            Brush brush(CreateSolidBrush(c));
+            Pen pen(CreatePen(PS_SOLID, 1, ink));
+            SelectedObject withBrush(dc, brush.get()), withPen(dc, pen.get());
+            Ellipse(dc, X(1), Y(1), X(15), Y(15));
+        }
         fill(dc, X(6), Y(6), X(10), Y(10), RGB(255, 255, 255));
     }
     }
@@ -89,21 +86,20 @@ void draw(HDC dc, int index, int x0, int s) {
 
 } // namespace
 
-HIMAGELIST makeTreeImages(int size) {
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP strip = CreateCompatibleBitmap(screen, size * kImageCount, size);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, strip);
+ImageList makeTreeImages(int size) {
+    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
     const COLORREF mask = RGB(255, 0, 255);
-    fill(dc, 0, 0, size * kImageCount, size, mask);
-    for (int i = 0; i < kImageCount; ++i)
-        draw(dc, i, i * size, size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ImageList_AddMasked(list, strip, mask);
-    DeleteObject(strip);
+    Bitmap strip;
+    {
+        WindowDc screen(nullptr);
+        MemoryDc dc(CreateCompatibleDC(screen.get()));
+        strip.reset(CreateCompatibleBitmap(screen.get(), size * kImageCount, size));
+        SelectedObject drawing(dc.get(), strip.get());
+        fill(dc.get(), 0, 0, size * kImageCount, size, mask);
+        for (int i = 0; i < kImageCount; ++i)
+            draw(dc.get(), i, i * size, size);
+    }
+    ImageList_AddMasked(list.get(), strip.get(), mask);
     return list;
 }
 

@@ -2,10 +2,10 @@
 #pragma once
 #include <windows.h>
 
-#include <commctrl.h>
+#include "platform/UiHandles.h"
 
 namespace kw {
 
-HIMAGELIST makeTreeImages(int size);
+ImageList makeTreeImages(int size);
 
 } // namespace kw

@@ -1,61 +1,43 @@
 // The results area of the main window: the result tree on the left with its splitter, side 1 (work
 // folder) with its caption bar, side 2 (comparison folder) hidden until a comparison package is
 // opened, the viewer's tool strip and the hidden search bar. The main window hosts it as one child.
+// The pane composes and lays out its components; the commands of its menus and shortcuts are in
+// ViewerPaneCommands.cpp and ViewerPaneMenus.cpp, the comparisons in ViewerPaneCompare.cpp and
+// ViewerPaneReport.cpp.
 #pragma once
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Window.h"
 #include "results/FolderComparison.h"
 #include "results/ResultViewer.h"
 #include "settings/OptionSet.h"
 #include "settings/Settings.h"
+#include "viewer/CompareAllJob.h"
+#include "viewer/ResultTreeView.h"
+#include "viewer/Splitter.h"
 #include "viewer/TableGrid.h"
+#include "viewer/TextView.h"
+#include "viewer/ViewToolStrip.h"
+#include "viewer/ViewerIds.h"
 
 namespace kw {
 
-// Control identifiers inside the pane (tests and the end-to-end test find the controls by them).
-namespace viewer_id {
-inline constexpr int kPane = 2101;
-inline constexpr int kTree = 2102;     // TreeView1
-inline constexpr int kText1 = 2103;    // RichEdit7
-inline constexpr int kTable1 = 2104;   // StringGrid1
-inline constexpr int kCaption1 = 2105; // StaticText2
-inline constexpr int kText2 = 2106;    // RichEdit8
-inline constexpr int kTable2 = 2107;   // StringGrid2
-inline constexpr int kCaption2 = 2108; // StaticText1
-inline constexpr int kToolStrip = 2109;
-inline constexpr int kWordWrap = 2110; // ToolButton55 "Перенос по словам"
-inline constexpr int kOemToAnsi = 2111; // ToolButton45 "Кодировка Dos -> Win (для cmd-файлов)"
-inline constexpr int kPlacement = 2112;    // ToolButton39 "Размещение панелей"
-inline constexpr int kCompareLines = 2113; // ToolButton46 "Построчное сравнение"
-inline constexpr int kCompareAll = 2114;   // "Сравнить все разделы"
-inline constexpr int kShowReport = 2115; // "Отчёт сравнения": the report of the last whole comparison
-inline constexpr int kReport = 2116; // the report table
-inline constexpr int kSearchBar = 2120;
-} // namespace viewer_id
-
-class ViewerPane {
+class ViewerPane : public Window {
   public:
     ViewerPane(FileSystem& files, Desktop& desktop, OptionSet& options, Settings& settings,
                std::string workFolder, std::string compareFolder);
-    ~ViewerPane();
-    ViewerPane(const ViewerPane&) = delete;
-    ViewerPane& operator=(const ViewerPane&) = delete;
+    ~ViewerPane() override;
 
     bool create(HWND parent, HFONT font);
-    HWND hwnd() const { return hwnd_; }
     void move(int x, int y, int width, int height);
 
     void RefreshCurrentNode();
@@ -71,16 +53,18 @@ class ViewerPane {
     void setSideBySide(bool sideBySide); // ToolButton39
 
     // The tree, by node index in tree order (-1: none).
-    int selectedNode() const;
-    void selectNode(int index);
-    bool FindTreeNode(const std::string& text, bool continueSearch);
-    void expandAll(bool expand);
-    bool exportTree(const std::string& path); // the tree as text in the ANSI code page
-    bool exportTreeDat() { return exportTree(workFolder_ + "\\tree.dat"); } // the hidden tool button
+    int selectedNode() const { return tree_.selectedNode(); }
+    void selectNode(int index) { tree_.selectNode(index); }
+    bool FindTreeNode(const std::string& text, bool continueSearch) {
+        return tree_.find(text, continueSearch);
+    }
+    void expandAll(bool expand) { tree_.expandAll(expand); }
+    bool exportTree(const std::string& path) { return tree_.exportTo(path); } // ANSI text
+    bool exportTreeDat() { return exportTree(workFolder_ + "\\tree.dat"); }   // the hidden tool button
 
     ResultViewer& viewer() { return *viewer_; }
     TableGrid& table(int side) { return side == 1 ? side1_.grid : side2_.grid; }
-    HWND textView(int side) const { return side == 1 ? side1_.text : side2_.text; }
+    HWND textView(int side) const { return side == 1 ? side1_.text.hwnd() : side2_.text.hwnd(); }
     void setConsoleConversion(bool on); // ToolButton45 toggled: the open node is shown again
     void setWordWrap(bool on);          // ToolButton55
 
@@ -99,7 +83,7 @@ class ViewerPane {
     // "Сравнить все разделы": every topic of both folders compared on the files as stored, off this
     // thread; pressed again while it runs, it stops. The report then stands in place of the two sides.
     void compareAll();
-    bool comparingAll() const { return comparingAll_; }
+    bool comparingAll() const { return compareJob_.running(); }
     bool reportShown() const { return reportShown_; }
     const FolderComparison& report() const { return report_; }
     TableGrid& reportTable() { return reportGrid_; }
@@ -117,7 +101,7 @@ class ViewerPane {
 
   private:
     struct Side final : SideViews {
-        HWND text = nullptr;
+        TextView text;
         TableGrid grid;
         bool textShown = true, tableShown = false;
         bool richShown = false; // the text view shows a rich-text file
@@ -126,30 +110,28 @@ class ViewerPane {
         void showTable(bool v) override;
         void setPlainText(const std::wstring& t) override;
         void setRichText(const std::string& rtf) override;
-        void setWordWrap(bool on) override;
+        void setWordWrap(bool on) override { text.setWordWrap(on); }
         TableModel& table() override { return grid.model(); }
         void tableChanged() override { grid.modelChanged(); }
         void autoFitTable() override { grid.AutoSizeColumns(kTableColumns); }
     };
 
-    static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK keyProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    LRESULT handle(UINT, WPARAM, LPARAM);
+    LRESULT handle(UINT, WPARAM, LPARAM) override;
+    void createSides();
+    void wireCommands(); // the shortcut keys and the table events (ViewerPaneCommands.cpp)
     void layout();
-    void createTree();
+    void placeSides(const RECT& room);
+    void nodeSelected(int node);
     void contextMenu(HWND control, int x, int y);
-    bool overSplitter(int x) const; // between the tree and the views
+    void reportContextMenu(int x, int y);
     void applyDrawOptions();
-    bool onKey(HWND control, UINT key);
     void notFound(const std::string& text);
+    void searchBarFind();
     Side& side(int n) { return n == 1 ? side1_ : side2_; }
     void setStripButtonText(int command, const wchar_t* text);
     void CopyRows(TableGrid& g);
     void compareProgress(int done, int total);
-    void compareAllDone();
-    void reportContextMenu(int x, int y);
-    static constexpr UINT kProgressMessage = WM_APP + 40;    // wParam done, lParam total
-    static constexpr UINT kCompareDoneMessage = WM_APP + 41; // the whole comparison has ended
+    void compareAllDone(FolderComparison result);
 
     FileSystem& files_;
     Desktop& desktop_;
@@ -160,25 +142,18 @@ class ViewerPane {
     std::unique_ptr<ResultViewer> viewer_;
     std::string textSearch_[2]; // remembered per text view
 
-    HWND hwnd_ = nullptr, tree_ = nullptr, strip_ = nullptr, caption1_ = nullptr, caption2_ = nullptr;
-    HWND searchBar_ = nullptr;
+    ResultTreeView tree_;
+    ViewToolStrip strip_;
+    HWND caption1_ = nullptr, caption2_ = nullptr;
     HFONT font_ = nullptr;
-    HIMAGELIST images_ = nullptr;
-    std::vector<HTREEITEM> items_;
-    bool side2Visible_ = false, sideBySide_ = true, caption1Visible_ = false;
-    int treeWidth_ = 312;
-    bool draggingSplitter_ = false;
-    bool draggingSides_ = false;
-    double side1Share_ = 0.5;            // of the room the two sides share
-    RECT sidesSplitter_{}, sidesArea_{}; // Splitter6 and the room of both sides, from the last layout
+    bool side2Visible_ = false, caption1Visible_ = false;
+    Splitter treeSplitter_{Splitter::Keeps::FirstExtent}; // between the tree and the views
+    Splitter sidesSplitter_{Splitter::Keeps::Share};      // Splitter6, between side 1 and side 2
 
     TableGrid reportGrid_;
     FolderComparison report_;
-    bool reportShown_ = false, comparingAll_ = false;
-    std::atomic<bool> stopAll_{false};
-    std::thread allWorker_;
-    std::mutex allMutex_;
-    std::shared_ptr<FolderComparison> allResult_; // handed over from the comparing thread
+    bool reportShown_ = false;
+    CompareAllJob compareJob_;
 };
 
 } // namespace kw

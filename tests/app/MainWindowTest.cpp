@@ -14,6 +14,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
 #include "tests/core/FakeProcesses.h"
+#include "viewer/TextView.h"
 
 namespace kw {
 namespace {
@@ -319,31 +320,13 @@ TEST(SavedEventLogTest, RichEditReadsBackTextAndColours) {
     HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 200, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
-    struct Source {
-        const std::string* text;
-        size_t pos;
-    } src{&rtf, 0};
-    EDITSTREAM es{};
-    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
-    es.pfnCallback = [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) WINAPI -> DWORD {
-        auto* s = reinterpret_cast<Source*>(cookie);
-        size_t n = std::min(static_cast<size_t>(cb), s->text->size() - s->pos);
-        memcpy(buf, s->text->data() + s->pos, n);
-        s->pos += n;
-        *got = static_cast<LONG>(n);
-        return 0;
-    };
-    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    TextView view;
+    view.attach(edit);
+    view.setRichText(rtf);
     EXPECT_EQ(test::windowText(edit),
               "********************* Системная информация: *********************\r\nСокращения: {x} \\ €");
 
-    auto colourAt = [&](int pos) {
-        SendMessageW(edit, EM_SETSEL, pos, pos + 1);
-        CHARFORMAT2W cf{};
-        cf.cbSize = sizeof cf;
-        SendMessageW(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-        return cf.crTextColor;
-    };
+    auto colourAt = [&](int pos) { return test::charFormatAt(edit, pos).crTextColor; };
     EXPECT_EQ(colourAt(0), RGB(0, 0, 255));
     EXPECT_EQ(colourAt(70), RGB(0, 128, 0));
     DestroyWindow(edit);

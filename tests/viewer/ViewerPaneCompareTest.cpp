@@ -96,10 +96,7 @@ TEST_F(ViewerPaneCompareTest, TextSidesKeepOnlyTheirDifferencesUntilTheNodeIsSel
     pane.compareVisiblePair();
     EXPECT_EQ(test::windowText(pane.textView(1)), "Only here");
     EXPECT_EQ(test::windowText(pane.textView(2)), "ONLY HERE");
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    SendMessageW(pane.textView(1), EM_SETSEL, 0, 1);
-    SendMessageW(pane.textView(1), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    CHARFORMAT2W cf = test::charFormatAt(pane.textView(1), 0);
     EXPECT_EQ(cf.crTextColor, RGB(0, 0, 255));
 }
 

@@ -93,10 +93,7 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
                          "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}\\cf1 blue\\par}");
     pane.selectNode(indexOf("KW_Scan!"));
     EXPECT_EQ(test::windowText(pane.textView(1)), "blue");
-    SendMessageW(pane.textView(1), EM_SETSEL, 0, 1);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    SendMessageW(pane.textView(1), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    CHARFORMAT2W cf = test::charFormatAt(pane.textView(1), 0);
     EXPECT_EQ(cf.crTextColor, RGB(0, 0, 255));
 
     // The tree export is ANSI text.
