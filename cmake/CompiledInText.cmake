@@ -1,0 +1,16 @@
+# A data file a maintainer extends, compiled into TARGET as the text that FUNCTION returns
+# (std::string_view FUNCTION() in namespace kw). An edited file reconfigures and rebuilds.
+function(kw_compile_in_text TARGET FILE FUNCTION)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${FILE})
+  file(READ ${source} KW_TEXT)
+  string(FIND "${KW_TEXT}" ")KW_TABLE" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${FILE} holds \")KW_TABLE\", which would end its compiled-in text")
+  endif()
+  file(RELATIVE_PATH KW_TEXT_SOURCE ${CMAKE_SOURCE_DIR} ${source})
+  set(KW_TEXT_FUNCTION ${FUNCTION})
+  set(generated ${CMAKE_CURRENT_BINARY_DIR}/${FUNCTION}.cpp)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/CompiledInText.cpp.in ${generated} @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FILE})
+  target_sources(${TARGET} PRIVATE ${generated})
+endfunction()
