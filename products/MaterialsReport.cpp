@@ -2,12 +2,14 @@
 // registered, whether the server reaches its databases, and how DCOM launches it. Composed line by line
 // in the system text buffer and saved as "(Materials)Set.txt".
 #include <exception>
+#include <string>
 
 #include "core/CollectionRun.h"
 #include "platform/Com.h"
 #include "platform/Text.h"
 #include "products/CatalogueFamily.h"
 #include "products/ProductSection.h"
+#include "system/SecurityTexts.h"
 
 namespace kw {
 namespace {
@@ -38,16 +40,6 @@ constexpr LaunchSetting kLaunchSettings[] = {
      .text = "Размещение. Запускать приложение на указанном компьютере. (Удаленный компьютер): ",
      .whenEmpty = "(LOCAL)"},
     {.value = "LocalService", .text = "Размещение. Запустить приложение на данном компьютере: "},
-};
-
-constexpr const char* kAuthenticationLevels[] = {
-    "Default (По умолчанию) [0]",
-    "None (Отсутствует) [1]",
-    "Connect (Подключиться) [2]",
-    "Call (Связь) [3]",
-    "Packet (Пакет) [4]",
-    "Packet Integrity (Целостности пакетов) [5]",
-    "Packet Privacy (Секретности пакетов) [6]",
 };
 
 class Report {
@@ -151,7 +143,7 @@ class Report {
         if (!level)
             add(prefix + "[не найден]");
         else
-            add(prefix + (*level < std::size(kAuthenticationLevels) ? kAuthenticationLevels[*level] : ""));
+            add(prefix + authenticationLevelText(std::to_string(*level)));
     }
 
     void save() {
