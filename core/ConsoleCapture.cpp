@@ -43,10 +43,10 @@ std::shared_ptr<ChildProcess> ConsoleCapture::launch(const std::string& commandL
 }
 
 bool ConsoleCapture::startShellCommand(const std::string& command, const std::string& outputName) {
-    // The interpreter itself opens the redirection (so "|" and the rest keep working). The outer pair of
-    // quotes is what cmd /c strips; the target inside stays quoted, so blanks in the path are harmless.
-    std::string target = run_.folders().workPath(outputName);
-    return launch("cmd /c \"" + command + " > \"" + target + "\"\"", "") != nullptr;
+    // The capture file is opened here and handed to the interpreter as its output ("|" and the rest of
+    // the command keep working): a work folder whose path holds "%", "^", "&" or a name outside the
+    // code page is never read by the shell. /s: only the outer pair of quotes is stripped.
+    return launch("cmd /s /c \"" + command + "\"", run_.folders().workPath(outputName)) != nullptr;
 }
 
 void ConsoleCapture::StartConsoleCapture(const std::string& logText, const std::string& command,

@@ -42,9 +42,13 @@ void ConsoleProcesses::waitFor(const std::vector<Tracked>& waiting,
             if (keepWaiting && !keepWaiting())
                 stopped = true;
         }
-        if (!done && !stopped)
+        if (!done && !stopped) {
+            // A tool that never returns would hold its capture open past the run and into the package:
+            // its time is up, and what it wrote so far stays.
+            t.process->terminate();
             log_.append("[!!] Не дождались завершения команды, её результат может быть неполным: " +
                         t.commandLine);
+        }
     }
 }
 

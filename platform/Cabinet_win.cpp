@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/CabinetLayout.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 
@@ -510,6 +511,25 @@ std::string fdiReason(const ERF& erf) {
     }
 }
 
+// Checks the cabinet's tables before FDI trusts them; nothing when they hold.
+std::optional<std::string> layoutFault(const std::wstring& cabinet) {
+    UniqueHandle<FileHandleTraits> file(CreateFileW(cabinet.c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    LARGE_INTEGER length{};
+    if (!file || !GetFileSizeEx(file.get(), &length))
+        return "не удалось прочитать файл: " + systemErrorText(GetLastError());
+    return cabinetLayoutFault(
+        static_cast<std::uint64_t>(length.QuadPart),
+        [&](std::uint64_t offset, void* buffer, std::size_t size) {
+            LARGE_INTEGER at;
+            at.QuadPart = static_cast<LONGLONG>(offset);
+            DWORD got = 0;
+            return SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) &&
+                   ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, nullptr) && got == size;
+        });
+}
+
 HFDI createFdi(ERF& erf) {
     return FDICreate(fdiAlloc, fdiFree, fdiOpen, fdiRead, fdiWrite, fdiClose, fdiSeek, cpuUNKNOWN, &erf);
 }
@@ -581,7 +601,7 @@ bool isCabinet(const std::string& path) {
     if (hf == -1)
         return false;
     FDICABINETINFO info{};
-    return FDIIsCabinet(fdi.get(), hf, &info) != FALSE;
+    return FDIIsCabinet(fdi.get(), hf, &info) != FALSE && !layoutFault(ctx.cabinet);
 }
 
 std::optional<FileError> extractCabinet(const std::string& cabinet, const std::string& folder,
@@ -616,6 +636,8 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
             return FileError{ERROR_INVALID_DATA, "пакет продолжается в другом файле, которого нет"};
         ctx.total = static_cast<std::int64_t>(info.cbCabinet);
     }
+    if (auto fault = layoutFault(ctx.cabinet))
+        return FileError{ERROR_INVALID_DATA, "архив CAB повреждён: " + *fault};
     std::string path; // FDI joins the path and the name: the token stands in the name, the path stays empty
     BOOL ok = FDICopy(fdi.get(), token.data(), path.data(), 0, fdiNotify, nullptr, &ctx);
     if (ok && !ctx.failure)

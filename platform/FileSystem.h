@@ -64,7 +64,8 @@ class FileSystem {
     virtual bool folderExists(const std::string& path) = 0;
     virtual bool plainFileExists(const std::string& path) = 0; // a file, not a folder
     virtual bool createFolder(const std::string& path) = 0;
-    // Removes the folder itself with everything in it, without the recycle bin or any dialog.
+    // Removes the folder itself with everything in it, without the recycle bin or any dialog; only a full
+    // path is taken, and links inside are removed, not followed.
     virtual bool deleteFolderTree(const std::string& path) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
 

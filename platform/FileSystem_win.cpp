@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/DeleteTree.h"
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 
@@ -124,15 +125,7 @@ class WindowsFileSystem final : public FileSystem {
         return CreateDirectoryW(toWide(path).c_str(), nullptr) != 0;
     }
 
-    bool deleteFolderTree(const std::string& path) override {
-        std::wstring from = toWide(path);
-        from.push_back(L'\0'); // the list of names ends in a double NUL
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-        return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
-    }
+    bool deleteFolderTree(const std::string& path) override { return deleteTree(path); }
 
     bool deleteFile(const std::string& path) override { return DeleteFileW(toWide(path).c_str()) != 0; }
 

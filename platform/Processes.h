@@ -25,6 +25,8 @@ class ChildProcess {
     virtual ~ChildProcess() = default;
     // True when the process has ended within timeoutMs (0 only asks).
     virtual bool wait(unsigned timeoutMs) = 0;
+    // Ends the process and whatever it started, when its time is up.
+    virtual void terminate() = 0;
 };
 
 struct LaunchResult {

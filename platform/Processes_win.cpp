@@ -24,15 +24,23 @@ class MutexLock final : public InstanceLock {
     bool elsewhere_ = false;
 };
 
+// A started process in a job of its own, so that ending it also ends what it started (the programs a
+// command interpreter runs for a command line).
 class WindowsChild final : public ChildProcess {
   public:
-    explicit WindowsChild(HANDLE process) : process_(process) {}
+    WindowsChild(HANDLE process, KernelHandle job) : process_(process), job_(std::move(job)) {}
     bool wait(unsigned timeoutMs) override {
         return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+    }
+    void terminate() override {
+        if (!job_ || !TerminateJobObject(job_.get(), ERROR_TIMEOUT))
+            TerminateProcess(process_.get(), ERROR_TIMEOUT);
+        WaitForSingleObject(process_.get(), 5000);
     }
 
   private:
     KernelHandle process_;
+    KernelHandle job_;
 };
 
 FileHandle openInheritable(const std::wstring& path, DWORD access, DWORD disposition) {
@@ -74,13 +82,18 @@ class WindowsProcesses final : public Processes {
         std::wstring cmd = toWide(l.commandLine);
         std::wstring folder = toWide(l.currentFolder);
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                            folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                            nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
             result.error = GetLastError();
             return result;
         }
+        // Without a job (the system refuses one) the process alone can still be ended.
+        KernelHandle job(CreateJobObjectW(nullptr, nullptr));
+        if (job && !AssignProcessToJobObject(job.get(), pi.hProcess))
+            job.reset();
+        ResumeThread(pi.hThread);
         CloseHandle(pi.hThread);
-        result.process = std::make_unique<WindowsChild>(pi.hProcess);
+        result.process = std::make_unique<WindowsChild>(pi.hProcess, std::move(job));
         return result;
     }
 

@@ -33,8 +33,8 @@ TEST_F(ConsoleCaptureTest, OutputReachesTheWorkFolderWithQuotesIntact) {
     EXPECT_EQ(run.consoleProcesses().count(), 2u);
     run.waitForConsoleProcesses();
     EXPECT_EQ(run.consoleProcesses().count(), 0u);
-    // echo keeps the blank before ">", as it does in a console.
-    EXPECT_EQ(test::readFileBytes(work("(cmd)args.txt")), "NET USER \"Ivan Petrov\" /DOMAIN \r\n");
+    // The capture is the interpreter's output handle: no ">" in the command line, so no blank before it.
+    EXPECT_EQ(test::readFileBytes(work("(cmd)args.txt")), "NET USER \"Ivan Petrov\" /DOMAIN\r\n");
     EXPECT_TRUE(inWork("(cmd)nothing.txt"));
     EXPECT_EQ(test::readFileBytes(work("(cmd)nothing.txt")), "");
     EXPECT_EQ(log(), std::vector<std::string>{"echo > (cmd)args.txt"});

@@ -33,6 +33,7 @@ class RecordingProcesses final : public Processes {
                     std::exchange(finish, nullptr)(commandLine);
                 return true;
             }
+            void terminate() override {}
         };
         auto child = std::make_unique<Ended>();
         child->finish = finish;

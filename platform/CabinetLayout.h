@@ -1,0 +1,22 @@
+// The structure of a cabinet file checked before the system's cabinet library reads it. The library
+// trusts the header's counts, indexes and offsets; a package damaged on its way (one changed byte in a
+// mail gateway is enough) can make it read past its buffers and bring the program down. Whatever this
+// check lets through is consistent: every table lies inside the file, every file names a folder that
+// exists, every data block lies inside the file, and no file reaches past what its folder unpacks to.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kw {
+
+// Reads `size` bytes at `offset` of the cabinet into `buffer`; false when they cannot all be read.
+using CabinetBytes = std::function<bool(std::uint64_t offset, void* buffer, std::size_t size)>;
+
+// Nothing when the cabinet of `length` bytes is sound; else what is wrong with it, in Russian, for the
+// message that refuses it.
+std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const CabinetBytes& read);
+
+} // namespace kw

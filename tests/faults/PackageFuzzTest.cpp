@@ -1,0 +1,190 @@
+// Damaged packages, as they come back from mail gateways: each variant of a real package is opened with
+// the program's own unpacking code and must end within 10 s, opened or refused, with nothing written
+// outside the staging folder and the target untouched when refused. A few go through the command line.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <map>
+
+#include "platform/CabinetLayout.h"
+#include "results/ResultPackage.h"
+#include "tests/TempFolder.h"
+#include "tests/core/FakeProcesses.h"
+#include "tests/core/FakeSystem.h"
+#include "tests/e2e/RunningProgram.h"
+#include "tests/faults/CabinetMutations.h"
+
+namespace kw {
+namespace {
+
+constexpr auto kLimit = std::chrono::seconds(10);
+
+struct QuietObserver : RunObserver {
+    void topicChanged(const std::string&) override {}
+    void progressChanged(int) override {}
+};
+
+class PackageFuzzTest : public testing::Test {
+  protected:
+    test::FakeSystem clock;
+    test::RecordingProcesses processes;
+    OptionSet options;
+    Settings settings;
+    CollectionRun run{{windowsFileSystem(), clock, windowsDesktop(), processes}, options, settings};
+    QuietObserver observer;
+    ResultPackages packages{run, observer};
+    FileSystem& files = windowsFileSystem();
+
+    void SetUp() override {
+        run.folders().CreateWorkFolder(kWorkFolder);
+        run.folders().CreateWorkFolder(kCompareFolder);
+    }
+    // A real package of a few members in one folder of several data blocks.
+    std::string soundPackage() {
+        std::string src = test::tempDir() + "src\\";
+        files.createFolder(src);
+        std::string log;
+        for (int i = 0; i < 4000; ++i)
+            log += "Строка журнала " + std::to_string(i * 7919 % 10007) + "\r\n";
+        std::vector<std::pair<std::string, std::string>> members = {{"KW_Scan!.rtf", "{\\rtf1 run}"},
+                                                                    {"Services.txt", log},
+                                                                    {"empty.txt", ""},
+                                                                    {"a.csv", "x\ty\r\n"}};
+        std::vector<CabinetSource> sources;
+        for (const auto& [name, bytes] : members) {
+            files.writeFile(src + name, bytes);
+            sources.push_back({src + name, name});
+        }
+        std::string cab = test::tempDir() + "sound.cab";
+        EXPECT_FALSE(writeCabinet(cab, sources, kDiskLabel));
+        return test::readFileBytes(cab);
+    }
+    // Every file below the temporary folder with its size, the target ("KW_Temp2") left out.
+    std::map<std::string, std::int64_t> snapshot(const std::string& folder, bool top = true) {
+        std::map<std::string, std::int64_t> out;
+        files.listFolder(folder, [&](const FolderEntry& e) {
+            std::string path = folder + e.name;
+            if (top && e.name == kCompareFolder + 1)
+                return true;
+            if (e.folder)
+                out.merge(snapshot(path + "\\", false));
+            else
+                out[path] = e.size;
+            return true;
+        });
+        return out;
+    }
+};
+
+TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNothingElse) {
+    // The long run of bench/fuzz-packages.sh asks for more random variants and another seed.
+    const char* count = std::getenv("KW_FUZZ_RANDOM");
+    const char* seed = std::getenv("KW_FUZZ_SEED");
+    std::string sound = soundPackage();
+    auto variants = test::cabinetVariants(sound, count ? std::atoi(count) : 300,
+                                          seed ? static_cast<std::uint32_t>(std::atoll(seed)) : 20261209u);
+    ASSERT_GE(variants.size(), 500u);
+
+    const std::string temp = run.folders().GetTempDirectory();
+    const std::string target = run.folders().folderPath(kCompareFolder);
+    const std::string package = temp + "variant.kw";
+    test::writeFileBytes(target + "\\kept.txt", "side 2 before");
+    int opened = 0, refused = 0;
+    std::chrono::steady_clock::duration slowest{};
+    std::string slowestName;
+    for (const auto& variant : variants) {
+        test::writeFileBytes(package, variant.bytes);
+        auto before = snapshot(temp);
+        auto started = std::chrono::steady_clock::now();
+        auto open =
+            std::async(std::launch::async, [&] { return packages.OpenPackage(package, kCompareFolder); });
+        ASSERT_EQ(open.wait_for(kLimit), std::future_status::ready) << variant.name << " hangs";
+        if (auto took = std::chrono::steady_clock::now() - started; took > slowest) {
+            slowest = took;
+            slowestName = variant.name;
+        }
+        OpenOutcome outcome = open.get();
+        EXPECT_EQ(snapshot(temp), before) << variant.name << " wrote outside its target";
+        if (outcome.opened) {
+            ++opened;
+            test::writeFileBytes(target + "\\kept.txt", "side 2 before");
+        } else {
+            ++refused;
+            EXPECT_EQ(test::readFileBytes(target + "\\kept.txt"), "side 2 before") << variant.name;
+            EXPECT_FALSE(outcome.reason.empty()) << variant.name;
+        }
+    }
+    std::printf(
+        "%zu damaged packages: %d opened, %d refused, none crashed or hung; slowest %lld ms (%s)\n",
+        variants.size(), opened, refused,
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()),
+        slowestName.c_str());
+    EXPECT_GT(refused, 0);
+}
+
+// The header says no folder while the files name folder 0: the system's library would read past its
+// tables. The check refuses it, and a sound cabinet passes.
+TEST_F(PackageFuzzTest, CabinetWithFilesButNoFolderIsRefusedBeforeTheLibrarySeesIt) {
+    std::string sound = soundPackage();
+    auto read = [](const std::string& bytes) {
+        return [&bytes](std::uint64_t at, void* buffer, std::size_t size) {
+            if (at > bytes.size() || size > bytes.size() - at)
+                return false;
+            std::memcpy(buffer, bytes.data() + at, size);
+            return true;
+        };
+    };
+    EXPECT_EQ(cabinetLayoutFault(sound.size(), read(sound)), std::nullopt);
+    std::string damaged = sound;
+    damaged[26] = 0; // cFolders
+    EXPECT_EQ(cabinetLayoutFault(damaged.size(), read(damaged)),
+              "в архиве есть файлы, но нет ни одной папки");
+
+    std::string path = test::tempDir() + "nofolder.kw";
+    test::writeFileBytes(path, damaged);
+    ExtractedCabinet extracted;
+    std::string into = test::tempDir() + "into";
+    files.createFolder(into);
+    auto error = extractCabinet(path, into, {}, extracted);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "архив CAB повреждён: в архиве есть файлы, но нет ни одной папки");
+    EXPECT_TRUE(extracted.written.empty());
+}
+
+// The command line meets the same packages: it says so and exits with 2, never a crash or a wait.
+TEST_F(PackageFuzzTest, CompareCommandRefusesDamagedPackagesWithExitCodeTwo) {
+    std::string sound = soundPackage();
+    std::string good = test::tempDir() + "good.kw";
+    test::writeFileBytes(good, sound);
+    auto variants = test::cabinetVariants(sound, 0, 0);
+    int tried = 0;
+    for (const auto& variant : variants) {
+        bool wanted = variant.name == "cFolders=0" || variant.name == "cut at 36" ||
+                      variant.name == "iFolder=65533" || variant.name == "cbFile=4294967295" ||
+                      variant.name == "one of a set, flags 2" || variant.name == "coffCabStart=4294967295";
+        if (!wanted)
+            continue;
+        ++tried;
+        std::string damaged = test::tempDir() + "damaged.kw";
+        test::writeFileBytes(damaged, variant.bytes);
+        Child child =
+            start("compare \"" + good + "\" \"" + damaged + "\" \"" + test::tempDir() + "report.txt\"");
+        ASSERT_TRUE(child.process) << variant.name;
+        if (WaitForSingleObject(child.process.get(), 10000) != WAIT_OBJECT_0) {
+            TerminateProcess(child.process.get(), 99);
+            ADD_FAILURE() << variant.name << " hangs";
+            continue;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(child.process.get(), &code);
+        EXPECT_EQ(code, 2u) << variant.name;
+    }
+    EXPECT_EQ(tried, 6);
+}
+
+} // namespace
+} // namespace kw
