@@ -8,8 +8,10 @@
 
 #include <set>
 
+#include "platform/Cabinet.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "results/RichTextPlain.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
 #include "viewer/ViewerIds.h"
@@ -99,6 +101,16 @@ TEST(FindingsEndToEndTest, PlantedProblemsAreFoundCheckedAndShownFirst) {
     }
     std::string package = onlyPackageIn(packages);
     ASSERT_FALSE(package.empty());
+    // The run wrote its findings before the package was made, and told them in the event log.
+    std::string unpacked = test::tempDir() + "unpacked";
+    windowsFileSystem().createFolder(unpacked);
+    ExtractedCabinet members;
+    ASSERT_FALSE(extractCabinet(package, unpacked, {}, members));
+    std::string inPackage;
+    EXPECT_FALSE(readFindings(unpacked + "\\KW_Findings.csv", inPackage).empty());
+    std::string log = toUtf8(richTextToPlain(test::readFileBytes(unpacked + "\\KW_Scan!.rtf")));
+    EXPECT_NE(log.find("Найденные проблемы ("), std::string::npos);
+    EXPECT_NE(log.find("    P01 ошибка: "), std::string::npos);
 
     // "check" writes the same table the run put into the package.
     std::string report = test::tempDir() + "находки.txt";
