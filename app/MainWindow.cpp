@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/RunFindings.h"
 #include "app/WindowMessages.h"
 #include "app/resource.h"
 #include "core/Version.h"
@@ -22,6 +23,7 @@ const char* kCaption = "Информация о системе V ";
 MainWindow::MainWindow(Platform platform, StartArguments args)
     : platform_(platform), args_(std::move(args)), engine_(platform, options_, settings_) {
     engine_.setObserver(&handOver_);
+    engine_.setRunEndHook([this] { writeRunFindings(engine_); });
     registerSystemSections(engine_);
     registerProductSections(engine_);
     wireParts();

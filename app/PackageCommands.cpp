@@ -1,5 +1,6 @@
 #include "app/PackageCommands.h"
 
+#include "app/RunFindings.h"
 #include "app/WindowMessages.h"
 #include "platform/Com.h"
 
@@ -111,9 +112,15 @@ void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
         return; // cancelled: nothing changes
     auto outcome = std::make_shared<OpenOutcome>();
     std::string package = *path;
-    runJob([this, package, side2,
-            outcome] { *outcome = packages_.OpenPackage(package, side2 ? kCompareFolder : kWorkFolder); },
-           [this, package, side2, outcome] { afterOpen(side2, package, *outcome); });
+    runJob(
+        [this, package, side2, outcome] {
+            const char* folder = side2 ? kCompareFolder : kWorkFolder;
+            *outcome = packages_.OpenPackage(package, folder);
+            // Older packages carry no findings, and newer rules may find more: they are made again.
+            if (outcome->opened)
+                writeOpenedFindings(files_, engine_.folders().folderPath(folder));
+        },
+        [this, package, side2, outcome] { afterOpen(side2, package, *outcome); });
 }
 
 void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome) {

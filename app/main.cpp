@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CheckCommand.h"
 #include "app/CompareCommand.h"
 #include "app/MainWindow.h"
 #include "platform/Text.h"
@@ -21,6 +22,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // "compare" works without a window: a report of two packages for scripts.
     if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare"))
         return kw::runCompareCommand(args);
+    // "check" too: the findings of a package, told by the exit code.
+    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "check"))
+        return kw::runCheckCommand(args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));

@@ -232,6 +232,14 @@ void CollectionRun::endOfRun() {
     setProgress(0);
     if (options_.get(Option::OpenResultsFolder))
         platform_.desktop.shellOpen(folders_.folderPath(kWorkFolder));
+    if (runEnd_) {
+        try {
+            runEnd_();
+        } catch (const std::exception& e) {
+            log_.append("[!!] [Найденные проблемы] - Exception ошибка, с сообщением: " +
+                        std::string(e.what()));
+        }
+    }
     observer_->refreshCurrentNode();
     SaveSettings(kWorkFolder);
     if (options_.get(Option::AutoSave) && progressCaption().find("СТОП") == std::string::npos)

@@ -55,6 +55,9 @@ class CollectionRun {
     using ListedFileHook = std::function<void(const std::string&, const std::string&)>;
     void setListedFileHook(ListedFileHook hook) { listedFile_ = std::move(hook); }
     const ListedFileHook& listedFileHook() const { return listedFile_; }
+    // Called at the end of every run (also after Stop), before the result tree is refreshed and the
+    // package is saved: what it writes into the work folder goes into the package.
+    void setRunEndHook(std::function<void()> hook) { runEnd_ = std::move(hook); }
 
     // The run procedure: returns when the run is over or stopped.
     void ToolButton30Click();
@@ -133,6 +136,7 @@ class CollectionRun {
     RunObserver* observer_ = &silent_;
     std::vector<TopicSections> systemTopics_, productSteps_;
     ListedFileHook listedFile_;
+    std::function<void()> runEnd_;
 
     StartVariant variant_ = StartVariant::PerSettings;
     std::atomic<int> progress_{0};

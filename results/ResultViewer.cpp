@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/Text.h"
+#include "results/Findings.h"
 #include "results/LocaleText.h"
 
 namespace kw {
@@ -134,6 +135,12 @@ void ResultViewer::loadTable(Side& s, const std::string& name) {
     }
     s.views.setPlainText(L"Открываем таблицу");
     s.views.table().LoadTableFile(decodeText(*bytes, Encoding::Ansi));
+    if (sameTextIgnoringCase(name, kFindingsFile) && s.views.table().dataRows().empty()) {
+        // An empty table of findings would look like one that failed to load: it says so instead.
+        s.views.showText(true);
+        s.views.setPlainText(L"Найденные проблемы: проблем не найдено.");
+        return;
+    }
     s.views.showText(false);
     s.views.showTable(true);
 }
@@ -150,7 +157,8 @@ void ResultViewer::ShowTableFile(const std::string& name) {
         // while the columns are fitted, and applied after.
         TableModel& table = s->views.table();
         std::future<std::vector<size_t>> order;
-        if (options_.get(Option::AutoSort))
+        // The findings keep their order: the most important first.
+        if (options_.get(Option::AutoSort) && !sameTextIgnoringCase(name, kFindingsFile))
             order = firstColumnOrderBeside(table);
         if (options_.get(Option::AutoFit))
             s->views.autoFitTable();

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "platform/Text.h"
+#include "results/Findings.h"
+#include "results/ResultTree.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
@@ -132,6 +134,14 @@ void ViewerPane::headerPress(int n, CellPos cell) {
 
 void ViewerPane::tableDoubleClick() {
     TableGrid& g = side1_.grid;
+    int selected = selectedNode();
+    if (selected >= 0 && resultTree()[static_cast<size_t>(selected)].file == kFindingsFile) {
+        // A finding leads to the topic of its source file, in the column "Источник:".
+        int node = findingSourceNode(toUtf8(g.model().cell(4, g.current().row)));
+        if (node >= 0)
+            selectNode(node);
+        return;
+    }
     std::string name = toUtf8(g.model().cell(g.current().col, g.current().row));
     if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
         return;

@@ -124,8 +124,10 @@ TEST(PackageEndToEndTest, TwoPackagesOnTheCommandLineOpenSideBySideAndCompare) {
     EXPECT_EQ(test::readFileBytes(test::tempDir() + "KW_Temp2\\KW_Scan!.txt"), "run two\r\n");
 
     HWND tree = descendant(w, viewer_id::kTree);
-    HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root)); // software.txt
+    HTREEITEM findings = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(findings))); // software.txt
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
     HWND text1 = descendant(w, viewer_id::kText1), text2 = descendant(w, viewer_id::kText2);
     EXPECT_EQ(richText(text1), "Windows 10\r\nRAM 8 GB\r\nCPU 2");
     SendMessageW(descendant(w, viewer_id::kPane), WM_COMMAND, viewer_id::kCompareLines, 0);

@@ -9,6 +9,7 @@
 #include "core/CollectionRun.h"
 #include "platform/Text.h"
 #include "products/ProductSections.h"
+#include "results/Findings.h"
 #include "results/LocaleText.h"
 #include "system/ComPlusReport.h"
 #include "system/ConsoleCatalogue.h"
@@ -41,7 +42,7 @@ TEST(ResultTreeTest, EveryLineOfTheTableIsANodeOfOneTree) {
             ++lines;
     }
     auto nodes = resultTree();
-    EXPECT_EQ(nodes.size(), 293u);
+    EXPECT_EQ(nodes.size(), 294u);
     EXPECT_EQ(nodes.size(), lines); // no line of the table left out as malformed
     ASSERT_FALSE(nodes.empty());
     EXPECT_EQ(nodes[0].depth, 0);
@@ -89,6 +90,7 @@ const std::string_view kWrittenByProcedures[] = {
     kEventLogFile,
     kTimingLogFile,
     kSettingsFileName,
+    kFindingsFile,
 };
 // Topics whose file nothing writes: the storage listing belongs to a switch the dialog never offers, and the
 // MDM product's temporary logs are not collected.
@@ -191,7 +193,7 @@ int indexOf(const char* text) {
 TEST(ResultTreeTest, SearchContinuesForwardWithoutWrappingAndNeverFindsBlanks) {
     EXPECT_FALSE(findTreeNode("   ", -1, false, contains));
     EXPECT_FALSE(findTreeNode("", 5, true, contains));
-    EXPECT_EQ(findTreeNode("ПАРАМЕТРЫ", -1, false, contains), 0);
+    EXPECT_EQ(findTreeNode("ПАРАМЕТРЫ", -1, false, contains), indexOf("Параметры программного обеспечения"));
     // A new search on a matching selected node keeps it; a continued one moves on.
     int first = indexOf("LogApp.log");
     EXPECT_EQ(findTreeNode(".log", first, false, contains), first);
@@ -204,7 +206,8 @@ TEST(ResultTreeTest, SearchContinuesForwardWithoutWrappingAndNeverFindsBlanks) {
 
 TEST(ResultTreeTest, ExportWritesOneLinePerNodeIndentedByTabs) {
     std::string text = treeExportText();
-    EXPECT_EQ(text.rfind("Параметры программного обеспечения\r\n\tМой компьютер / Приложения COM+\r\n"
+    EXPECT_EQ(text.rfind("Найденные проблемы\r\nПараметры программного обеспечения\r\n"
+                         "\tМой компьютер / Приложения COM+\r\n"
                          "\t\tTAVIR Applications\r\n",
                          0),
               0u);
@@ -213,7 +216,7 @@ TEST(ResultTreeTest, ExportWritesOneLinePerNodeIndentedByTabs) {
     size_t lines = 0;
     for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
         ++lines;
-    EXPECT_EQ(lines, 293u);
+    EXPECT_EQ(lines, 294u);
 }
 
 } // namespace

@@ -153,5 +153,16 @@ TEST_F(ResultViewerTest, TablesLoadOnEachSideThenFitAndSort) {
     EXPECT_EQ(side2.plain, L"Файл: programs64.csv не найден");
 }
 
+TEST_F(ResultViewerTest, FindingsKeepTheirOrderAndSayWhenThereAreNone) {
+    const std::string header = utf8ToAnsi("Код:\tВажность:\tПроблема:\tЧто сделать:\tИсточник:\r\n");
+    put(work, "KW_Findings.csv", header + "S04\tx\tp\tt\ts\r\nC02\tx\tp\tt\ts\r\n");
+    put(compare, "KW_Findings.csv", header);
+    select("Найденные проблемы");
+    ASSERT_TRUE(side1.tableShown);
+    EXPECT_EQ(side1.model.cell(0, 1), L"S04"); // the most important first, not sorted by code
+    EXPECT_FALSE(side2.tableShown);
+    EXPECT_EQ(side2.plain, L"Найденные проблемы: проблем не найдено.");
+}
+
 } // namespace
 } // namespace kw

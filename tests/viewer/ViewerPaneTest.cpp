@@ -59,7 +59,7 @@ class ViewerPaneTest : public testing::Test {
 
 TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     HWND tree = GetDlgItem(pane.hwnd(), viewer_id::kTree);
-    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 293);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 294);
     test::writeFileBytes(work + "\\(MIRTAL)mHome.ini", "[MCAD]");
     pane.selectNode(indexOf("mHome.ini "));
     EXPECT_EQ(test::windowText(pane.textView(1)), "[MCAD]");
@@ -99,13 +99,14 @@ TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     // The tree export is ANSI text.
     ASSERT_TRUE(pane.exportTreeDat());
     std::string dat = test::readFileBytes(work + "\\tree.dat");
-    EXPECT_EQ(dat.rfind(utf8ToAnsi("Параметры программного обеспечения\r\n\tМой компьютер"), 0), 0u);
+    EXPECT_EQ(dat.rfind(utf8ToAnsi("Найденные проблемы\r\nПараметры программного обеспечения\r\n\tМой"), 0),
+              0u);
 
     // With nothing selected, a refresh selects and shows the first node.
     TreeView_SelectItem(tree, nullptr);
     pane.RefreshCurrentNode();
     EXPECT_EQ(pane.selectedNode(), 0);
-    EXPECT_EQ(test::windowText(pane.textView(1)), "Файл: software.txt не найден");
+    EXPECT_EQ(test::windowText(pane.textView(1)), "Файл: KW_Findings.csv не найден");
 }
 
 TEST_F(ViewerPaneTest, TreeSearchAsksWithTheSharedStringAndReportsAMiss) {
@@ -199,7 +200,7 @@ TEST_F(ViewerPaneTest, DoubleClickOpensOnlyFilesOfTheWorkFolder) {
 
 TEST_F(ViewerPaneTest, TextSearchRemembersItsStringPerSide) {
     test::writeFileBytes(work + "\\software.txt", "one two one");
-    pane.selectNode(0);
+    pane.selectNode(indexOf("Параметры программного обеспечения"));
     answer = "ONE";
     pane.FindInText(1, true); // nothing remembered yet: it asks first
     ASSERT_EQ(asked.size(), 1u);
