@@ -19,6 +19,7 @@ void ClearResults::run() {
     engine_.folders().CreateWorkFolder(kWorkFolder);
     engine_.folders().CreateWorkFolder(kCompareFolder);
     cleared();
+    pausing_ = true;
     SetTimer(window_, kPauseTimer, 3 * 1000, nullptr);
 }
 
@@ -26,6 +27,8 @@ void ClearResults::timer(WPARAM timerId) {
     if (timerId != kPauseTimer)
         return;
     KillTimer(window_, kPauseTimer);
+    pausing_ = false;
+    pauseOver();
     LocalTime now = system_.now();
     std::string line = "Удалены результаты - [" + system_.longTime(now) + "]";
     engine_.eventLog().append("\r\n" + line);

@@ -18,9 +18,13 @@ class ClearResults {
 
     void run();                 // ToolButton1Click
     void timer(WPARAM timerId); // WM_TIMER: the pause is over
+    // Between the clearing and the end of its pause: nothing may start that would write into the logs
+    // or the folders before the pause is over.
+    bool pausing() const { return pausing_; }
 
     std::function<bool()> windowBusy;
-    std::function<void()> cleared; // the views and commands show that nothing is open
+    std::function<void()> cleared;   // the views and commands show that nothing is open
+    std::function<void()> pauseOver; // the current node is shown again
     std::function<void(const std::string& line)> finished;
 
   private:
@@ -28,6 +32,7 @@ class ClearResults {
     Desktop& desktop_;
     SystemInfo& system_;
     HWND window_ = nullptr;
+    bool pausing_ = false;
 };
 
 } // namespace kw

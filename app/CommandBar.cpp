@@ -215,6 +215,7 @@ void CommandBar::setRunning(bool running) {
     setButtonVisible(IDC_START, !running);
     setButtonVisible(IDC_STOP, running);
     setEnabled(IDC_OPTIONS, !running);
+    setEnabled(IDC_LOAD_SETTINGS, !running); // the options and geometry stay as the run found them
     setEnabled(IDC_START, !running);
     setEnabled(IDC_STOP, running);
 }

@@ -40,7 +40,7 @@ MainWindow::~MainWindow() {
 void MainWindow::wireParts() {
     auto report = [this](const std::string& text, MessageKind kind) { this->report(text, kind); };
     auto busy = [this] { return this->busy(); };
-    run_.busyElsewhere = [this] { return packages_.busy() || results_.comparingAll(); };
+    run_.busyElsewhere = [this] { return packages_.busy() || results_.comparingAll() || clear_.pausing(); };
     run_.onFinished = [this] {
         events_.refresh();
         viewer().RefreshCurrentNode();
@@ -60,6 +60,7 @@ void MainWindow::wireParts() {
         results_.showCleared();
         layout();
     };
+    clear_.pauseOver = [this] { viewer().RefreshCurrentNode(); };
     clear_.finished = [this](const std::string& line) { status_.setTopic(line); };
     windowSettings_.report = report;
     instance_.report = report;
@@ -192,7 +193,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE)
-            onActivate();
+            onActivate(reinterpret_cast<HWND>(lp));
         break;
     case WM_COMMAND:
         onCommand(LOWORD(wp));
@@ -251,9 +252,14 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     return defaultHandling(msg, wp, lp);
 }
 
-void MainWindow::onActivate() {
+void MainWindow::onActivate(HWND previous) {
     windowSettings_.activated(run_.running());
-    viewer().activated();
+    // Side 1's column widths are set anew when the program itself gives the activation back (at start,
+    // after one of its dialogs), not on a switch from another program: that keeps the user's widths.
+    DWORD owner = 0;
+    if (previous)
+        GetWindowThreadProcessId(previous, &owner);
+    viewer().activated(!firstActivationDone_ || owner == GetCurrentProcessId());
     windowSettings_.applyLayeredTransparency();
     if (!firstActivationDone_) {
         firstActivationDone_ = true;
@@ -301,6 +307,8 @@ void MainWindow::runningLayout() {
 }
 
 void MainWindow::idleLayout() {
+    // The run's end writes its settings copy next: with the window's place as it is now.
+    windowSettings_.storeGeometry();
     events_.showIdle();
     events_.toggle(false);
     events_.toggle(false); // toggled twice, so that it ends shown
@@ -318,10 +326,12 @@ void MainWindow::showOptionsDialog() {
     optionsDialog_.showModal();
     // Where the window manager gives the activation elsewhere, the read still follows the save.
     if (windowSettings_.rereadPending())
-        onActivate();
+        onActivate(optionsDialog_.hwnd());
 }
 
 void MainWindow::loadSettings() {
+    if (busy())
+        return;
     if (auto path = windowSettings_.load()) {
         events_.settingsLoaded();
         engine_.eventLog().append("Загружен файл настроек: " + *path);

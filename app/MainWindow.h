@@ -70,9 +70,11 @@ class MainWindow final : public Window, public RunObserver {
     void layout();
     void FormCreate();
     void FormClose();
-    void onActivate();
+    void onActivate(HWND previous); // WM_ACTIVATE: `previous` lost the activation (null: unknown)
     void onCommand(int id);
-    bool busy() const { return run_.running() || packages_.busy() || results_.comparingAll(); }
+    bool busy() const {
+        return run_.running() || packages_.busy() || results_.comparingAll() || clear_.pausing();
+    }
 
     void ToolButton5Click(); // screenshot (Alt+Shift+F9), MainWindowScreenshot.cpp
     void showOptionsDialog();

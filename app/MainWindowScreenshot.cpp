@@ -1,5 +1,7 @@
 // The screenshot behind the global hot key: the main window leaves the screen, the picture and its table
 // row go into the work folder, and the window comes back whatever happened meanwhile.
+#include <optional>
+
 #include "app/MainWindow.h"
 #include "platform/ScreenCapture.h"
 #include "system/Screenshots.h"
@@ -42,14 +44,15 @@ class OffScreen {
 
 void MainWindow::ToolButton5Click() {
     ScreenCapture& screen = windowsScreenCapture();
-    Screenshot shot(platform_.files, platform_.system, engine_.folders());
+    std::optional<Screenshot> shot;
     {
         OffScreen away(screen, hwnd());
+        shot.emplace(platform_.files, platform_.system, engine_.folders()); // named once the window is gone
         away.waitUntilGone();
-        shot.take(screen);
+        shot->take(screen);
     }
     // One append: a run writing from its own thread cannot come between the two lines.
-    engine_.eventLog().append(shot.logText());
+    engine_.eventLog().append(shot->logText());
     engine_.saveEventLog();
     viewer().RefreshCurrentNode();
 }

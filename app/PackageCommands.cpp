@@ -129,6 +129,10 @@ void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenO
             "Не удалось открыть файл \"" + path + "\":\r\n" + outcome.reason +
                 "\r\n\r\nФайл не является пакетом KW_Scan! или повреждён. Открытые результаты не изменились.",
             MessageKind::Error);
+        // The second package of the command line is compared with the first: without it, it is not
+        // opened at all.
+        if (argumentPackagesOpened_ == 1)
+            argumentPackagesOpened_ = argumentPackages_.size();
         openArgumentPackages();
         return;
     }

@@ -54,7 +54,6 @@ void ResultsArea::showCleared() {
     viewer_->setSide1Caption("Информация", false);
     viewer_->showSide2(false);
     commands_.setMenuItemEnabled(IDC_COMPARE_ALL, false);
-    viewer_->RefreshCurrentNode();
 }
 
 void ResultsArea::compareAll() {

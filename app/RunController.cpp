@@ -69,7 +69,10 @@ void RunController::finished() {
         worker_.join();
     if (onFinished)
         onFinished();
-    if (closePending_.load()) {
+    // A close that came once the run had reached its completion step stopped nothing: the finished
+    // run is saved as usual, and the window closes after that.
+    bool closing = closePending_.exchange(false);
+    if (closing && engine_.stopped()) {
         if (hiddenRun_)
             exitCode_ = 1; // stopped: no package
         PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -85,6 +88,8 @@ void RunController::finished() {
     }
     if (autoSavePending_.exchange(false))
         saveAfterRun();
+    if (closing)
+        PostMessageW(window_, WM_CLOSE, 0, 0); // a package job still under way holds it until done
 }
 
 void RunController::saveWhenDone() {

@@ -61,10 +61,21 @@ void WindowSettings::applyTransparency() {
     SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(alphaForBlendPosition(position)), LWA_ALPHA);
 }
 
+RECT screenRectOfPlacement(const RECT& normalPosition, const RECT& monitor, const RECT& workArea) {
+    RECT r = normalPosition;
+    OffsetRect(&r, workArea.left - monitor.left, workArea.top - monitor.top);
+    return r;
+}
+
 void WindowSettings::storeGeometry() {
     WINDOWPLACEMENT wp{sizeof wp};
-    if (GetWindowPlacement(window_, &wp)) {
-        const RECT& r = wp.rcNormalPosition;
+    MONITORINFO monitor{sizeof monitor};
+    if (GetWindowPlacement(window_, &wp) &&
+        GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        // A tool window's placement is in screen coordinates already.
+        bool tool = GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW;
+        RECT r = tool ? wp.rcNormalPosition
+                      : screenRectOfPlacement(wp.rcNormalPosition, monitor.rcMonitor, monitor.rcWork);
         settings_.geometry.left = r.left;
         settings_.geometry.top = r.top;
         settings_.geometry.width = r.right - r.left;

@@ -14,6 +14,10 @@
 
 namespace kw {
 
+// The restored position of a window in screen coordinates: GetWindowPlacement gives it in workspace
+// coordinates, which are shifted by a taskbar at the top or on the left of the monitor.
+RECT screenRectOfPlacement(const RECT& normalPosition, const RECT& monitor, const RECT& workArea);
+
 class WindowSettings {
   public:
     WindowSettings(FileSystem& files, Desktop& desktop, CollectionRun& engine, OptionSet& options,
@@ -36,7 +40,10 @@ class WindowSettings {
     void applyLayeredTransparency();
     void trackBarScrolled(HWND control); // WM_HSCROLL
 
-    void save();                // the window's place and the settings file (FormClose)
+    void save(); // the window's place and the settings file (FormClose)
+    // The window's place into the settings, in screen coordinates, as the window is now: the settings
+    // copy of a run carries where the window is at the run's end.
+    void storeGeometry();
     void optionsDialogClosed(); // saved, and read again on the next activation
     // "Загрузить настройки": the file the user chose; nothing when cancelled or unreadable.
     std::optional<std::string> load();
@@ -45,7 +52,6 @@ class WindowSettings {
 
   private:
     IniFile readSettingsFile(); // "KW_scan.ini" in the temporary directory; empty when missing
-    void storeGeometry();
     void applyTransparency();
 
     FileSystem& files_;

@@ -56,6 +56,9 @@ void CollectionRun::setProgress(int value) {
 }
 
 void CollectionRun::setCaption(const std::string& text) {
+    // After Stop the caption keeps "СТОП" while the sections still under way finish.
+    if (stopped_.load())
+        return;
     {
         std::lock_guard lock(captionMutex_);
         caption_ = text;
@@ -75,6 +78,8 @@ std::string CollectionRun::durationSince(const LocalTime& from) {
 }
 
 void CollectionRun::advanceProgressDots() {
+    if (stopped_.load())
+        return;
     std::string text;
     {
         std::lock_guard lock(captionMutex_);
@@ -106,6 +111,7 @@ void CollectionRun::ToolButton30Click() {
 
     observer_->runningLayout();
     stopRequested_.store(false);
+    stopped_.store(false);
     stopFlag_.store(false);
     running_.store(true);
 
@@ -135,7 +141,8 @@ void CollectionRun::ToolButton30Click() {
             break;
         }
     }
-    processMessages();
+    // No message-processing point here: a Stop that comes after the completion step has begun no
+    // longer turns the finished run into a stopped one.
     if (progress_.load() == 100)
         endOfRun();
 }
@@ -242,7 +249,7 @@ void CollectionRun::endOfRun() {
     }
     observer_->refreshCurrentNode();
     SaveSettings(kWorkFolder);
-    if (options_.get(Option::AutoSave) && progressCaption().find("СТОП") == std::string::npos)
+    if (options_.get(Option::AutoSave) && !stopped_.load())
         observer_->autoSave();
 }
 
@@ -255,18 +262,15 @@ void CollectionRun::stop() {
     timing_.append(" ");
     saveTimingLog();
     setCaption("СТОП");
+    stopped_.store(true);
     stopFlag_.store(true);
     running_.store(false);
 }
 
 void CollectionRun::LogBanner(const std::string& text) {
-    log_.append(" ");
-    log_.toggleBold();
-    log_.setColor(LogColor::Blue);
-    log_.append(text);
+    log_.appendBanner(text);
     if (platform_.files.plainFileExists(folders_.workPath(kEventLogFile)))
         saveEventLog();
-    log_.setColor(LogColor::Black);
 }
 
 void CollectionRun::DebugCheckpoint(const std::string& name) {

@@ -71,6 +71,8 @@ class CollectionRun {
 
     bool stopFlag() const { return stopFlag_.load(); }
     bool running() const { return running_.load(); }
+    // The last run was ended by Stop (not by its completion step).
+    bool stopped() const { return stopped_.load(); }
     int progress() const { return progress_.load(); }
     std::string progressCaption() const;
 
@@ -143,6 +145,7 @@ class CollectionRun {
     std::atomic<bool> stopFlag_{true};
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> stopped_{false};
     mutable std::mutex captionMutex_;
     std::mutex eventLogFileMutex_;
     std::string caption_;

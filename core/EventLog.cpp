@@ -25,6 +25,18 @@ void EventLog::append(std::string_view text) {
     notify();
 }
 
+void EventLog::appendBanner(std::string_view text) {
+    {
+        std::lock_guard lock(mutex_);
+        lines_.push_back({" ", color_, bold_});
+        bold_ = !bold_;
+        for (auto& l : splitLines(text))
+            lines_.push_back({std::move(l), LogColor::Blue, bold_});
+        color_ = LogColor::Black;
+    }
+    notify();
+}
+
 void EventLog::clear() {
     {
         std::lock_guard lock(mutex_);

@@ -29,6 +29,9 @@ struct LogLine {
 class EventLog {
   public:
     void append(std::string_view text); // one added line; line breaks inside make more lines
+    // A banner in one step: a blank line, bold toggled, the text in blue, then black again. No line
+    // appended from another thread meanwhile can take the banner's colour.
+    void appendBanner(std::string_view text);
     void clear();
 
     void setColor(LogColor c);

@@ -70,6 +70,7 @@ std::span<const TableRow> TableModel::dataRows() const {
 void TableModel::keepDataRows(const std::vector<size_t>& kept) {
     if (kept.empty()) {
         ClearTable();
+        rows_.resize(1); // the header alone: nothing differs
         return;
     }
     std::vector<TableRow> rows;
@@ -216,54 +217,25 @@ void TableModel::SortByColumn(int col) {
         std::wstring_view c = rows_[i + 1][static_cast<size_t>(col)];
         keys[i] = {readWholeNumber(c), lowerAnsiText(c)};
     }
-    // The pass swaps a pair when the upper cell is greater: by value for two numbers, else as text.
-    auto greater = [&](size_t a, size_t b) {
-        if (keys[a].number && keys[b].number)
-            return *keys[a].number > *keys[b].number;
-        return keys[a].lower > keys[b].lower;
-    };
-
-    // Where that relation is a consistent order (no numbers, only numbers, or numbers whose text order
-    // agrees with their values), the passes end in the order a stable sort gives.
-    std::vector<size_t> numeric;
-    for (size_t i = 0; i < n; ++i)
-        if (keys[i].number)
-            numeric.push_back(i);
-    bool consistent = numeric.size() == n || numeric.empty();
-    if (!consistent) {
-        std::stable_sort(numeric.begin(), numeric.end(),
-                         [&](size_t a, size_t b) { return *keys[a].number < *keys[b].number; });
-        consistent = true;
-        for (size_t k = 1; k < numeric.size() && consistent; ++k) {
-            const Key& a = keys[numeric[k - 1]];
-            const Key& b = keys[numeric[k]];
-            consistent = *a.number == *b.number ? a.lower == b.lower : a.lower < b.lower;
-        }
-    }
-
+    // Neighbour-swap passes compare two numbers by value and anything else as text. Where numbers mix
+    // with texts that order them otherwise ("10" and "9" beside "9a") that relation is no order at all,
+    // and the passes would give an order that depends on the input order. One consistent order that
+    // keeps every pair the relation decides alike wherever it can: all rows by text, and then the
+    // numbers, among themselves by value, into the places the text order gave the numbers.
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
-    if (consistent) {
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return greater(b, a); });
-    } else {
-        // Numbers mixed with text that orders them otherwise: the relation is not transitive, and only
-        // the passes themselves give their result. A pass leaves the rows before its first swap as they
-        // were, so the next one starts just before it.
-        size_t start = 0;
-        for (bool swapped = true; swapped;) {
-            swapped = false;
-            size_t first = n;
-            for (size_t r = start; r + 1 < n; ++r) {
-                if (greater(order[r], order[r + 1])) {
-                    std::swap(order[r], order[r + 1]);
-                    if (!swapped)
-                        first = r;
-                    swapped = true;
-                }
-            }
-            start = first > 0 ? first - 1 : 0;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return keys[a].lower < keys[b].lower; });
+    std::vector<size_t> places, numbers;
+    for (size_t k = 0; k < n; ++k)
+        if (keys[order[k]].number) {
+            places.push_back(k);
+            numbers.push_back(order[k]);
         }
-    }
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [&](size_t a, size_t b) { return *keys[a].number < *keys[b].number; });
+    for (size_t k = 0; k < places.size(); ++k)
+        order[places[k]] = numbers[k];
     for (size_t& i : order)
         ++i; // data rows start at 1
     applyOrder(order);

@@ -41,8 +41,8 @@ class TableModel {
     // Rows 1.. as a comparison sees them. The lone empty row that ClearTable leaves (also left by a
     // file with a header only) is a placeholder for the grid, not data.
     std::span<const TableRow> dataRows() const;
-    // Keeps the data rows at these indexes into dataRows(), in this order. With none kept the table
-    // looks as after ClearTable, so that the grid still has its one empty row.
+    // Keeps the data rows at these indexes into dataRows(), in this order. With none kept only the header
+    // row remains.
     void keepDataRows(const std::vector<size_t>& kept);
     const TableRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
     std::wstring_view cell(int col, int row) const {
@@ -57,7 +57,8 @@ class TableModel {
     std::vector<size_t> firstColumnOrder() const;
     void applyOrder(const std::vector<size_t>& order);
     // Header-click sort: ascending, whole numbers by value, anything else as lower-case text by
-    // character codes; the result of repeated neighbour-swap passes.
+    // character codes; the numbers take the places a text order gives them, so that the order is the
+    // same whatever the rows' order before (O(n log n)).
     void SortByColumn(int col);
 
     // The first cell holding `text` (without regard to case): a new search from `current` along its

@@ -319,6 +319,10 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 selectRows(anchor_, p.row);
             else if (msg == WM_LBUTTONDOWN || !inSelection)
                 setCurrent({std::max(p.col, 0), p.row});
+            if (msg == WM_LBUTTONDOWN) {
+                selectingFrom_ = anchor_; // dragging down or up selects the rows passed over
+                SetCapture(hwnd());
+            }
         }
         if (onMouseDown)
             onMouseDown(p);
@@ -327,6 +331,13 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
         if (resizing_ >= 0) {
             setColumnWidth(resizing_, std::max(4, resizeWidth_ + GET_X_LPARAM(lp) - resizeStart_));
+        } else if (selectingFrom_ > 0) {
+            // Above the first row in sight or below the last, the table scrolls along one row at a time.
+            int y = GET_Y_LPARAM(lp);
+            int row = y < rowHeight_ ? top_ - 1 : top_ + (y - rowHeight_) / rowHeight_;
+            row = std::clamp(row, 1, std::max(1, model_.rowCount() - 1));
+            if (row != current_.row)
+                selectRows(selectingFrom_, row);
         } else if (GET_Y_LPARAM(lp) < rowHeight_) {
             int edge = -left_, x = GET_X_LPARAM(lp);
             for (int w : widths_) {
@@ -337,10 +348,13 @@ LRESULT TableGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_LBUTTONUP:
-        if (resizing_ >= 0) {
-            resizing_ = -1;
+        if (resizing_ >= 0 || selectingFrom_ > 0) {
+            resizing_ = selectingFrom_ = -1;
             ReleaseCapture();
         }
+        return 0;
+    case WM_CAPTURECHANGED:
+        resizing_ = selectingFrom_ = -1;
         return 0;
     case WM_LBUTTONDBLCLK:
         if (cellAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)).row > 0 && onDoubleClick)

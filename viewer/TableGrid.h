@@ -62,6 +62,7 @@ class TableGrid : public Window {
     int anchor_ = 1;
     std::vector<int> charWidths_; // advance of each UTF-16 unit in the grid's font, -1 until measured
     int resizing_ = -1, resizeStart_ = 0, resizeWidth_ = 0;
+    int selectingFrom_ = -1; // the anchor row while rows are selected by dragging
 };
 
 } // namespace kw

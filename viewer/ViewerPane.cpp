@@ -102,6 +102,7 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     caption1_ = make(L"STATIC", L"Информация", SS_CENTER | SS_CENTERIMAGE, id::kCaption1);
     caption2_ = make(L"STATIC", L"(2) Информация для сравнения", SS_CENTER | SS_CENTERIMAGE, id::kCaption2);
     createSides();
+    setWordWrap(options_.get(Option::WordWrap)); // the stored state, before any text node is shown
     wireCommands();
 
     // The search bar: built as the form has it, never shown.
@@ -259,9 +260,9 @@ void ViewerPane::applyDrawOptions() {
     side2_.grid.setDrawOptions(o);
 }
 
-void ViewerPane::activated() {
+void ViewerPane::activated(bool resetWidths) {
     static constexpr int kWidths[kTableColumns] = {150, 65, 110, 65, 65, 220};
-    for (int c = 0; c < kTableColumns; ++c)
+    for (int c = 0; resetWidths && c < kTableColumns; ++c)
         side1_.grid.setColumnWidth(c, scaled(kWidths[c]));
     applyDrawOptions();
 }

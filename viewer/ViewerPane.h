@@ -41,8 +41,9 @@ class ViewerPane : public Window {
     void move(int x, int y, int width, int height);
 
     void RefreshCurrentNode();
-    // The main window became the active window: side 1's table gets its inventory column widths.
-    void activated();
+    // The main window became the active window: the draw options are applied again, and side 1's table
+    // gets its inventory column widths when `resetWidths`.
+    void activated(bool resetWidths = true);
 
     // Side 2 with its splitter and "Размещение панелей" (a comparison package is open).
     void showSide2(bool visible);

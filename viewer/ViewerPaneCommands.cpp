@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "results/Findings.h"
 #include "results/ResultTree.h"
+#include "viewer/ViewableFile.h"
 #include "viewer/ViewerPane.h"
 
 namespace kw {
@@ -59,7 +60,10 @@ void ViewerPane::tableSearch(int n, bool continueSearch) {
         sharedSearch = *answer;
     }
     TableGrid& g = side(n).grid;
-    auto found = g.model().FindInTable(toWide(sharedSearch), g.current(), continueSearch);
+    // An empty string finds nothing, as in the tree and the texts.
+    auto found = sharedSearch.empty()
+                     ? std::nullopt
+                     : g.model().FindInTable(toWide(sharedSearch), g.current(), continueSearch);
     if (found) {
         g.setCurrent(*found);
         SetFocus(g.hwnd());
@@ -134,6 +138,8 @@ void ViewerPane::headerPress(int n, CellPos cell) {
 
 void ViewerPane::tableDoubleClick() {
     TableGrid& g = side1_.grid;
+    if (g.current().row >= g.model().rowCount())
+        return; // a comparison left the header alone
     int selected = selectedNode();
     if (selected >= 0 && resultTree()[static_cast<size_t>(selected)].file == kFindingsFile) {
         // A finding leads to the topic of its source file, in the column "Источник:".
@@ -143,7 +149,7 @@ void ViewerPane::tableDoubleClick() {
         return;
     }
     std::string name = toUtf8(g.model().cell(g.current().col, g.current().row));
-    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos || !isViewableFile(name))
         return;
     std::string path = workFolder_ + "\\" + name;
     if (files_.plainFileExists(path))

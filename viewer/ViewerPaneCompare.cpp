@@ -54,6 +54,8 @@ void ViewerPane::compareVisiblePair() {
         m2.keepDataRows(left.side2);
         side1_.grid.modelChanged();
         side2_.grid.modelChanged();
+        // The walk ends on side 1's last row, which is where its current cell is left.
+        side1_.grid.setCurrent({0, m1.rowCount() - 1});
         SetFocus(side1_.grid.hwnd());
     }
 }

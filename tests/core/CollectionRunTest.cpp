@@ -204,6 +204,7 @@ TEST_F(CollectionRunTest, StopInsideAProductSkipsTheRestAndWritesNoDurationForIt
 }
 
 TEST_F(CollectionRunTest, StopDuringTheSystemSectionStillRunsTheRestOfTheSystemStep) {
+    options.set(Option::AutoSave, true);
     int commonData = 0, shared = 0;
     run.replaceSection(CollectSystemSection, [&] {
         run.requestStop();
@@ -218,6 +219,33 @@ TEST_F(CollectionRunTest, StopDuringTheSystemSectionStillRunsTheRestOfTheSystemS
     ASSERT_EQ(timing.size(), 4u);
     EXPECT_EQ(timing[1].rfind("********************* СТОП", 0), 0u);
     EXPECT_EQ(timing[3], "Информация о системе - " + zero());
+    // The sections that finish the step after Stop leave the caption alone, and nothing is saved.
+    EXPECT_EQ(run.progressCaption(), "СТОП");
+    EXPECT_EQ(observer.captions.back(), "СТОП");
+    EXPECT_TRUE(run.stopped());
+    EXPECT_EQ(observer.autoSaves, 0);
+}
+
+TEST_F(CollectionRunTest, StopArrivingDuringTheCompletionStepLeavesTheRunFinished) {
+    options.set(Option::AutoSave, true);
+    allCollectionOptionsOff();
+    // The completion step empties the caption: a Stop (or a close) pressed just then.
+    struct StopAtCompletion : RecordingObserver {
+        CollectionRun* run = nullptr;
+        void progressCaptionChanged(const std::string& t) override {
+            RecordingObserver::progressCaptionChanged(t);
+            if (t == " ")
+                run->requestStop();
+        }
+    } late;
+    late.run = &run;
+    run.setObserver(&late);
+    run.ToolButton30Click();
+    auto log = run.eventLog().texts();
+    EXPECT_TRUE(
+        std::none_of(log.begin(), log.end(), [](const std::string& l) { return l.find("СТОП") != l.npos; }));
+    EXPECT_FALSE(run.stopped());
+    EXPECT_EQ(late.autoSaves, 1);
 }
 
 TEST_F(CollectionRunTest, DurationIsATimeOfDayInTheLocaleFormat) {

@@ -7,6 +7,7 @@
 #include <regex>
 #include <thread>
 
+#include "app/resource.h"
 #include "core/RtfWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -151,6 +152,38 @@ TEST_F(EndToEndTest, FullRunWritesBothLogsAndTheSettingsCopy) {
     // Closing removes the work folders and keeps the settings.
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
     EXPECT_TRUE(test::fileExists(test::tempDir() + "KW_scan.ini"));
+}
+
+TEST_F(EndToEndTest, StopDuringTheSystemStepLeavesNoPackageAndTheProgramOpen) {
+    copyDemoTempFiles();
+    // A copy of the program with the save after a run on: a package would go beside it.
+    std::string home = test::tempDir() + "home";
+    windowsFileSystem().createFolder(home);
+    ASSERT_FALSE(windowsFileSystem().copyFile(programPath(), home + "\\KW_Scan.exe"));
+    test::writeFileBytes(test::tempDir() + "KW_scan.ini", "[Set]\r\nAutoSave=1\r\n");
+    Child c = startProgram(home + "\\KW_Scan.exe", "full");
+    ASSERT_TRUE(c.process);
+    HWND w = nullptr;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            w = mainWindowOf(c.id);
+            return w && windowText(descendant(w, IDC_PROGRESS_CAPTION)) == "Информация о системе";
+        },
+        120000));
+    PostMessageW(w, WM_COMMAND, IDC_STOP, 0); // from outside, as a user's click
+    ASSERT_TRUE(waitFor([&] { return test::fileExists(work("KW_scan.ini")); }, 120000));
+    // The end of the run would have saved by now, and the save closes the program.
+    EXPECT_EQ(WaitForSingleObject(c.process.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(windowText(descendant(w, IDC_PROGRESS_CAPTION)), "СТОП");
+    EXPECT_NE(ansiToUtf8(test::readFileBytes(work("KW_Scan!.txt"))).find("СТОП"), std::string::npos);
+    int packages = 0;
+    windowsFileSystem().listFolder(home + "\\", [&](const FolderEntry& e) {
+        packages += e.name.ends_with(".cab");
+        return true;
+    });
+    EXPECT_EQ(packages, 0);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(c.process.get(), 30000), WAIT_OBJECT_0);
 }
 
 } // namespace

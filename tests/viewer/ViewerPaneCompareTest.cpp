@@ -112,6 +112,11 @@ TEST_F(ViewerPaneCompareTest, TablesLoseTheirPartneredRowsAndATableMeetsNoText) 
     pane.compareVisiblePair();
     EXPECT_EQ(firstCells(pane.table(1).model()), std::vector<std::string>{"b.dll"});
     EXPECT_EQ(firstCells(pane.table(2).model()), std::vector<std::string>{"b.dll"});
+    // Without md5 the last pair matches too, and the headers alone remain.
+    options.set(Option::CompareNoMd5, true);
+    pane.compareVisiblePair();
+    EXPECT_EQ(pane.table(1).model().rowCount(), 1);
+    EXPECT_EQ(pane.table(2).model().rowCount(), 1);
 
     // Side 2 has no such file: its view shows the not-found line, and side 1 stays whole.
     files.deleteFile(compare + "\\(MIRTAL_Bin)Files.csv");

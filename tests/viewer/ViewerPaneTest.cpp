@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
@@ -124,6 +126,10 @@ TEST_F(ViewerPaneTest, TreeSearchAsksWithTheSharedStringAndReportsAMiss) {
     answer.reset(); // Cancel changes nothing
     pane.treeSearch(false);
     EXPECT_EQ(pane.sharedSearch, "нет такого узла");
+    // An empty string finds nothing in a table either.
+    answer = "";
+    pane.tableSearch(1, false);
+    EXPECT_EQ(desktop.messages.back(), "\"\" не найдено");
 }
 
 TEST_F(ViewerPaneTest, TablesSortByHeaderOnlyWhereAllowedAndCopyWithTheRussianLocale) {
@@ -185,17 +191,24 @@ TEST_F(ViewerPaneTest, FittingMeasuresCellsAsTheFontDrawsThem) {
     EXPECT_EQ(g.columnWidth(0), widest + 4);
 }
 
-TEST_F(ViewerPaneTest, DoubleClickOpensOnlyFilesOfTheWorkFolder) {
-    test::writeFileBytes(work + "\\KW_scan_Screenshots.csv", "Файл\r\nshot1.jpg\r\nmissing.jpg\r\n");
-    test::writeFileBytes(work + "\\shot1.jpg", "jpeg");
+TEST_F(ViewerPaneTest, DoubleClickOpensOnlyPicturesAndTextsOfTheWorkFolder) {
+    // Members of a package from elsewhere: programs, scripts and shortcuts are never handed to the shell.
+    const char* members[] = {"shot1.jpg", "setup.bat", "tool.exe",  "link.lnk", "run.CMD",
+                             "a.js",      "b.reg",     "Notes.TXT", "c.exe."};
+    std::string table = "Файл\r\nmissing.jpg\r\n";
+    for (const char* m : members) {
+        test::writeFileBytes(work + "\\" + m, "bytes");
+        table += std::string(m) + "\r\n";
+    }
+    test::writeFileBytes(work + "\\KW_scan_Screenshots.csv", table);
     pane.selectNode(indexOf("Снимки экрана"));
     TableGrid& g = pane.table(1);
-    g.setCurrent({0, 2});
-    pane.tableDoubleClick();
-    g.setCurrent({0, 1});
-    pane.tableDoubleClick();
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_EQ(desktop.opened[0], work + "\\shot1.jpg");
+    for (int row = 1; row < g.model().rowCount(); ++row) {
+        g.setCurrent({0, row});
+        pane.tableDoubleClick();
+    }
+    std::sort(desktop.opened.begin(), desktop.opened.end());
+    EXPECT_EQ(desktop.opened, (std::vector<std::string>{work + "\\Notes.TXT", work + "\\shot1.jpg"}));
 }
 
 TEST_F(ViewerPaneTest, TextSearchRemembersItsStringPerSide) {
