@@ -108,6 +108,10 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
             slowestName = variant.name;
         }
         OpenOutcome outcome = open.get();
+        if (std::size_t done = static_cast<std::size_t>(opened + refused + 1); done % 10000 == 0) {
+            std::printf("%zu of %zu variants\n", done, variants.size());
+            std::fflush(stdout);
+        }
         EXPECT_EQ(snapshot(temp), before) << variant.name << " wrote outside its target";
         if (outcome.opened) {
             ++opened;
