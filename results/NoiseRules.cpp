@@ -221,25 +221,39 @@ std::optional<std::vector<std::wstring>> NoiseMask::masked(std::string_view file
             rules.push_back(&r);
     if (rules.empty() && lowerNames_.empty())
         return std::nullopt;
+    // Lines are copied only from the first one that changes: a big table without noise costs a look at
+    // each line's hints.
     std::vector<std::wstring> out;
-    out.reserve(lines.size());
-    bool changed = false;
-    for (std::wstring_view view : lines) {
-        std::wstring line(view);
-        for (const NoiseRule* r : rules) {
-            if (!patternMayApply(line, *r))
-                continue;
-            std::wstring next = std::regex_replace(line, r->pattern, r->mask);
-            if (next != line) {
-                line = std::move(next);
-                changed = true;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::wstring_view view = lines[i];
+        bool tried = !lowerNames_.empty() || std::any_of(rules.begin(), rules.end(), [&](const NoiseRule* r) {
+            return patternMayApply(view, *r);
+        });
+        std::wstring line;
+        bool changed = false;
+        if (tried) {
+            line.assign(view);
+            for (const NoiseRule* r : rules) {
+                if (!patternMayApply(line, *r))
+                    continue;
+                std::wstring next = std::regex_replace(line, r->pattern, r->mask);
+                if (next != line) {
+                    line = std::move(next);
+                    changed = true;
+                }
             }
+            if (!lowerNames_.empty() && maskNames(line))
+                changed = true;
         }
-        if (!lowerNames_.empty() && maskNames(line))
-            changed = true;
-        out.push_back(std::move(line));
+        if (changed && out.empty()) {
+            out.reserve(lines.size());
+            for (size_t k = 0; k < i; ++k)
+                out.emplace_back(lines[k]);
+        }
+        if (!out.empty() || changed)
+            out.push_back(changed ? std::move(line) : std::wstring(view));
     }
-    if (!changed)
+    if (out.empty())
         return std::nullopt;
     return out;
 }
