@@ -1,12 +1,14 @@
-// "KW_Scan.exe compare PACKAGE1 PACKAGE2 REPORT": which topics two packages differ in, written as a
-// tab-separated report, with no window, so that a support engineer can run it over many packages.
-// The exit code follows diff: 0 no topic differs, 1 some do, 2 trouble (a package or the report).
+// "KW_Scan.exe compare [OPTIONS] PACKAGE1 PACKAGE2 REPORT": which topics two packages differ in, written
+// as an HTML page (REPORT ending in .html or .htm) or a tab-separated report, with no window, so that a
+// support engineer can run it over many packages. The exit code follows diff: 0 no topic differs
+// (noise aside, when it is left out), 1 some do, 2 trouble (a package or the report).
 #include "app/CompareCommand.h"
 
 #include <windows.h>
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "results/ComparisonHtml.h"
 #include "results/ComparisonReport.h"
 #include "results/FolderComparison.h"
 #include "results/ResultPackage.h"
@@ -53,11 +55,55 @@ class UnpackedPackage {
     std::string folder_;
 };
 
+// The switches of the noise options, with "/" or "--" before them.
+struct NoiseSwitch {
+    std::string_view name;
+    bool NoiseOptions::*option;
+    bool value;
+};
+constexpr NoiseSwitch kNoiseSwitches[] = {
+    {"ignore-times", &NoiseOptions::timesAndPaths,
+     true}, // "Не учитывать время, длительности и временные пути"
+    {"keep-times", &NoiseOptions::timesAndPaths, false},
+    {"ignore-names", &NoiseOptions::hostAndUser, true}, // "Не учитывать имя компьютера и пользователя"
+    {"keep-names", &NoiseOptions::hostAndUser, false},
+};
+
+// True when the argument is one of the switches; it is then applied.
+bool applySwitch(std::string_view arg, NoiseOptions& noise) {
+    if (arg.starts_with("--"))
+        arg.remove_prefix(2);
+    else if (arg.starts_with("/"))
+        arg.remove_prefix(1);
+    else
+        return false;
+    for (const NoiseSwitch& s : kNoiseSwitches) {
+        if (sameTextIgnoringCase(arg, s.name)) {
+            noise.*s.option = s.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool wantsHtml(const std::string& report) {
+    size_t dot = report.rfind('.');
+    std::string_view ext =
+        dot == std::string::npos ? std::string_view() : std::string_view(report).substr(dot);
+    return sameTextIgnoringCase(ext, ".html") || sameTextIgnoringCase(ext, ".htm");
+}
+
 } // namespace
 
-int runCompareCommand(const std::vector<std::string>& args) {
+int runCompareCommand(const std::vector<std::string>& commandLine) {
+    NoiseOptions noise;
+    std::vector<std::string> args;
+    for (const std::string& arg : commandLine)
+        if (!applySwitch(arg, noise))
+            args.push_back(arg);
     if (args.size() != 4) {
-        tell("Использование: KW_Scan.exe compare <пакет 1> <пакет 2> <файл отчёта>");
+        tell("Использование: KW_Scan.exe compare [/keep-times] [/ignore-names] <пакет 1> <пакет 2> "
+             "<файл отчёта .html или .txt>");
         return 2;
     }
     FileSystem& files = windowsFileSystem();
@@ -77,13 +123,15 @@ int runCompareCommand(const std::vector<std::string>& args) {
         }
     }
     FolderComparison report =
-        compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options));
-    if (!files.writeFile(args[3], comparisonReportTsv(report))) {
+        compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options), {}, noise);
+    const std::string text =
+        wantsHtml(args[3]) ? comparisonReportHtml(report, args[1], args[2]) : comparisonReportTsv(report);
+    if (!files.writeFile(args[3], text)) {
         tell("Не удалось записать отчёт \"" + args[3] + "\"");
         return 2;
     }
     for (const TopicComparison& row : report.rows)
-        if (row.state != TopicState::Same)
+        if (differs(row.state))
             return 1;
     return 0;
 }

@@ -2,8 +2,10 @@
 // inventories of 100,000 rows (a CAD suite's folders, the same file names in many folders, the second
 // side an update on another drive), under each md5 rule, and two whole results compared topic by topic
 // with such an inventory in them. Checks once that the engine gives what the plain procedure gives.
+// Last, two whole results compared with the noise rules and written as the HTML page: two unpacked demo
+// packages when given (RESULT1 RESULT2), else results like a demo run's.
 // Prints the best and the median of the runs. Run by hand:
-//   xvfb-run -a scripts/wine-run.sh build/bin/kw_compare_bench.exe [runs] [lines]
+//   xvfb-run -a scripts/wine-run.sh build/bin/kw_compare_bench.exe [runs] [lines] [RESULT1 RESULT2]
 #include <windows.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "results/Comparison.h"
+#include "results/ComparisonHtml.h"
 #include "results/FolderComparison.h"
 #include "results/TableModel.h"
 #include "tests/results/ComparisonOracle.h"
@@ -214,6 +217,89 @@ void writeResult(FileSystem& files, const std::string& folder, bool update, size
     put("programs.csv", utf8ToAnsi("Программа\tВерсия\r\nTAVIR MIRTAL-3D\t21.0\r\n"));
 }
 
+// A real result (an unpacked package) copied file by file.
+void copyResult(FileSystem& files, const std::string& from, const std::string& to) {
+    files.deleteFolderTree(to);
+    files.createFolder(to);
+    files.listFolder(from + "\\", [&](const FolderEntry& e) {
+        if (!e.folder)
+            if (auto bytes = files.readFile(from + "\\" + e.name))
+                files.writeFile(to + "\\" + e.name, *bytes);
+        return true;
+    });
+}
+
+// Two whole demo results with the suite's big inventory in both, compared with the noise rules on and
+// written as the HTML page, as "KW_Scan.exe compare P1 P2 REPORT.html" does after unpacking.
+void timeNoiseAndHtml(FileSystem& files, const std::string& root, int runs, size_t rows,
+                      const std::string& demo1, const std::string& demo2) {
+    std::vector<InventoryRow> big = suiteInventory(rows, 5);
+    if (demo1.empty()) {
+        writeResult(files, root + "\\KW_Temp", false, rows);
+        writeResult(files, root + "\\KW_Temp2", true, rows);
+    } else {
+        copyResult(files, demo1, root + "\\KW_Temp");
+        copyResult(files, demo2, root + "\\KW_Temp2");
+    }
+    files.writeFile(root + "\\KW_Temp\\(MIRTAL_Bin)Files.csv", inventoryText(big));
+    files.writeFile(root + "\\KW_Temp2\\(MIRTAL_Bin)Files.csv", inventoryText(updated(big, 6)));
+    std::vector<double> ms;
+    FolderComparison result;
+    size_t bytes = 0;
+    // The parts apart: the comparison without and with the noise rules, and the page alone.
+    for (bool noise : {false, true}) {
+        ms.clear();
+        for (int r = 0; r < runs; ++r)
+            ms.push_back(timed([&] {
+                result = compareFolders(files, root + "\\KW_Temp", root + "\\KW_Temp2", {}, {},
+                                        NoiseOptions{.timesAndPaths = noise});
+            }));
+        report(noise ? "  compareFolders, noise rules on" : "  compareFolders, noise rules off", ms);
+    }
+    ms.clear();
+    for (int r = 0; r < runs; ++r)
+        ms.push_back(timed([&] {
+            files.writeFile(root + "\\report.html", comparisonReportHtml(result, "1.cab", "2.cab"));
+        }));
+    report("  HTML page written", ms);
+    ms.clear();
+    // On a busy machine the wall clock says more about the others; the process's own processor time
+    // (the work is single-threaded) says what the comparison costs.
+    std::vector<double> cpu;
+    auto processorMs = [] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        auto ms = [](FILETIME t) {
+            return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4;
+        };
+        return ms(kernel) + ms(user);
+    };
+    for (int r = 0; r < runs; ++r)
+        ms.push_back(timed([&] {
+            double before = processorMs();
+            result = compareFolders(files, root + "\\KW_Temp", root + "\\KW_Temp2", {}, {}, NoiseOptions{});
+            std::string page = comparisonReportHtml(result, "1.cab", "2.cab");
+            bytes = page.size();
+            files.writeFile(root + "\\report.html", page);
+            cpu.push_back(processorMs() - before);
+        }));
+    size_t different = 0, noise = 0;
+    for (const TopicComparison& t : result.rows) {
+        different += differs(t.state);
+        noise += t.state == TopicState::SameWithoutNoise;
+    }
+    report(demo1.empty() ? "compareFolders + noise + HTML, demo-like results"
+                         : "compareFolders + noise + HTML, demo results",
+           ms,
+           std::to_string(result.rows.size()) + " topics, " + std::to_string(different) + " differ, " +
+               std::to_string(noise) + " only by noise, page " + std::to_string(bytes / 1024) + " KB");
+    report("  the same, processor time", cpu);
+    for (const TopicComparison& t : result.rows)
+        if (t.state != TopicState::Same)
+            std::printf("  %-40s %-26s %zu / %zu\n", t.file.c_str(), std::string(stateText(t.state)).c_str(),
+                        t.left1, t.left2);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -273,6 +359,9 @@ int wmain(int argc, wchar_t** argv) {
     for (const TopicComparison& t : result.rows)
         std::printf("  %-40s %-14s %zu / %zu\n", t.file.c_str(), std::string(stateText(t.state)).c_str(),
                     t.left1, t.left2);
+    // Two unpacked demo packages, when given, stand for the demo-like results.
+    timeNoiseAndHtml(files, root, runs, size, argc > 4 ? toUtf8(argv[3]) : std::string(),
+                     argc > 4 ? toUtf8(argv[4]) : std::string());
     files.deleteFolderTree(root);
     return 0;
 }

@@ -14,18 +14,20 @@ bool CompareAllJob::create() {
 }
 
 void CompareAllJob::start(const std::string& folder1, const std::string& folder2,
-                          const CompareOptions& options) {
+                          const CompareOptions& options, const NoiseOptions& noise) {
     running_ = true;
     stop_.store(false);
     if (worker_.joinable())
         worker_.join();
     HWND target = hwnd();
-    worker_ = std::thread([this, target, folder1, folder2, options] {
-        auto result = std::make_shared<FolderComparison>(
-            compareFolders(files_, folder1, folder2, options, [this, target](int done, int total) {
+    worker_ = std::thread([this, target, folder1, folder2, options, noise] {
+        auto result = std::make_shared<FolderComparison>(compareFolders(
+            files_, folder1, folder2, options,
+            [this, target](int done, int total) {
                 PostMessageW(target, kProgressMessage, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
                 return !stop_.load();
-            }));
+            },
+            noise));
         std::lock_guard lock(mutex_);
         result_ = std::move(result);
         PostMessageW(target, kDoneMessage, 0, 0);

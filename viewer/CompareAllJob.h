@@ -23,7 +23,8 @@ class CompareAllJob : private Window {
     ~CompareAllJob() override; // stops a running comparison and waits for it
 
     bool create(); // on the thread that is to get the progress and the result
-    void start(const std::string& folder1, const std::string& folder2, const CompareOptions& options);
+    void start(const std::string& folder1, const std::string& folder2, const CompareOptions& options,
+               const NoiseOptions& noise);
     void stop() { stop_.store(true); } // the comparison ends early, with what it has
     bool running() const { return running_; }
 

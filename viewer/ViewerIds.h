@@ -19,6 +19,7 @@ inline constexpr int kCompareLines = 2113; // ToolButton46 "Построчное
 inline constexpr int kCompareAll = 2114;   // "Сравнить все разделы"
 inline constexpr int kShowReport = 2115; // "Отчёт сравнения": the report of the last whole comparison
 inline constexpr int kReport = 2116; // the report table
+inline constexpr int kReportBar = 2117; // its noise options (2117, 2118) and "Сохранить отчёт..." (2119)
 inline constexpr int kSearchBar = 2120;
 
 } // namespace kw::viewer_id

@@ -139,6 +139,13 @@ void ViewerPane::createSides() {
     side1_.grid.create(hwnd(), id::kTable1);
     side2_.grid.create(hwnd(), id::kTable2);
     reportGrid_.create(hwnd(), id::kReport);
+    reportBar_.create(hwnd(), font_, id::kReportBar);
+    // A switched option compares again at once, so that the report always says what it was made with.
+    reportBar_.onNoiseChanged = [this] {
+        if (side2Visible_ && !compareJob_.running())
+            compareAll();
+    };
+    reportBar_.onSave = [this] { saveReportHtml(); };
 }
 
 void ViewerPane::move(int x, int y, int width, int height) {
@@ -187,7 +194,9 @@ void ViewerPane::placeSides(const RECT& room) {
     // The report of a whole comparison stands in place of both sides while it is shown.
     placeSide(side1_, caption1_, caption1Visible_, s1, !reportShown_);
     placeSide(side2_, caption2_, true, s2, side2Visible_ && !reportShown_);
-    place(reportGrid_.hwnd(), room, reportShown_);
+    RECT report = room;
+    reportBar_.place(report, reportShown_, scaled(24));
+    place(reportGrid_.hwnd(), report, reportShown_);
 }
 
 LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -200,7 +209,7 @@ LRESULT ViewerPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
         tree_.notify(*reinterpret_cast<NMHDR*>(lp));
         return 0;
     case WM_COMMAND:
-        if (strip_.command(LOWORD(wp)))
+        if (strip_.command(LOWORD(wp)) || reportBar_.command(LOWORD(wp)))
             return 0;
         if (LOWORD(wp) == kSearchFind)
             searchBarFind();

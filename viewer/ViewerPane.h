@@ -22,6 +22,7 @@
 #include "settings/OptionSet.h"
 #include "settings/Settings.h"
 #include "viewer/CompareAllJob.h"
+#include "viewer/ReportBar.h"
 #include "viewer/ResultTreeView.h"
 #include "viewer/Splitter.h"
 #include "viewer/TableGrid.h"
@@ -91,6 +92,10 @@ class ViewerPane : public Window {
     void showReport(bool visible);
     void reportDoubleClick(); // selects the topic of the current report row
     bool saveReport(bool richText);
+    bool saveReportHtml(); // "Сохранить отчёт...": the page with the differing lines
+    // The noise options of the report bar, which the next whole comparison applies.
+    NoiseOptions reportNoise() const { return reportBar_.noise(); }
+    void setReportNoise(const NoiseOptions& noise) { reportBar_.setNoise(noise); }
     std::function<void(const std::string&)> onStatus; // what a long command is doing, for the status bar
     std::function<void(int)> onProgress;              // its percentage
 
@@ -152,6 +157,7 @@ class ViewerPane : public Window {
     Splitter sidesSplitter_{Splitter::Keeps::Share};      // Splitter6, between side 1 and side 2
 
     TableGrid reportGrid_;
+    ReportBar reportBar_;
     FolderComparison report_;
     bool reportShown_ = false;
     CompareAllJob compareJob_;

@@ -21,7 +21,7 @@ enum MenuCommand {
     kTableFind,
     kTableFindNext,
 };
-enum ReportCommand { kSaveTsv = 3001, kSaveRtf, kCloseReport };
+enum ReportCommand { kSaveTsv = 3001, kSaveRtf, kCloseReport, kSaveHtml };
 
 } // namespace
 
@@ -77,6 +77,7 @@ void ViewerPane::contextMenu(HWND control, int x, int y) {
 
 void ViewerPane::reportContextMenu(int x, int y) {
     const MenuRow rows[] = {
+        {.command = kSaveHtml, .text = L"Сохранить отчёт...", .run = [this] { saveReportHtml(); }},
         {.command = kSaveTsv,
          .text = L"Сохранить отчёт (текст с табуляцией)...",
          .run = [this] { saveReport(false); }},

@@ -1,6 +1,7 @@
 // "Сравнить все разделы": every topic of the two results compared on the stored files by CompareAllJob,
 // and the report of which topics differ shown in place of the two sides.
 #include "platform/Text.h"
+#include "results/ComparisonHtml.h"
 #include "results/ComparisonReport.h"
 #include "results/LocaleText.h"
 #include "viewer/ViewerPane.h"
@@ -9,6 +10,12 @@ namespace kw {
 namespace {
 
 namespace id = viewer_id;
+
+std::string windowText(HWND w) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(w, text, 1024);
+    return toUtf8(text);
+}
 
 } // namespace
 
@@ -22,7 +29,7 @@ void ViewerPane::compareAll() {
     setStripButtonText(id::kCompareAll, L"Остановить сравнение");
     if (onStatus)
         onStatus("Сравнение разделов...");
-    compareJob_.start(workFolder_, compareFolder_, compareOptionsOf(options_));
+    compareJob_.start(workFolder_, compareFolder_, compareOptionsOf(options_), reportBar_.noise());
 }
 
 void ViewerPane::compareProgress(int done, int total) {
@@ -37,7 +44,7 @@ void ViewerPane::compareAllDone(FolderComparison result) {
     report_ = std::move(result);
     int differing = 0;
     for (const TopicComparison& row : report_.rows)
-        differing += row.state != TopicState::Same;
+        differing += differs(row.state);
     if (onProgress)
         onProgress(0);
     if (onStatus)
@@ -77,6 +84,19 @@ bool ViewerPane::saveReport(bool richText) {
     if (!path)
         return false;
     if (files_.writeFile(*path, richText ? comparisonReportRtf(report_) : comparisonReportTsv(report_)))
+        return true;
+    desktop_.showMessage(hwnd(), "Не удалось записать файл " + *path, MessageKind::Error);
+    return false;
+}
+
+bool ViewerPane::saveReportHtml() {
+    auto path = desktop_.chooseFileToSave(hwnd(), "Страница HTML (*.html)|*.html|Все файлы (*.*)|*.*",
+                                          "Сравнение разделов.html", "html");
+    if (!path)
+        return false;
+    // The side captions name the opened packages ("(1) " or "(2) " and the file name).
+    std::string page = comparisonReportHtml(report_, windowText(caption1_), windowText(caption2_));
+    if (files_.writeFile(*path, page))
         return true;
     desktop_.showMessage(hwnd(), "Не удалось записать файл " + *path, MessageKind::Error);
     return false;

@@ -1,15 +1,18 @@
 // Two packages of the demo machine, the second taken after a registry value, an INI file and a program
 // file changed: "KW_Scan.exe compare" names those topics, with what is left of each side, and keeps
-// the untouched ones as the same.
+// the untouched ones as the same or, where only the run's own noise differs, the same without it. With
+// one planted change the HTML report has that one differing topic, holding the planted line.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
+#include <set>
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
+#include "tests/results/HtmlCheck.h"
 
 namespace kw {
 namespace {
@@ -141,6 +144,23 @@ TEST(CompareEndToEndTest, ReportNamesTheChangedTopicsOfTwoDemoPackages) {
     EXPECT_EQ(rows["(MIRTAL_Bin)Files.csv"].left2, 2);
     ASSERT_TRUE(rows.count("(REG)HKLM_TAVIR.txt"));
     EXPECT_EQ(rows["(REG)HKLM_TAVIR.txt"].left2, 1);
+    // Nothing else differs: the logs, the hardware page and the other captures of the run differ only by
+    // its time, durations and free memory.
+    const std::set<std::string> planted = {"(REG)Quadrix.txt", "(MIRTAL)mirtal.ini", "(MIRTAL_Bin)Files.csv",
+                                           "(REG)HKLM_TAVIR.txt"};
+    for (const auto& [file, row] : rows)
+        if (!planted.count(file))
+            EXPECT_TRUE(row.state == "совпадают" || row.state == "совпадают без учёта шума")
+                << file << ": " << row.state;
+    EXPECT_EQ(rows["KW_Scan!.txt"].state, "совпадают без учёта шума");
+    // The page shows the lines themselves.
+    std::string page = test::tempDir() + "отчёт.html";
+    EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + b + "\" \"" + page + "\""), 1u);
+    test::HtmlCheck html = test::checkHtml(test::readFileBytes(page));
+    ASSERT_TRUE(html.wellFormed) << html.error;
+    EXPECT_NE(html.text.find("\nKW_Test=1\n"), std::string::npos);
+    EXPECT_NE(html.text.find("\"KW_Test\"=\"changed\""), std::string::npos);
+    EXPECT_NE(html.text.find("\nMIRTAL.Exe\n"), std::string::npos);
     // What was not touched stays the same.
     for (const char* same : {"(MIRTAL_sys)Files.csv", "(Quadrix)Configuration.xml", "(REG)Morvantide.txt",
                              "(MIRTAL_Home_Bin)Files.csv"}) {
@@ -156,6 +176,60 @@ TEST(CompareEndToEndTest, ReportNamesTheChangedTopicsOfTwoDemoPackages) {
     test::writeFileBytes(test::tempDir() + "notes.txt", "no package");
     EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + test::tempDir() + "notes.txt\" \"" + report + "\""), 2u);
     EXPECT_EQ(runToEnd("compare \"" + a + "\""), 2u);
+}
+
+// The user's own settings file of the calculation module: captured, and in no inventory or registry export.
+class ChangedSettings {
+  public:
+    ChangedSettings() {
+        wchar_t path[MAX_PATH] = {};
+        ExpandEnvironmentStringsW(L"%APPDATA%\\TAVIR\\Wrokan\\WrokanConf.ini", path, MAX_PATH);
+        path_ = toUtf8(path);
+        original_ = test::readFileBytes(path_);
+    }
+    void change() { test::writeFileBytes(path_, original_ + "KW_Test=1\r\n"); }
+    ~ChangedSettings() { test::writeFileBytes(path_, original_); }
+    bool found() const { return !original_.empty(); }
+
+  private:
+    std::string path_, original_;
+};
+
+TEST(CompareEndToEndTest, OnePlantedChangeIsTheOneDifferingTopicOfTheHtmlReport) {
+    copyDemoTempFiles();
+    ChangedSettings settings;
+    ASSERT_TRUE(settings.found());
+    std::string before = test::tempDir() + "before", after = test::tempDir() + "after";
+    ASSERT_EQ(runToEnd("fullin \"" + before + "\""), 0u);
+    settings.change();
+    ASSERT_EQ(runToEnd("fullin \"" + after + "\""), 0u);
+    std::string a = onlyPackageIn(before), b = onlyPackageIn(after);
+    ASSERT_FALSE(a.empty() || b.empty());
+
+    std::string report = test::tempDir() + "report.html";
+    EXPECT_EQ(runToEnd("compare \"" + a + "\" \"" + b + "\" \"" + report + "\""), 1u);
+    std::string page = test::readFileBytes(report);
+    test::HtmlCheck html = test::checkHtml(page);
+    ASSERT_TRUE(html.wellFormed) << html.error;
+    // The differing rows of the summary, by their file cell.
+    std::vector<std::string> differing;
+    for (size_t at = page.find("<tr class=\"differs\">"); at != std::string::npos;
+         at = page.find("<tr class=\"differs\">", at + 1)) {
+        size_t file = page.find("</td><td>", at) + 9;
+        differing.push_back(page.substr(file, page.find("</td>", file) - file));
+    }
+    EXPECT_EQ(differing, std::vector<std::string>{"(Wrokan)WrokanConf.ini"});
+    EXPECT_NE(html.text.find("(Wrokan)WrokanConf.ini — различаются"), std::string::npos);
+    EXPECT_NE(html.text.find("Только в (1): 0"), std::string::npos);
+    EXPECT_NE(html.text.find("Только в (2): 1"), std::string::npos);
+    EXPECT_NE(html.text.find("\nKW_Test=1\n"), std::string::npos);
+    EXPECT_NE(html.text.find("совпадают без учёта шума"), std::string::npos);
+
+    // With the times kept, the logs differ too.
+    EXPECT_EQ(runToEnd("compare /keep-times \"" + a + "\" \"" + a + "\" \"" + report + "\""), 0u);
+    EXPECT_EQ(runToEnd("compare /keep-times \"" + a + "\" \"" + b + "\" \"" + report + "\""), 1u);
+    EXPECT_NE(test::checkHtml(test::readFileBytes(report)).text.find("KW_Scan!.txt — различаются"),
+              std::string::npos);
 }
 
 } // namespace

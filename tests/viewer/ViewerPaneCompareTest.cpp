@@ -154,5 +154,29 @@ TEST_F(ViewerPaneCompareTest, WholeComparisonReportsDifferingTopicsFirstAndLeads
     EXPECT_EQ(test::readFileBytes(*desktop.saveAs), comparisonReportTsv(pane.report()));
 }
 
+TEST_F(ViewerPaneCompareTest, TheReportBarSwitchesTheNoiseAndSavesThePage) {
+    both("KW_Scan!.txt", "COD - 00:00:01\r\n", "COD - 00:00:03\r\n");
+    pane.compareAll();
+    ASSERT_TRUE(pumpUntil([&] { return !pane.comparingAll(); }));
+    EXPECT_EQ(pane.report().rows.at(0).state, TopicState::SameWithoutNoise);
+    HWND times = GetDlgItem(pane.hwnd(), viewer_id::kReportBar),
+         names = GetDlgItem(pane.hwnd(), viewer_id::kReportBar + 1);
+    ASSERT_TRUE(IsWindowVisible(times));
+    EXPECT_EQ(test::windowText(times), "Не учитывать время, длительности и временные пути");
+    EXPECT_EQ(SendMessageW(times, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(names, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    // Switched off, the times count again: the comparison runs again at once.
+    SendMessageW(times, BM_CLICK, 0, 0);
+    EXPECT_FALSE(pane.reportNoise().timesAndPaths);
+    ASSERT_TRUE(pumpUntil([&] { return !pane.comparingAll(); }));
+    EXPECT_EQ(pane.report().rows.at(0).state, TopicState::Different);
+    EXPECT_EQ(pane.report().rows.at(0).only2.lines, std::vector<std::string>{"COD - 00:00:03"});
+
+    desktop.saveAs = test::tempDir() + "report.html";
+    SendMessageW(GetDlgItem(pane.hwnd(), viewer_id::kReportBar + 2), BM_CLICK, 0, 0);
+    EXPECT_NE(test::readFileBytes(*desktop.saveAs).find("<td>COD - 00:00:03</td>"), std::string::npos);
+}
+
 } // namespace
 } // namespace kw
