@@ -18,19 +18,30 @@ struct FindTraits {
     static void close(Handle h) { FindClose(h); }
 };
 
-// "\\?\C:\..." or "\\?\UNC\server\share\..." without a trailing separator; empty when `path` is not full.
-std::wstring extendedPath(std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    while (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
+// "\\?\C:\..." or "\\?\UNC\server\share\..." without a trailing separator, "." or ".." or doubled
+// separators; empty when `path` is not a full path of a folder below a drive or a share.
+std::wstring extendedPath(const std::string& path) {
     std::wstring wide = toWide(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    bool drive = wide.size() > 3 && iswalpha(wide[0]) && wide[1] == L':' && wide[2] == L'\\';
+    bool share = wide.starts_with(L"\\\\") && !wide.starts_with(L"\\\\?\\") &&
+                 wide.find(L'\\', 2) != std::wstring::npos;
     if (wide.starts_with(L"\\\\?\\"))
         return wide;
-    if (wide.size() >= 3 && iswalpha(wide[0]) && wide[1] == L':' && wide[2] == L'\\')
-        return wide.size() == 3 ? std::wstring() : L"\\\\?\\" + wide; // never a whole drive
-    if (wide.starts_with(L"\\\\") && wide.find(L'\\', 2) != std::wstring::npos)
-        return L"\\\\?\\UNC\\" + wide.substr(2);
-    return {};
+    if (!drive && !share)
+        return {};
+    // Only a full path reaches here, so the current folder plays no part in what comes back.
+    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    DWORD got = size ? GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+    if (got == 0 || got >= size)
+        return {};
+    full.resize(got);
+    while (!full.empty() && full.back() == L'\\')
+        full.pop_back();
+    if (full.size() <= 2) // a whole drive ("C:") is never a folder tree to delete
+        return {};
+    return share ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
 }
 
 bool removeFile(const std::wstring& path) {
