@@ -54,6 +54,18 @@ class Reader {
     const CabinetBytes& read_;
 };
 
+// The checksum of a data block (its bytes, then its two size fields); 0 in a block means none was written.
+std::uint32_t blockChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
+    std::uint32_t sum = seed;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4)
+        sum ^= u32(data + i);
+    std::uint32_t tail = 0;
+    for (; i < size; ++i)
+        tail = tail << 8 | data[i];
+    return sum ^ tail;
+}
+
 struct Folder {
     std::uint32_t start = 0;
     std::uint16_t blocks = 0;
@@ -61,10 +73,12 @@ struct Folder {
     std::uint64_t unpacked = 0; // what its data blocks unpack to
 };
 
-// Walks the folder's chain of data blocks: each must lie inside the file, and none may unpack to more than
-// the format allows.
+// Walks the folder's chain of data blocks: each must lie inside the file, none may unpack to more than
+// the format allows, and each must still have the checksum it was written with. A changed byte of packed
+// data is what a damaged attachment mostly is, and the library's decoder does not survive every one.
 std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned blockReserve) {
     std::uint64_t at = folder.start;
+    std::vector<unsigned char> data;
     for (unsigned i = 0; i < folder.blocks; ++i) {
         unsigned char head[kDataHeaderSize];
         if (!in.bytes(at, head, sizeof head))
@@ -75,6 +89,13 @@ std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned
         at += kDataHeaderSize + blockReserve;
         if (!in.within(at, packed))
             return "блок данных за концом файла";
+        if (std::uint32_t written = u32(head); written != 0) {
+            data.resize(packed);
+            if (!in.bytes(at, data.data(), packed))
+                return "блок данных не читается";
+            if (blockChecksum(head + 4, 4, blockChecksum(data.data(), packed, 0)) != written)
+                return "контрольная сумма блока данных не сходится";
+        }
         at += packed;
         folder.unpacked += unpacked;
     }

@@ -96,6 +96,13 @@ class Variants {
                 b[at] = static_cast<char>(b[at] ^ (1 << bit));
                 add("bit " + std::to_string(bit) + " of byte " + std::to_string(at), b);
             }
+        for (std::size_t block : l_.blocks) {
+            // Packed data changed in transit: the checksum must catch it before the decoder meets it.
+            std::string b = cab_;
+            std::size_t middle = block + 8 + get(cab_, block + 4, 2) / 2;
+            b[middle] = static_cast<char>(b[middle] ^ 0x5A);
+            add("packed data byte " + std::to_string(middle), b);
+        }
         for (std::size_t block : l_.blocks)
             for (std::size_t at = block; at < block + 8; ++at) {
                 std::string b = cab_;

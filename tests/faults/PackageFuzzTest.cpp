@@ -84,6 +84,7 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
     // The long run of bench/fuzz-packages.sh asks for more random variants and another seed.
     const char* count = std::getenv("KW_FUZZ_RANDOM");
     const char* seed = std::getenv("KW_FUZZ_SEED");
+    const bool trace = std::getenv("KW_FUZZ_TRACE") != nullptr; // names each variant before it is opened
     std::string sound = soundPackage();
     auto variants = test::cabinetVariants(sound, count ? std::atoi(count) : 300,
                                           seed ? static_cast<std::uint32_t>(std::atoll(seed)) : 20261209u);
@@ -97,6 +98,10 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
     std::chrono::steady_clock::duration slowest{};
     std::string slowestName;
     for (const auto& variant : variants) {
+        if (trace) {
+            std::printf("%s\n", variant.name.c_str());
+            std::fflush(stdout);
+        }
         test::writeFileBytes(package, variant.bytes);
         auto before = snapshot(temp);
         auto started = std::chrono::steady_clock::now();
