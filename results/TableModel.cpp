@@ -138,6 +138,17 @@ class KeyCursor {
 
 // The order of two rows' sort keys: the quick order where it decides, the locale's otherwise.
 bool firstColumnLess(const TableRow& a, const TableRow& b) {
+    // Both keys start with the first cell: most pairs are told apart inside it.
+    const std::wstring_view p0 = a[0], q0 = b[0];
+    for (size_t i = 0, n = std::min(p0.size(), q0.size()); i < n; ++i) {
+        if (p0[i] == q0[i])
+            continue;
+        int order = quickOrderOf(p0[i], q0[i]);
+        if (order == 2)
+            return compareNoCase(firstColumnKey(a), firstColumnKey(b)) < 0;
+        if (order != 0)
+            return order < 0;
+    }
     KeyCursor x(a), y(b);
     for (;;) {
         int p = x.next(), q = y.next();
@@ -204,19 +215,58 @@ std::optional<long long> readWholeNumber(std::wstring_view t) {
     return negative ? -static_cast<long long>(v) : static_cast<long long>(v);
 }
 
+namespace {
+
+// Every data cell of a column, lowered and in the ANSI code page, as the header-click sort compares them.
+// Lowering and conversion go character by character, so the column is converted in one piece and cut
+// back into its cells where each character gave one byte; otherwise cell by cell.
+class LowerAnsiColumn {
+  public:
+    LowerAnsiColumn(std::span<const TableRow> rows, size_t col) {
+        std::wstring all;
+        std::vector<size_t> ends;
+        ends.reserve(rows.size());
+        for (const TableRow& r : rows) {
+            all += r[col];
+            ends.push_back(all.size());
+        }
+        const bool surrogates =
+            std::any_of(all.begin(), all.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+        if (!surrogates)
+            text_ = lowerAnsiText(all);
+        all = std::wstring();
+        views_.reserve(rows.size());
+        if (text_.size() == (ends.empty() ? 0 : ends.back()) && !surrogates) {
+            size_t at = 0;
+            for (size_t end : ends) {
+                views_.push_back(std::string_view(text_).substr(at, end - at));
+                at = end;
+            }
+            return;
+        }
+        text_.clear();
+        for (const TableRow& r : rows)
+            views_.push_back(cells_.emplace_back(lowerAnsiText(r[col])));
+    }
+    std::string_view operator[](size_t i) const { return views_[i]; }
+
+  private:
+    std::string text_;
+    std::deque<std::string> cells_;
+    std::vector<std::string_view> views_;
+};
+
+} // namespace
+
 void TableModel::SortByColumn(int col) {
     if (col < 0 || col >= kTableColumns || rows_.size() < 3)
         return;
-    struct Key {
-        std::optional<long long> number;
-        std::string lower; // in the ANSI code page: texts compare by its character codes
-    };
     const size_t n = rows_.size() - 1;
-    std::vector<Key> keys(n);
-    for (size_t i = 0; i < n; ++i) {
-        std::wstring_view c = rows_[i + 1][static_cast<size_t>(col)];
-        keys[i] = {readWholeNumber(c), lowerAnsiText(c)};
-    }
+    const std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
+    const LowerAnsiColumn lower(data, static_cast<size_t>(col));
+    std::vector<std::optional<long long>> number(n);
+    for (size_t i = 0; i < n; ++i)
+        number[i] = readWholeNumber(data[i][static_cast<size_t>(col)]);
     // Neighbour-swap passes compare two numbers by value and anything else as text. Where numbers mix
     // with texts that order them otherwise ("10" and "9" beside "9a") that relation is no order at all,
     // and the passes would give an order that depends on the input order. One consistent order that
@@ -224,16 +274,15 @@ void TableModel::SortByColumn(int col) {
     // numbers, among themselves by value, into the places the text order gave the numbers.
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return keys[a].lower < keys[b].lower; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lower[a] < lower[b]; });
     std::vector<size_t> places, numbers;
     for (size_t k = 0; k < n; ++k)
-        if (keys[order[k]].number) {
+        if (number[order[k]]) {
             places.push_back(k);
             numbers.push_back(order[k]);
         }
     std::stable_sort(numbers.begin(), numbers.end(),
-                     [&](size_t a, size_t b) { return *keys[a].number < *keys[b].number; });
+                     [&](size_t a, size_t b) { return *number[a] < *number[b]; });
     for (size_t k = 0; k < places.size(); ++k)
         order[places[k]] = numbers[k];
     for (size_t& i : order)
