@@ -236,30 +236,45 @@ namespace {
 class LowerAnsiColumn {
   public:
     LowerAnsiColumn(std::span<const TableRow> rows, size_t col) {
-        std::wstring all;
-        std::vector<size_t> ends;
+        // In pieces, so that the wide copies stay small beside the table.
+        constexpr size_t kPiece = 65536;
+        std::vector<size_t> ends; // of each cell's key in text_, or npos: in cells_
         ends.reserve(rows.size());
-        for (const TableRow& r : rows) {
-            all += r[col];
-            ends.push_back(all.size());
-        }
-        const bool surrogates =
-            std::any_of(all.begin(), all.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
-        if (!surrogates)
-            text_ = lowerAnsiText(all);
-        all = std::wstring();
-        views_.reserve(rows.size());
-        if (text_.size() == (ends.empty() ? 0 : ends.back()) && !surrogates) {
-            size_t at = 0;
-            for (size_t end : ends) {
-                views_.push_back(std::string_view(text_).substr(at, end - at));
-                at = end;
-            }
-            return;
-        }
-        text_.clear();
+        size_t total = 0;
         for (const TableRow& r : rows)
-            views_.push_back(cells_.emplace_back(lowerAnsiText(r[col])));
+            total += r[col].size();
+        text_.reserve(total);
+        for (size_t from = 0; from < rows.size(); from += kPiece) {
+            const std::span<const TableRow> piece = rows.subspan(from, std::min(kPiece, rows.size() - from));
+            std::wstring all;
+            for (const TableRow& r : piece)
+                all += r[col];
+            const bool surrogates =
+                std::any_of(all.begin(), all.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+            std::string keys = surrogates ? std::string() : lowerAnsiText(all);
+            if (!surrogates && keys.size() == all.size()) {
+                const size_t base = text_.size();
+                text_ += keys;
+                size_t at = base;
+                for (const TableRow& r : piece)
+                    ends.push_back(at += r[col].size());
+                continue;
+            }
+            for (const TableRow& r : piece) {
+                cells_.emplace_back(lowerAnsiText(r[col]));
+                ends.push_back(std::string::npos);
+            }
+        }
+        views_.reserve(rows.size());
+        size_t at = 0, cell = 0;
+        for (size_t end : ends) {
+            if (end == std::string::npos) {
+                views_.push_back(cells_[cell++]);
+                continue;
+            }
+            views_.push_back(std::string_view(text_).substr(at, end - at));
+            at = end;
+        }
     }
     std::string_view operator[](size_t i) const { return views_[i]; }
 

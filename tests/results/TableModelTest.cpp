@@ -124,6 +124,18 @@ TEST(TableModelTest, HeaderClickKeysStayWithTheirCellsWhateverTheirCharacters) {
         if (!readWholeNumber(c))
             texts.push_back(lowerAnsiText(c));
     EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end()));
+
+    // A large column is converted in pieces: one piece with such a character, the others without.
+    std::wstring large = L"h\n";
+    for (int i = 0; i < 150000; ++i)
+        large += (i == 100000 ? L"\U0001F600" : L"") + std::to_wstring((i * 7919) % 150000) + L"x\n";
+    TableModel big = tableOf(large);
+    big.SortByColumn(0);
+    texts.clear();
+    for (const auto& c : column(big, 0))
+        texts.push_back(lowerAnsiText(c));
+    EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end()));
+    EXPECT_EQ(texts.size(), 150000u);
 }
 
 // A file in the ANSI code page reads as the system decodes it, byte for byte.
