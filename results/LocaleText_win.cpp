@@ -110,6 +110,22 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     if (bytes.empty())
         return {};
     UINT cp = fallback == Encoding::Oem ? CP_OEMCP : CP_ACP;
+    // A code page of one byte per character maps each byte alike wherever it stands: its 256 characters
+    // are asked for once and a large file is mapped through that table (the system's call takes seconds
+    // over a table of a million rows).
+    CPINFO info{};
+    if (GetCPInfo(cp, &info) && info.MaxCharSize == 1) {
+        char all[256];
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        wchar_t map[256];
+        if (MultiByteToWideChar(cp, 0, all, 256, map, 256) == 256) {
+            std::wstring w(bytes.size(), L'\0');
+            for (size_t i = 0; i < bytes.size(); ++i)
+                w[i] = map[static_cast<unsigned char>(bytes[i])];
+            return w;
+        }
+    }
     // No code page gives more UTF-16 units than it has bytes: one pass into a buffer of that size.
     std::wstring w(bytes.size(), L'\0');
     int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(),

@@ -84,12 +84,25 @@ void TableModel::keepDataRows(const std::vector<size_t>& kept) {
 void TableModel::applyOrder(const std::vector<size_t>& order) {
     if (order.empty())
         return;
-    std::vector<TableRow> sorted;
-    sorted.reserve(rows_.size());
-    sorted.push_back(rows_[0]);
-    for (size_t r : order)
-        sorted.push_back(rows_[r]);
-    rows_ = std::move(sorted);
+    // The rows move in place, cycle by cycle, instead of into a second table as large as the first:
+    // at a million rows the fresh memory alone costs more than the moves.
+    std::vector<bool> placed(order.size());
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        const TableRow held = rows_[start + 1];
+        size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const size_t from = order[at] - 1;
+            if (from == start) {
+                rows_[at + 1] = held;
+                break;
+            }
+            rows_[at + 1] = rows_[from + 1];
+            at = from;
+        }
+    }
 }
 
 namespace {
@@ -138,6 +151,17 @@ class KeyCursor {
 
 // The order of two rows' sort keys: the quick order where it decides, the locale's otherwise.
 bool firstColumnLess(const TableRow& a, const TableRow& b) {
+    // Both keys start with the first cell: most pairs are told apart inside it.
+    const std::wstring_view p0 = a[0], q0 = b[0];
+    for (size_t i = 0, n = std::min(p0.size(), q0.size()); i < n; ++i) {
+        if (p0[i] == q0[i])
+            continue;
+        int order = quickOrderOf(p0[i], q0[i]);
+        if (order == 2)
+            return compareNoCase(firstColumnKey(a), firstColumnKey(b)) < 0;
+        if (order != 0)
+            return order < 0;
+    }
     KeyCursor x(a), y(b);
     for (;;) {
         int p = x.next(), q = y.next();
@@ -204,19 +228,73 @@ std::optional<long long> readWholeNumber(std::wstring_view t) {
     return negative ? -static_cast<long long>(v) : static_cast<long long>(v);
 }
 
+namespace {
+
+// Every data cell of a column, lowered and in the ANSI code page, as the header-click sort compares them.
+// Lowering and conversion go character by character, so the column is converted in one piece and cut
+// back into its cells where each character gave one byte; otherwise cell by cell.
+class LowerAnsiColumn {
+  public:
+    LowerAnsiColumn(std::span<const TableRow> rows, size_t col) {
+        // In pieces, so that the wide copies stay small beside the table.
+        constexpr size_t kPiece = 65536;
+        std::vector<size_t> ends; // of each cell's key in text_, or npos: in cells_
+        ends.reserve(rows.size());
+        size_t total = 0;
+        for (const TableRow& r : rows)
+            total += r[col].size();
+        text_.reserve(total);
+        for (size_t from = 0; from < rows.size(); from += kPiece) {
+            const std::span<const TableRow> piece = rows.subspan(from, std::min(kPiece, rows.size() - from));
+            std::wstring all;
+            for (const TableRow& r : piece)
+                all += r[col];
+            const bool surrogates =
+                std::any_of(all.begin(), all.end(), [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+            std::string keys = surrogates ? std::string() : lowerAnsiText(all);
+            if (!surrogates && keys.size() == all.size()) {
+                const size_t base = text_.size();
+                text_ += keys;
+                size_t at = base;
+                for (const TableRow& r : piece)
+                    ends.push_back(at += r[col].size());
+                continue;
+            }
+            for (const TableRow& r : piece) {
+                cells_.emplace_back(lowerAnsiText(r[col]));
+                ends.push_back(std::string::npos);
+            }
+        }
+        views_.reserve(rows.size());
+        size_t at = 0, cell = 0;
+        for (size_t end : ends) {
+            if (end == std::string::npos) {
+                views_.push_back(cells_[cell++]);
+                continue;
+            }
+            views_.push_back(std::string_view(text_).substr(at, end - at));
+            at = end;
+        }
+    }
+    std::string_view operator[](size_t i) const { return views_[i]; }
+
+  private:
+    std::string text_;
+    std::deque<std::string> cells_;
+    std::vector<std::string_view> views_;
+};
+
+} // namespace
+
 void TableModel::SortByColumn(int col) {
     if (col < 0 || col >= kTableColumns || rows_.size() < 3)
         return;
-    struct Key {
-        std::optional<long long> number;
-        std::string lower; // in the ANSI code page: texts compare by its character codes
-    };
     const size_t n = rows_.size() - 1;
-    std::vector<Key> keys(n);
-    for (size_t i = 0; i < n; ++i) {
-        std::wstring_view c = rows_[i + 1][static_cast<size_t>(col)];
-        keys[i] = {readWholeNumber(c), lowerAnsiText(c)};
-    }
+    const std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
+    const LowerAnsiColumn lower(data, static_cast<size_t>(col));
+    std::vector<std::optional<long long>> number(n);
+    for (size_t i = 0; i < n; ++i)
+        number[i] = readWholeNumber(data[i][static_cast<size_t>(col)]);
     // Neighbour-swap passes compare two numbers by value and anything else as text. Where numbers mix
     // with texts that order them otherwise ("10" and "9" beside "9a") that relation is no order at all,
     // and the passes would give an order that depends on the input order. One consistent order that
@@ -224,16 +302,15 @@ void TableModel::SortByColumn(int col) {
     // numbers, among themselves by value, into the places the text order gave the numbers.
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return keys[a].lower < keys[b].lower; });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lower[a] < lower[b]; });
     std::vector<size_t> places, numbers;
     for (size_t k = 0; k < n; ++k)
-        if (keys[order[k]].number) {
+        if (number[order[k]]) {
             places.push_back(k);
             numbers.push_back(order[k]);
         }
     std::stable_sort(numbers.begin(), numbers.end(),
-                     [&](size_t a, size_t b) { return *keys[a].number < *keys[b].number; });
+                     [&](size_t a, size_t b) { return *number[a] < *number[b]; });
     for (size_t k = 0; k < places.size(); ++k)
         order[places[k]] = numbers[k];
     for (size_t& i : order)

@@ -55,7 +55,7 @@ class TableModel {
     // The same sort in two steps, so that a view can compute the order on another thread while it
     // only reads the table: the data rows (1..) in their new order, or nothing where they are in it.
     std::vector<size_t> firstColumnOrder() const;
-    void applyOrder(const std::vector<size_t>& order);
+    void applyOrder(const std::vector<size_t>& order); // a permutation of 1..rowCount()-1, or nothing
     // Header-click sort: ascending, whole numbers by value, anything else as lower-case text by
     // character codes; the numbers take the places a text order gives them, so that the order is the
     // same whatever the rows' order before (O(n log n)).

@@ -2,6 +2,7 @@
 #include "results/TableModel.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <random>
@@ -104,6 +105,49 @@ TEST(TableModelTest, HeaderClickSortsNumbersByValueAndTextByLowerCase) {
     TableModel one = tableOf(L"h\nz\ty\n");
     one.SortByColumn(1);
     EXPECT_EQ(one.row(1), (TableRow{L"z", L"y", L"", L"", L"", L""}));
+}
+
+// A column's keys are converted in one piece and cut back into cells: a cell that does not give one byte
+// per character (a character outside the BMP) must not shift its neighbours' keys.
+TEST(TableModelTest, HeaderClickKeysStayWithTheirCellsWhateverTheirCharacters) {
+    const std::wstring cells[] = {L"Bé", L"\U0001F600x", L"a", L"-", L"Ёж", L"b\U0001F600", L"ab", L"12"};
+    std::wstring text = L"h\n";
+    for (const auto& c : cells)
+        text += c + L"\t" + c + L"\n";
+    TableModel t = tableOf(text);
+    t.SortByColumn(0);
+    std::vector<std::wstring> got = column(t, 0);
+    ASSERT_EQ(got.size(), std::size(cells));
+    EXPECT_EQ(column(t, 1), got);   // whole rows moved
+    std::vector<std::string> texts; // the texts among themselves, by their lowered ANSI codes
+    for (const auto& c : got)
+        if (!readWholeNumber(c))
+            texts.push_back(lowerAnsiText(c));
+    EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end()));
+
+    // A large column is converted in pieces: one piece with such a character, the others without.
+    std::wstring large = L"h\n";
+    for (int i = 0; i < 150000; ++i)
+        large += (i == 100000 ? L"\U0001F600" : L"") + std::to_wstring((i * 7919) % 150000) + L"x\n";
+    TableModel big = tableOf(large);
+    big.SortByColumn(0);
+    texts.clear();
+    for (const auto& c : column(big, 0))
+        texts.push_back(lowerAnsiText(c));
+    EXPECT_TRUE(std::is_sorted(texts.begin(), texts.end()));
+    EXPECT_EQ(texts.size(), 150000u);
+}
+
+// A file in the ANSI code page reads as the system decodes it, byte for byte.
+TEST(TableModelTest, AnsiFileDecodesAsTheSystemDoes) {
+    std::string bytes;
+    for (int b = 1; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    std::wstring expected(bytes.size(), L'\0');
+    expected.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                expected.data(), static_cast<int>(expected.size()))));
+    EXPECT_EQ(decodeText(bytes, Encoding::Ansi), expected);
 }
 
 TEST(TableModelTest, HeaderClickOnNumbersMixedWithTextIsOneOrderWhateverTheInputOrder) {
