@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/CommandLineTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "results/ComparisonReport.h"
@@ -13,51 +14,10 @@
 #include "settings/Settings.h"
 
 namespace kw {
-namespace {
-
-// Messages go to the console the command was started from, if there is one.
-void tell(const std::string& text) {
-    static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
-    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (!attached && (err == nullptr || err == INVALID_HANDLE_VALUE))
-        return;
-    std::string bytes = utf8ToAnsi(text + "\r\n");
-    DWORD written = 0;
-    if (!WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        std::wstring wide = toWide(text + "\r\n");
-        WriteConsoleW(err, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    }
-}
-
-// A folder of this run's own for one package, removed again when the comparison is done.
-class UnpackedPackage {
-  public:
-    UnpackedPackage(FileSystem& files, std::string folder) : files_(files), folder_(std::move(folder)) {}
-    ~UnpackedPackage() { files_.deleteFolderTree(folder_); }
-    UnpackedPackage(const UnpackedPackage&) = delete;
-    UnpackedPackage& operator=(const UnpackedPackage&) = delete;
-
-    std::optional<std::string> unpack(const std::string& package) {
-        files_.deleteFolderTree(folder_);
-        if (!files_.createFolder(folder_))
-            return "не удалось создать каталог " + folder_;
-        ExtractedCabinet result;
-        if (auto error = unpackPlainMembers(package, folder_, folder_, result))
-            return error->message;
-        return std::nullopt;
-    }
-    const std::string& folder() const { return folder_; }
-
-  private:
-    FileSystem& files_;
-    std::string folder_;
-};
-
-} // namespace
 
 int runCompareCommand(const std::vector<std::string>& args) {
     if (args.size() != 4) {
-        tell("Использование: KW_Scan.exe compare <пакет 1> <пакет 2> <файл отчёта>");
+        tellStandardError("Использование: KW_Scan.exe compare <пакет 1> <пакет 2> <файл отчёта>");
         return 2;
     }
     FileSystem& files = windowsFileSystem();
@@ -72,14 +32,14 @@ int runCompareCommand(const std::vector<std::string>& args) {
     UnpackedPackage first(files, stem + "1"), second(files, stem + "2");
     for (auto [package, side] : {std::pair{&args[1], &first}, std::pair{&args[2], &second}}) {
         if (auto error = side->unpack(*package)) {
-            tell("Не удалось открыть файл \"" + *package + "\": " + *error);
+            tellStandardError("Не удалось открыть файл \"" + *package + "\": " + *error);
             return 2;
         }
     }
     FolderComparison report =
         compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options));
     if (!files.writeFile(args[3], comparisonReportTsv(report))) {
-        tell("Не удалось записать отчёт \"" + args[3] + "\"");
+        tellStandardError("Не удалось записать отчёт \"" + args[3] + "\"");
         return 2;
     }
     for (const TopicComparison& row : report.rows)

@@ -8,6 +8,7 @@
 
 #include "app/CompareCommand.h"
 #include "app/MainWindow.h"
+#include "app/VerifyCommand.h"
 #include "platform/Text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -21,6 +22,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // "compare" works without a window: a report of two packages for scripts.
     if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare"))
         return kw::runCompareCommand(args);
+    // "verify" too: whether a package arrived as it was made.
+    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "verify"))
+        return kw::runVerifyCommand(args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));

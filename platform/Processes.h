@@ -45,4 +45,7 @@ class Processes {
 
 Processes& windowsProcesses();
 
+// This process's number: what tells the folders of two running instances apart.
+unsigned currentProcessId();
+
 } // namespace kw

@@ -105,4 +105,8 @@ Processes& windowsProcesses() {
     return instance;
 }
 
+unsigned currentProcessId() {
+    return GetCurrentProcessId();
+}
+
 } // namespace kw

@@ -10,6 +10,8 @@
 #include "platform/Text.h"
 #include "products/ProductSections.h"
 #include "results/LocaleText.h"
+#include "results/PackageManifest.h"
+#include "results/SecretMasking.h"
 #include "system/ComPlusReport.h"
 #include "system/ConsoleCatalogue.h"
 #include "system/Screenshots.h"
@@ -41,7 +43,7 @@ TEST(ResultTreeTest, EveryLineOfTheTableIsANodeOfOneTree) {
             ++lines;
     }
     auto nodes = resultTree();
-    EXPECT_EQ(nodes.size(), 293u);
+    EXPECT_EQ(nodes.size(), 295u);
     EXPECT_EQ(nodes.size(), lines); // no line of the table left out as malformed
     ASSERT_FALSE(nodes.empty());
     EXPECT_EQ(nodes[0].depth, 0);
@@ -89,6 +91,8 @@ const std::string_view kWrittenByProcedures[] = {
     kEventLogFile,
     kTimingLogFile,
     kSettingsFileName,
+    kManifestFile, // saving a package
+    kMaskedListFile,
 };
 // Topics whose file nothing writes: the storage listing belongs to a switch the dialog never offers, and the
 // MDM product's temporary logs are not collected.
@@ -208,12 +212,12 @@ TEST(ResultTreeTest, ExportWritesOneLinePerNodeIndentedByTabs) {
                          "\t\tTAVIR Applications\r\n",
                          0),
               0u);
-    EXPECT_TRUE(text.ends_with("\tСобытия\r\n"));
+    EXPECT_TRUE(text.ends_with("\tСобытия\r\n\tСостав пакета\r\n\tСкрытые пароли\r\n"));
     EXPECT_NE(text.find("\t\tmHome.ini \r\n"), std::string::npos);
     size_t lines = 0;
     for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
         ++lines;
-    EXPECT_EQ(lines, 293u);
+    EXPECT_EQ(lines, 295u);
 }
 
 } // namespace

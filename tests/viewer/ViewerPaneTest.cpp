@@ -59,7 +59,7 @@ class ViewerPaneTest : public testing::Test {
 
 TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     HWND tree = GetDlgItem(pane.hwnd(), viewer_id::kTree);
-    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 293);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 295);
     test::writeFileBytes(work + "\\(MIRTAL)mHome.ini", "[MCAD]");
     pane.selectNode(indexOf("mHome.ini "));
     EXPECT_EQ(test::windowText(pane.textView(1)), "[MCAD]");
