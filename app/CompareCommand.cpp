@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "app/CommandLineTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "results/ComparisonHtml.h"
@@ -16,44 +17,6 @@
 
 namespace kw {
 namespace {
-
-// Messages go to the console the command was started from, if there is one.
-void tell(const std::string& text) {
-    static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
-    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (!attached && (err == nullptr || err == INVALID_HANDLE_VALUE))
-        return;
-    std::string bytes = utf8ToAnsi(text + "\r\n");
-    DWORD written = 0;
-    if (!WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        std::wstring wide = toWide(text + "\r\n");
-        WriteConsoleW(err, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    }
-}
-
-// A folder of this run's own for one package, removed again when the comparison is done.
-class UnpackedPackage {
-  public:
-    UnpackedPackage(FileSystem& files, std::string folder) : files_(files), folder_(std::move(folder)) {}
-    ~UnpackedPackage() { files_.deleteFolderTree(folder_); }
-    UnpackedPackage(const UnpackedPackage&) = delete;
-    UnpackedPackage& operator=(const UnpackedPackage&) = delete;
-
-    std::optional<std::string> unpack(const std::string& package) {
-        files_.deleteFolderTree(folder_);
-        if (!files_.createFolder(folder_))
-            return "не удалось создать каталог " + folder_;
-        ExtractedCabinet result;
-        if (auto error = unpackPlainMembers(package, folder_, folder_, result))
-            return error->message;
-        return std::nullopt;
-    }
-    const std::string& folder() const { return folder_; }
-
-  private:
-    FileSystem& files_;
-    std::string folder_;
-};
 
 // The switches of the noise options, with "/" or "--" before them.
 struct NoiseSwitch {
@@ -102,8 +65,9 @@ int runCompareCommand(const std::vector<std::string>& commandLine) {
         if (!applySwitch(arg, noise))
             args.push_back(arg);
     if (args.size() != 4) {
-        tell("Использование: KW_Scan.exe compare [/keep-times] [/ignore-names] <пакет 1> <пакет 2> "
-             "<файл отчёта .html или .txt>");
+        tellStandardError(
+            "Использование: KW_Scan.exe compare [/keep-times] [/ignore-names] <пакет 1> <пакет 2> "
+            "<файл отчёта .html или .txt>");
         return 2;
     }
     FileSystem& files = windowsFileSystem();
@@ -118,7 +82,7 @@ int runCompareCommand(const std::vector<std::string>& commandLine) {
     UnpackedPackage first(files, stem + "1"), second(files, stem + "2");
     for (auto [package, side] : {std::pair{&args[1], &first}, std::pair{&args[2], &second}}) {
         if (auto error = side->unpack(*package)) {
-            tell("Не удалось открыть файл \"" + *package + "\": " + *error);
+            tellStandardError("Не удалось открыть файл \"" + *package + "\": " + *error);
             return 2;
         }
     }
@@ -127,7 +91,7 @@ int runCompareCommand(const std::vector<std::string>& commandLine) {
     const std::string text =
         wantsHtml(args[3]) ? comparisonReportHtml(report, args[1], args[2]) : comparisonReportTsv(report);
     if (!files.writeFile(args[3], text)) {
-        tell("Не удалось записать отчёт \"" + args[3] + "\"");
+        tellStandardError("Не удалось записать отчёт \"" + args[3] + "\"");
         return 2;
     }
     for (const TopicComparison& row : report.rows)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/CommandLineTools.h"
 #include "app/RunFindings.h"
 #include "app/WindowMessages.h"
 #include "app/resource.h"
@@ -49,6 +50,14 @@ void MainWindow::wireParts() {
     run_.saveHiddenRunPackage = [this](auto done) { packages_.saveHiddenRunPackage(std::move(done)); };
     packages_.windowBusy = busy;
     packages_.report = report;
+    packages_.reportError = [this](const std::string& title, const std::string& text) {
+        if (args_.hidden)
+            engine_.eventLog().append(text);
+        else
+            platform_.desktop.showTitledMessage(hwnd(), title, text, MessageKind::Error);
+    };
+    packages_.hiddenRunFailed = [this](const std::string& reason) { hiddenRunFailed(reason); };
+    packages_.status = [this](const std::string& text) { status_.setTopic(text); };
     packages_.beforeSave = [this] {
         if (events_.shown() && !events_.timingShown())
             events_.showTimingLog();
@@ -291,6 +300,23 @@ void MainWindow::report(const std::string& text, MessageKind kind) {
         return;
     }
     platform_.desktop.showMessage(hwnd(), text, kind);
+}
+
+void MainWindow::hiddenRunFailed(const std::string& reason) {
+    // Nothing collected is lost: the work folder stays when the program closes, with the event log saying
+    // why, and whoever started the program learns it on standard error.
+    std::string why = reason;
+    while (!why.empty() && why.back() == '.')
+        why.pop_back();
+    std::string work = collapseSeparators(engine_.folders().folderPath(kWorkFolder));
+    std::string text = "Пакет не записан. " + why + ". Собранная информация оставлена в каталоге " + work +
+                       " (журнал событий - " + kEventLogFile + ")";
+    if (platform_.files.plainFileExists(engine_.folders().workPath("KWScan.CAB")))
+        text += "; упакованный файл KWScan.CAB - там же";
+    engine_.eventLog().append("\r\n[!!] " + text + ".");
+    engine_.saveEventLog();
+    instance_.keepWorkFolder();
+    tellStandardError("KW_Scan!: " + text + ".");
 }
 
 void MainWindow::progressChanged(int value) {

@@ -81,6 +81,7 @@ class MainWindow final : public Window, public RunObserver {
     void loadSettings(); // "Загрузить настройки"
     void openHelpEntry(const HelpEntry& entry);
     void report(const std::string& text, MessageKind kind); // a message box, or the event log when hidden
+    void hiddenRunFailed(const std::string& reason);        // "fullin" without a package
 
     Platform platform_;
     const StartArguments args_;

@@ -14,6 +14,36 @@ std::string fileNameOf(const std::string& path) {
     return path.substr(path.find_last_of("\\/") + 1);
 }
 
+// Creates the folder with every missing folder above it; false when one cannot be made.
+bool createFolderPath(FileSystem& files, const std::string& folder) {
+    if (files.folderExists(folder))
+        return true;
+    std::size_t cut = folder.find_last_of("\\/");
+    if (cut != std::string::npos && cut > 0 && folder[cut - 1] != ':' && folder[cut - 1] != '\\' &&
+        !createFolderPath(files, folder.substr(0, cut)))
+        return false;
+    return files.createFolder(folder) || files.folderExists(folder);
+}
+
+// What differs between an opened package and its contents list, for the one message of the package.
+std::string checkMessage(const std::string& package, const PackageCheck& check) {
+    std::string text = "Пакет \"" + fileNameOf(package) + "\" не совпадает со своим составом (" +
+                       kManifestFile + "): файлов с расхождениями - " + std::to_string(check.differing()) +
+                       ".";
+    int shown = 0;
+    for (const MemberCheck& m : check.members) {
+        if (m.state == MemberState::Same)
+            continue;
+        if (++shown > 10) {
+            text += "\r\n...";
+            break;
+        }
+        text += "\r\n\"" + m.name + "\" - " + memberStateText(m.state);
+    }
+    return text + "\r\n\r\nПакет открыт: подробности - в журнале событий (строки \"[!!]\"). Решите, можно "
+                  "ли опираться на эти данные.";
+}
+
 } // namespace
 
 PackageCommands::PackageCommands(FileSystem& files, Desktop& desktop, CollectionRun& engine,
@@ -84,6 +114,10 @@ void PackageCommands::afterSave(const SaveOutcome& first) {
             return;
         outcome = packages_.savePackageAs(*path);
     }
+    if (outcome.result == SaveResult::NotListed) {
+        reportError("Ошибка", outcome.reason);
+        return;
+    }
     if (outcome.result != SaveResult::Saved) {
         report(outcome.reason, MessageKind::Error);
         return;
@@ -93,11 +127,19 @@ void PackageCommands::afterSave(const SaveOutcome& first) {
 
 void PackageCommands::saveHiddenRunPackage(std::function<void(bool saved)> done) {
     std::string folder = packageFolder_.empty() ? programFolder() : packageFolder_;
-    if (!files_.folderExists(folder))
-        files_.createFolder(folder);
+    if (!createFolderPath(files_, folder)) {
+        hiddenRunFailed("Не удалось создать каталог " + folder);
+        done(false);
+        return;
+    }
     auto outcome = std::make_shared<SaveOutcome>();
     runJob([this, folder, outcome] { *outcome = packages_.SavePackage(folder); },
-           [outcome, done = std::move(done)] { done(outcome->result == SaveResult::Saved); });
+           [this, outcome, done = std::move(done)] {
+               bool saved = outcome->result == SaveResult::Saved;
+               if (!saved)
+                   hiddenRunFailed(outcome->reason);
+               done(saved);
+           });
 }
 
 void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
@@ -107,7 +149,7 @@ void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
     if (side2 && !path && !compareOffered())
         return;
     if (!path)
-        path = desktop_.chooseFileToOpen(window_, kOpenFilter);
+        path = desktop_.chooseFileToOpen(window_, kOpenFilter, "kw");
     if (!path)
         return; // cancelled: nothing changes
     auto outcome = std::make_shared<OpenOutcome>();
@@ -137,12 +179,20 @@ void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenO
         return;
     }
     opened(side2, fileNameOf(path));
+    // One message per package: what was left out, and what differs from the contents list.
+    std::string text;
     if (!outcome.refused.empty()) {
-        std::string text = "Некоторые файлы пакета не открыты:";
+        text = "Некоторые файлы пакета не открыты:";
         for (const auto& [name, reason] : outcome.refused)
             text += "\r\n\"" + name + "\" - " + reason;
-        report(text, MessageKind::Warning);
     }
+    if (int differing = outcome.check.differing(); differing > 0) {
+        status("Не совпадают с составом пакета файлов: " + std::to_string(differing) + " - " +
+               fileNameOf(path));
+        text += (text.empty() ? "" : "\r\n\r\n") + checkMessage(path, outcome.check);
+    }
+    if (!text.empty())
+        report(text, MessageKind::Warning);
     openArgumentPackages();
 }
 

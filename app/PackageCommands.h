@@ -44,8 +44,13 @@ class PackageCommands {
 
     std::function<bool()> windowBusy; // a run, a comparison or a package job
     std::function<void(const std::string& text, MessageKind kind)> report;
-    std::function<void()> beforeSave;     // the save reports into the timing log: it is shown
-    std::function<bool()> compareOffered; // "(2)" is enabled
+    // A message box with a title of its own ("Ошибка" when the work folder cannot be listed).
+    std::function<void(const std::string& title, const std::string& text)> reportError;
+    // A hidden run's package was not written, for this reason: the results must stay.
+    std::function<void(const std::string& reason)> hiddenRunFailed;
+    std::function<void(const std::string& text)> status; // the status bar's topic panel
+    std::function<void()> beforeSave;                    // the save reports into the timing log: it is shown
+    std::function<bool()> compareOffered;                // "(2)" is enabled
     std::function<void(bool side2, const std::string& fileName)> opened;
 
   private:

@@ -36,7 +36,11 @@ bool ProgramInstance::isHotKey(WPARAM id) const {
 }
 
 void ProgramInstance::close() {
-    if (!second_)
+    if (second_)
+        return;
+    if (keepWork_)
+        engine_.folders().DeleteFolderTree(engine_.folders().folderPath(kCompareFolder));
+    else
         engine_.folders().deleteWorkFolders();
 }
 

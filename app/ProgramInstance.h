@@ -23,7 +23,9 @@ class ProgramInstance {
     void start(HWND window);
     bool second() const { return second_; }
     bool isHotKey(WPARAM id) const;
-    void close();   // FormClose: the work folders go, unless they are another instance's
+    void close(); // FormClose: the work folders go, unless they are another instance's
+    // The work folder outlives the program: a hidden run whose package could not be written.
+    void keepWorkFolder() { keepWork_ = true; }
     void destroy(); // FormDestroy: the hot key is released
 
     std::function<void(const std::string& text, MessageKind kind)> report;
@@ -35,6 +37,7 @@ class ProgramInstance {
     HWND window_ = nullptr;
     std::unique_ptr<InstanceLock> lock_;
     bool second_ = false;
+    bool keepWork_ = false;
 };
 
 } // namespace kw

@@ -94,7 +94,7 @@ void WindowSettings::optionsDialogClosed() {
 }
 
 std::optional<std::string> WindowSettings::load() {
-    auto path = desktop_.chooseFileToOpen(window_, "KW_Scan! (*.ini)|*.ini|Все файлы (*.*)|*.*");
+    auto path = desktop_.chooseFileToOpen(window_, "KW_Scan! (*.ini)|*.ini|Все файлы (*.*)|*.*", "ini");
     if (!path)
         return std::nullopt;
     auto bytes = files_.readFile(*path);

@@ -9,6 +9,7 @@
 #include "app/CheckCommand.h"
 #include "app/CompareCommand.h"
 #include "app/MainWindow.h"
+#include "app/VerifyCommand.h"
 #include "platform/Text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -25,6 +26,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // "check" too: the findings of a package, told by the exit code.
     if (!args.empty() && kw::sameTextIgnoringCase(args[0], "check"))
         return kw::runCheckCommand(args);
+    // "verify" too: whether a package arrived as it was made.
+    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "verify"))
+        return kw::runVerifyCommand(args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));

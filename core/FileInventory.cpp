@@ -13,7 +13,7 @@
 
 #include "core/CollectionRun.h"
 #include "core/ConsoleCapture.h"
-#include "platform/Md5.h"
+#include "platform/Digest.h"
 #include "platform/Text.h"
 
 namespace kw {

@@ -30,6 +30,15 @@ inline constexpr std::int64_t kCabinetCapacity = 1900LL * 1024 * 1024;
 std::optional<FileError> writeCabinet(const std::string& cabinet, const std::vector<CabinetSource>& files,
                                       const std::string& diskLabel, const CabinetProgress& progress = {});
 
+// Hands over the next file to pack, waiting for it if need be: nothing when there are no more files, and
+// then `error` set when packing must stop with that reason.
+using CabinetFeed = std::function<std::optional<CabinetSource>(std::optional<FileError>& error)>;
+// The same with the files handed over one by one while packing goes on; `expectedBytes` (what they are
+// expected to add up to) is the total of the progress.
+std::optional<FileError> writeCabinet(const std::string& cabinet, const CabinetFeed& feed,
+                                      std::int64_t expectedBytes, const std::string& diskLabel,
+                                      const CabinetProgress& progress = {});
+
 // A member's name as the cabinet holds it (decoded to UTF-8) and its unpacked size.
 struct CabinetMember {
     std::string name;

@@ -160,7 +160,7 @@ std::int64_t sizeOf(const std::wstring& path) {
 
 struct PackContext {
     std::wstring cabinet;
-    const std::vector<CabinetSource>* sources = nullptr;
+    std::vector<CabinetSource> sources;        // those handed over so far
     std::map<std::string, std::wstring> temps; // token -> temporary file
     std::wstring tempFolder;
     int nextTemp = 0;
@@ -181,8 +181,8 @@ std::wstring packPath(PackContext& ctx, const char* name) {
         return t->second;
     if (token.rfind("#src", 0) == 0) {
         size_t i = std::strtoul(token.c_str() + 4, nullptr, 10);
-        if (i < ctx.sources->size())
-            return toWide((*ctx.sources)[i].path);
+        if (i < ctx.sources.size())
+            return toWide(ctx.sources[i].path);
     }
     return {};
 }
@@ -322,7 +322,7 @@ FNFCIGETOPENINFO(fciOpenInfo) {
     USHORT attribs =
         static_cast<USHORT>(info.dwFileAttributes & (_A_RDONLY | _A_HIDDEN | _A_SYSTEM | _A_ARCH));
     size_t i = std::strtoul(pszName + 4, nullptr, 10);
-    if (!isPlainAscii((*ctx.sources)[i].name))
+    if (i < ctx.sources.size() && !isPlainAscii(ctx.sources[i].name))
         attribs |= _A_NAME_IS_UTF;
     *pattribs = attribs;
     return ctx.open.add(h);
@@ -538,18 +538,28 @@ HFDI createFdi(ERF& erf) {
 
 std::optional<FileError> writeCabinet(const std::string& cabinet, const std::vector<CabinetSource>& files,
                                       const std::string& diskLabel, const CabinetProgress& progress) {
+    std::int64_t total = 0;
+    for (const CabinetSource& f : files)
+        total += sizeOf(toWide(f.path));
+    std::size_t next = 0;
+    CabinetFeed feed = [&](std::optional<FileError>&) -> std::optional<CabinetSource> {
+        if (next == files.size())
+            return std::nullopt;
+        return files[next++];
+    };
+    return writeCabinet(cabinet, feed, total, diskLabel, progress);
+}
+
+std::optional<FileError> writeCabinet(const std::string& cabinet, const CabinetFeed& feed,
+                                      std::int64_t expectedBytes, const std::string& diskLabel,
+                                      const CabinetProgress& progress) {
     PackContext ctx;
     ctx.cabinet = toWide(cabinet);
-    ctx.sources = &files;
     ctx.progress = &progress;
+    ctx.total = expectedBytes;
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     ctx.tempFolder = temp;
-    for (const CabinetSource& f : files)
-        ctx.total += sizeOf(toWide(f.path));
-    for (const CabinetSource& f : files)
-        if (f.name.size() >= CB_MAX_FILENAME)
-            return FileError{ERROR_FILENAME_EXCED_RANGE, "слишком длинное имя файла " + f.name};
 
     CCAB ccab{};
     ccab.cb = 0x7FFFFFFF;
@@ -568,20 +578,31 @@ std::optional<FileError> writeCabinet(const std::string& cabinet, const std::vec
         return FileError{static_cast<unsigned>(erf.erfType), "не удалось начать упаковку: " + fciReason(erf)};
 
     bool ok = true;
-    for (size_t i = 0; ok && i < files.size(); ++i) {
-        std::string source = "#src" + std::to_string(i);
-        std::string name = files[i].name;
+    std::optional<FileError> fed;
+    while (ok) {
+        std::optional<CabinetSource> file = feed(fed);
+        if (!file)
+            break;
+        if (file->name.size() >= CB_MAX_FILENAME) {
+            fed = FileError{ERROR_FILENAME_EXCED_RANGE, "слишком длинное имя файла " + file->name};
+            break;
+        }
+        std::string source = "#src" + std::to_string(ctx.sources.size());
+        ctx.sources.push_back(*file);
+        std::string name = file->name;
         ok = FCIAddFile(fci.get(), source.data(), name.data(), FALSE, fciNextCabinet, fciStatus, fciOpenInfo,
                         tcompTYPE_MSZIP) != FALSE;
     }
-    if (ok)
+    if (ok && !fed)
         ok = FCIFlushCabinet(fci.get(), FALSE, fciNextCabinet, fciStatus) != FALSE;
     fci.reset(); // closes and deletes the temporary files
     for (auto& [token, path] : ctx.temps)
         DeleteFileW(path.c_str());
-    if (ok && !ctx.failure)
+    if (ok && !fed && !ctx.failure)
         return std::nullopt;
     DeleteFileW(ctx.cabinet.c_str());
+    if (fed)
+        return fed;
     if (ctx.stopped)
         return FileError{ERROR_CANCELLED, "упаковка прервана"};
     if (ctx.failure)

@@ -24,12 +24,20 @@ class Desktop {
         return false;
     }
     virtual void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) = 0;
+    // A message box with a title of its own ("Ошибка"); fakes that keep no titles see a plain message.
+    virtual void showTitledMessage(WindowHandle owner, const std::string& title, const std::string& text,
+                                   MessageKind kind) {
+        (void)title;
+        showMessage(owner, text, kind);
+    }
     virtual bool confirm(WindowHandle owner, const std::string& text) = 0; // true for OK
-    // The open dialog; filter as "name|pattern|name|pattern". Nothing when cancelled. Not every fake
-    // needs it, hence the default.
-    virtual std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) {
+    // The open dialog; filter as "name|pattern|name|pattern", `extension` added to a name typed without
+    // one. Nothing when cancelled. Not every fake needs it, hence the default.
+    virtual std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter,
+                                                        const std::string& extension) {
         (void)owner;
         (void)filter;
+        (void)extension;
         return std::nullopt;
     }
     // The save dialog, asking before it replaces a file; `name` is offered, `extension` added when the

@@ -33,10 +33,15 @@ class WindowsDesktop final : public Desktop {
     }
 
     void showMessage(WindowHandle owner, const std::string& text, MessageKind kind) override {
+        showTitledMessage(owner, "KW_Scan!", text, kind);
+    }
+
+    void showTitledMessage(WindowHandle owner, const std::string& title, const std::string& text,
+                           MessageKind kind) override {
         UINT icon = kind == MessageKind::Error     ? MB_ICONERROR
                     : kind == MessageKind::Warning ? MB_ICONWARNING
                                                    : MB_ICONINFORMATION;
-        MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), L"KW_Scan!", MB_OK | icon);
+        MessageBoxW(static_cast<HWND>(owner), toWide(text).c_str(), toWide(title).c_str(), MB_OK | icon);
     }
 
     bool confirm(WindowHandle owner, const std::string& text) override {
@@ -44,8 +49,9 @@ class WindowsDesktop final : public Desktop {
                            MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     }
 
-    std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter) override {
-        return fileDialog(owner, filter, "", "", false);
+    std::optional<std::string> chooseFileToOpen(WindowHandle owner, const std::string& filter,
+                                                const std::string& extension) override {
+        return fileDialog(owner, filter, "", extension, false);
     }
 
     std::optional<std::string> chooseFileToSave(WindowHandle owner, const std::string& filter,

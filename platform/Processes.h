@@ -47,4 +47,7 @@ class Processes {
 
 Processes& windowsProcesses();
 
+// This process's number: what tells the folders of two running instances apart.
+unsigned currentProcessId();
+
 } // namespace kw

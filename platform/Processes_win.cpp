@@ -118,4 +118,8 @@ Processes& windowsProcesses() {
     return instance;
 }
 
+unsigned currentProcessId() {
+    return GetCurrentProcessId();
+}
+
 } // namespace kw

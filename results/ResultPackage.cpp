@@ -5,7 +5,9 @@
 #include <array>
 #include <set>
 
+#include "platform/Processes.h"
 #include "platform/Text.h"
+#include "results/PackageMembers.h"
 
 namespace kw {
 namespace {
@@ -44,6 +46,10 @@ constexpr std::size_t kMaxPath = 260; // MAX_PATH: the program and the shell use
 
 bool isPackingByProduct(std::string_view name) {
     return std::find(kByProducts.begin(), kByProducts.end(), name) != kByProducts.end();
+}
+
+bool isPackageList(std::string_view name) {
+    return sameTextIgnoringCase(name, kManifestFile) || sameTextIgnoringCase(name, kMaskedListFile);
 }
 
 std::string directiveText(const std::vector<std::string>& names) {
@@ -120,12 +126,16 @@ std::optional<FileError> WritePackageList(FileSystem& files, const std::string& 
                                           std::vector<std::string>& names, std::int64_t& bytes) {
     std::string listed = withoutSeparator(folder) + "\\";
     return files.listFolder(listed, [&](const FolderEntry& e) {
-        if (!e.folder && !isPackingByProduct(e.name)) {
+        if (!e.folder && !isPackingByProduct(e.name) && !isPackageList(e.name)) {
             names.push_back(e.name);
             bytes += e.size;
         }
         return true;
     });
+}
+
+std::string ResultPackages::stagingFolder(const std::string& stem) {
+    return engine_.folders().GetTempDirectory() + stem + "_" + std::to_string(currentProcessId());
 }
 
 std::string ResultPackages::now() {
@@ -149,7 +159,7 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
         // A package without some of the results would be taken for the whole of them.
         log.append("[!!] Не удалось получить список файлов каталога " + workFolder +
                    " ошибка, с сообщением: " + error->message);
-        return {SaveResult::NotPacked, "",
+        return {SaveResult::NotListed, "",
                 "Не удалось получить список файлов каталога " + workFolder + ": " + error->message};
     }
     if (bytes > kCabinetCapacity) {
@@ -161,40 +171,61 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
         return {SaveResult::TooLarge, "", reason};
     }
 
+    const bool mask = engine_.options().get(Option::HidePasswords);
     for (const char* name : {"KW_Scan_CAB.txt", "Archive.TXT", "setup.inf"}) {
         std::string path = work.workPath(name);
         if (files.plainFileExists(path))
             files.deleteFile(path);
     }
-    files.writeFile(work.workPath(kDirectiveFile), utf8ToAnsi(directiveText(names)));
-    // The folder being packed; the program no longer makes it its current folder, which would keep it
-    // from being deleted when the program closes.
-    log.append(" ");
-    log.append("текущий каталог - " + collapseSeparators(workFolder));
+    // Without masking there is no list of masked values: one left from an earlier save would claim what
+    // this package does not do.
+    if (!mask && files.plainFileExists(work.workPath(kMaskedListFile)))
+        files.deleteFile(work.workPath(kMaskedListFile));
+    const std::string staging = stagingFolder("KW_Pack");
+    files.deleteFolderTree(staging);
+    if (mask && !files.createFolder(staging)) {
+        std::string reason = "Не удалось создать каталог " + staging + " для файлов со скрытыми паролями";
+        log.append("[!!] " + reason);
+        return {SaveResult::NotPacked, "", reason};
+    }
 
     SystemInfo& system = engine_.platform().system;
     LocalTime at = system.now();
     std::string package = withoutSeparator(folder) + "\\" +
                           packageFileName(system.computerName(), system.shortDate(at), system.longTime(at));
-
-    log.append("\r\nПодготовка файла. Пожалуйста подождите...");
-    std::string preparing = "Подготовка файла. Пожалуйста подождите - [" + now() + "]";
-    timing.append(preparing);
-    observer_.topicChanged(preparing);
-    observer_.progressCaptionChanged("Подготовка файлов");
-
-    std::vector<CabinetSource> sources;
-    sources.reserve(names.size());
-    for (const std::string& n : names)
-        sources.push_back({work.workPath(n), n});
-    int shown = -1;
     std::string cabinet = work.workPath(kCabinetFile);
-    auto error = writeCabinet(cabinet, sources, kDiskLabel, [&](std::int64_t done, std::int64_t total) {
-        int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
-        if (percent != shown)
-            observer_.progressChanged(shown = std::min(percent, 100));
-        return true;
-    });
+    std::optional<FileError> error;
+    std::size_t memberCount = 0, maskedValues = 0;
+    {
+        // Each file is hashed, and masked when it must be, on a thread of its own while the cabinet packs
+        // those that are ready; the two lists come last.
+        PackageMembers members(files, workFolder, names, mask, staging);
+        files.writeFile(work.workPath(kDirectiveFile), utf8ToAnsi(directiveText(members.packedNames())));
+        // The folder being packed; the program no longer makes it its current folder, which would keep it
+        // from being deleted when the program closes.
+        log.append(" ");
+        log.append("текущий каталог - " + collapseSeparators(workFolder));
+
+        log.append("\r\nПодготовка файла. Пожалуйста подождите...");
+        std::string preparing = "Подготовка файла. Пожалуйста подождите - [" + now() + "]";
+        timing.append(preparing);
+        observer_.topicChanged(preparing);
+        observer_.progressCaptionChanged("Подготовка файлов");
+
+        int shown = -1;
+        error = writeCabinet(
+            cabinet, [&](std::optional<FileError>& stop) { return members.next(stop); }, bytes, kDiskLabel,
+            [&](std::int64_t done, std::int64_t total) {
+                int percent =
+                    total > 0 ? static_cast<int>(std::min<std::int64_t>(done * 100 / total, 100)) : 100;
+                if (percent != shown)
+                    observer_.progressChanged(shown = percent);
+                return true;
+            });
+        memberCount = members.members().size();
+        maskedValues = members.maskedValues();
+    }
+    files.deleteFolderTree(staging);
     observer_.progressChanged(0);
     observer_.progressCaptionChanged("");
     if (error) {
@@ -204,6 +235,13 @@ SaveOutcome ResultPackages::SavePackage(const std::string& folder) {
         observer_.topicChanged("Не удалось создать файл пакета");
         return {SaveResult::NotPacked, package, "Не удалось создать файл пакета: " + error->message};
     }
+    log.append("Состав пакета записан в " + std::string(kManifestFile) + ": файлов - " +
+               std::to_string(memberCount > 0 ? memberCount - 1 : 0));
+    if (mask)
+        log.append("Скрыто значений паролей, ключей и токенов: " + std::to_string(maskedValues) +
+                   " (список - " + kMaskedListFile + ")");
+    else
+        log.append("Пароли в пакете не скрыты: настройка \"Скрывать пароли в пакете\" выключена");
     return copyPackage(package, false);
 }
 
@@ -258,8 +296,9 @@ OpenOutcome ResultPackages::OpenPackage(const std::string& package, const char* 
     WorkFolders& work = engine_.folders();
     const std::string target = work.folderPath(targetFolder);
     // The package is read into a folder of its own first: the target keeps its content until the
-    // whole package has been read.
-    const std::string staging = work.GetTempDirectory() + "KW_Open";
+    // whole package has been read. The folder is this process's: another instance opening a package at
+    // the same time reads into its own.
+    const std::string staging = stagingFolder("KW_Open");
 
     log.append(" ");
     log.append("открываем файл - " + package);
@@ -293,6 +332,12 @@ OpenOutcome ResultPackages::OpenPackage(const std::string& package, const char* 
     for (const auto& [name, reason] : extracted.refused)
         log.append("[!!] Файл пакета \"" + name + "\" не открыт: " + reason);
     outcome.refused = extracted.refused;
+    // Nothing to show: the open results stay, as for a damaged package.
+    if (extracted.written.empty())
+        return fail(extracted.refused.empty() ? "в пакете нет ни одного файла"
+                                              : "в пакете нет ни одного файла, который можно открыть");
+    observer_.topicChanged("Проверка состава пакета...");
+    outcome.check = checkUnpackedPackage(files, staging, extracted.written, extracted.refused);
 
     work.DeleteFolderTree(target);
     log.append("\r\nПеред открытием файла очищен временный каталог KW_Temp");
@@ -312,7 +357,12 @@ OpenOutcome ResultPackages::OpenPackage(const std::string& package, const char* 
     log.append("\r\n" + loaded);
     engine_.timingLog().append(loaded);
     engine_.timingLog().append(" ");
-    observer_.topicChanged(loaded);
+    for (const std::string& line : checkLogLines(outcome.check, package))
+        log.append(line);
+    int differing = outcome.check.differing();
+    observer_.topicChanged(
+        differing == 0 ? loaded
+                       : loaded + " | Не совпадают с составом пакета файлов: " + std::to_string(differing));
     outcome.opened = true;
     return outcome;
 }

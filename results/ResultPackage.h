@@ -10,6 +10,7 @@
 #include "core/CollectionRun.h"
 #include "core/RunObserver.h"
 #include "platform/Cabinet.h"
+#include "results/PackageManifest.h"
 
 namespace kw {
 
@@ -39,12 +40,16 @@ std::optional<FileError> unpackPlainMembers(const std::string& package, const st
                                             const std::string& target, ExtractedCabinet& result,
                                             const CabinetProgress& progress = {});
 
-// WritePackageList: the files directly in the folder (ending in a separator or not), by-products and
-// sub-folders left out, in the order the file system lists them; their bytes added up in `bytes`.
+// WritePackageList: the files directly in the folder (ending in a separator or not), by-products,
+// sub-folders and the package's own lists ("KW_Masked.csv", "KW_Manifest.csv", written anew at every save)
+// left out, in the order the file system lists them; their bytes added up in `bytes`.
 std::optional<FileError> WritePackageList(FileSystem& files, const std::string& folder,
                                           std::vector<std::string>& names, std::int64_t& bytes);
 
-enum class SaveResult { Saved, TooLarge, NotPacked, CopyFailed };
+// The package's own lists: not files of a run, written anew at every save.
+bool isPackageList(std::string_view name);
+
+enum class SaveResult { Saved, NotListed, TooLarge, NotPacked, CopyFailed };
 struct SaveOutcome {
     SaveResult result = SaveResult::NotPacked;
     std::string package; // the full path of the package written, or tried
@@ -55,22 +60,30 @@ struct OpenOutcome {
     bool opened = false;
     std::string reason;                                       // when not opened
     std::vector<std::pair<std::string, std::string>> refused; // members left out, with the reason
+    PackageCheck check;                                       // the members against the contents list
 };
 
 class ResultPackages {
   public:
     ResultPackages(CollectionRun& engine, RunObserver& observer) : engine_(engine), observer_(observer) {}
 
-    // SavePackage: packs every file directly in the work folder into "KWScan.CAB" and copies it into
-    // `folder` under the package name, refusing to replace a file there. The work folder is untouched
-    // unless the package was written; then "KWScan.CAB" and "KWScan.DDF" are removed again.
+    // SavePackage: packs every file directly in the work folder into "KWScan.CAB", then the list of masked
+    // values ("KW_Masked.csv", with "Скрывать пароли в пакете") and the contents list ("KW_Manifest.csv"),
+    // and copies it into `folder` under the package name, refusing to replace a file there. Masked copies
+    // are made in a staging folder of this process: the work folder keeps the originals. "KWScan.CAB" and
+    // "KWScan.DDF" are removed again once the package is written.
     SaveOutcome SavePackage(const std::string& folder);
     // After a failed copy: the cabinet still in the work folder goes to `path` (which it may replace).
     SaveOutcome savePackageAs(const std::string& path);
 
     // OpenPackage: unpacks `package` into the work folder or the comparison folder (kWorkFolder or
-    // kCompareFolder). The folder's content is replaced only after the whole package was read.
+    // kCompareFolder), through a staging folder of this process, and checks it against its contents list.
+    // The folder's content is replaced only after the whole package was read and some file of it could be
+    // written.
     OpenOutcome OpenPackage(const std::string& package, const char* targetFolder);
+
+    // A folder of this process in the temporary directory: two running instances never share one.
+    std::string stagingFolder(const std::string& stem);
 
   private:
     std::string now(); // the current time in the long time format

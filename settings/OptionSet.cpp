@@ -84,6 +84,11 @@ constexpr OptionInfo kOptions[] = {
              "\\COD\\Etalons, "
              "\\COD\\Settings, \\COD\\PluginStore",
      .formDefault = true},
+    {.id = O::HidePasswords,
+     .caption = "Скрывать пароли в пакете",
+     .hint = "В файлах пакета пароли, ключи и токены заменяются на ********; что скрыто, перечислено в "
+             "KW_Masked.csv. Каталог с результатами хранит исходные файлы.",
+     .formDefault = true},
     {.id = O::Debug, .caption = "Отладочная информация"},
     {.id = O::OpenResultsFolder, .caption = "Открыть каталог с результатами"},
     {.id = O::WordWrap, .caption = "Перенос по словам", .formDefault = true},

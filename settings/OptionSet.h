@@ -49,6 +49,7 @@ enum class Option : std::size_t {
     AutoSave,        // CheckBox1
     MsInfo32,        // CheckBox31
     ImportantShared, // CheckBox15
+    HidePasswords,   // "Скрывать пароли в пакете": secrets masked in the package
     // bottom strip and main window
     Debug,             // CheckBox22, "Отладочная информация"
     OpenResultsFolder, // main window CheckBox5

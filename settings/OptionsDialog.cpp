@@ -23,7 +23,7 @@ constexpr GroupPlace kGroups[] = {
     {" Дополнительные настройки ", 296, 6, 276, 346},
     {"Таблица", 306, 22, 256, 106},
     {"Сравнение", 306, 132, 256, 76},
-    {"System information", 306, 214, 256, 72},
+    {"System information", 306, 214, 256, 66},
 };
 
 struct ControlPlace {
@@ -68,12 +68,13 @@ constexpr ControlPlace kControls[] = {
     {O::CompareMd5, 442, 150, 116},
     {O::CompareOnlyMd5, 442, 166, 116},
     {O::CompareNoMd5, 442, 182, 116},
-    {O::NetStat, 316, 232, 236},
-    {O::MsOffice, 316, 248, 236},
-    {O::ComPlus, 316, 264, 236},
-    {O::AutoSave, 308, 296, 258},
-    {O::MsInfo32, 308, 313, 258},
-    {O::ImportantShared, 308, 330, 262},
+    {O::NetStat, 316, 230, 236},
+    {O::MsOffice, 316, 246, 236},
+    {O::ComPlus, 316, 262, 236},
+    {O::AutoSave, 308, 284, 258},
+    {O::MsInfo32, 308, 300, 258},
+    {O::ImportantShared, 308, 316, 262},
+    {O::HidePasswords, 308, 332, 258},
     {O::Debug, 16, 370, 200, true},
 };
 

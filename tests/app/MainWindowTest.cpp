@@ -9,8 +9,10 @@
 
 #include "app/resource.h"
 #include "platform/Cabinet.h"
+#include "platform/Digest.h"
 #include "platform/Text.h"
 #include "products/PlmFamily.h"
+#include "results/PackageManifest.h"
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
 #include "tests/core/FakeProcesses.h"
@@ -23,8 +25,10 @@ struct FakeDesktop : Desktop {
     bool hotKeyFree = true;
     bool answer = true;
     std::optional<std::string> chosenFile; // what the open dialog answers; nothing: cancelled
-    std::vector<std::string> messages, questions, filters;
-    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter) override {
+    std::vector<std::string> messages, questions, filters, extensions, titles;
+    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter,
+                                                const std::string& extension) override {
+        extensions.push_back(extension);
         filters.push_back(filter);
         return chosenFile;
     }
@@ -34,6 +38,13 @@ struct FakeDesktop : Desktop {
     void showMessage(WindowHandle, const std::string& text, MessageKind) override {
         messages.push_back(text);
     }
+    void showTitledMessage(WindowHandle, const std::string& title, const std::string& text,
+                           MessageKind kind) override {
+        titles.push_back(title);
+        errors.push_back(kind == MessageKind::Error);
+        messages.push_back(text);
+    }
+    std::vector<bool> errors; // of the titled messages: shown with the error icon
     bool confirm(WindowHandle, const std::string& text) override {
         questions.push_back(text);
         return answer;
@@ -254,6 +265,57 @@ TEST_F(MainWindowTest, CancelledOpenDialogChangesNothing) {
     command(*w, IDC_LOAD_COMPARE);
     pump();
     EXPECT_EQ(desktop.filters.size(), 1u);
+}
+
+TEST_F(MainWindowTest, OpenedPackageThatDiffersFromItsListIsSaidOnceAndOpened) {
+    // A package whose list names a file that is not in it.
+    std::string src = test::tempDir() + "src";
+    windowsFileSystem().createFolder(src);
+    const std::string software = "other computer\r\n";
+    test::writeFileBytes(src + "\\software.txt", software);
+    test::writeFileBytes(src + "\\KW_Manifest.csv",
+                         manifestText({{"software.txt", static_cast<std::int64_t>(software.size()),
+                                        sha256Hex(software), "Параметры программного обеспечения"},
+                                       {"Paths.txt", 3, sha256Hex("C:\\"), "Каталоги"}}));
+    std::string package = test::tempDir() + "partial.cab";
+    ASSERT_FALSE(writeCabinet(
+        package, {{src + "\\software.txt", "software.txt"}, {src + "\\KW_Manifest.csv", "KW_Manifest.csv"}},
+        "KW_Archive"));
+
+    auto w = open();
+    HWND h = w->hwnd();
+    desktop.chosenFile = package;
+    command(*w, IDC_LOAD_PACKAGE);
+    ASSERT_TRUE(pumpUntil([&] { return !desktop.messages.empty(); }));
+    pumpUntil([&] { return false; }, 300); // no second message follows
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(
+        desktop.messages[0].rfind("Пакет \"partial.cab\" не совпадает со своим составом (KW_Manifest.csv): "
+                                  "файлов с расхождениями - 1.\r\n\"Paths.txt\" - отсутствует\r\n",
+                                  0),
+        0u)
+        << desktop.messages[0];
+    EXPECT_EQ(statusText(h, 2), "Не совпадают с составом пакета файлов: 1 - partial.cab");
+    // Opened all the same: the engineer decides.
+    EXPECT_EQ(test::readFileBytes(work("software.txt")), software);
+    // The open dialog lists "*.kw" packages first and adds "kw" to a name typed without an extension.
+    ASSERT_EQ(desktop.extensions.size(), 1u);
+    EXPECT_EQ(desktop.extensions[0], "kw");
+}
+
+TEST_F(MainWindowTest, WorkFolderThatCannotBeListedIsAnErrorBoxTitledOshibka) {
+    auto w = open();
+    // The work folder's place taken by a file: its listing fails.
+    windowsFileSystem().deleteFolderTree(test::tempDir() + "KW_Temp");
+    test::writeFileBytes(test::tempDir() + "KW_Temp", "not a folder");
+    command(*w, IDC_SAVE_PACKAGE);
+    ASSERT_TRUE(pumpUntil([&] { return !desktop.titles.empty(); }));
+    EXPECT_EQ(desktop.titles[0], "Ошибка");
+    EXPECT_TRUE(desktop.errors[0]);
+    EXPECT_EQ(desktop.messages.back().rfind("Не удалось получить список файлов каталога", 0), 0u)
+        << desktop.messages.back();
+    EXPECT_FALSE(w->destroyed()); // the results stay; nothing closes
+    windowsFileSystem().deleteFile(test::tempDir() + "KW_Temp");
 }
 
 TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {

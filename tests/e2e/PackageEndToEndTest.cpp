@@ -8,7 +8,9 @@
 #include "platform/Cabinet.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "results/PackageManifest.h"
 #include "results/ResultTree.h"
+#include "results/RichTextPlain.h"
 #include "tests/TempFolder.h"
 #include "tests/e2e/RunningProgram.h"
 #include "viewer/ViewerPane.h"
@@ -69,6 +71,22 @@ std::string packageOf(const std::string& name,
     return cab;
 }
 
+// The secrets the demo machine holds (demo/machine): a connection string in the PLM server's INI, a
+// password value in the PLM registry branch, a password in an environment variable, a password in the
+// user's PLM INI in UTF-16.
+const char* const kDemoSecrets[] = {"Kv8#pLm-Srv2024", "Rg7!TavirSrv", "EnvPw-5150", "Utf16-Pw-777"};
+
+std::string utf16Bytes(const std::string& ascii, bool bigEndian) {
+    std::string out;
+    for (char c : ascii)
+        out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+DWORD verifyExitCode(const std::string& package) {
+    return exitCodeAfter(start("verify \"" + package + "\""), 60000);
+}
+
 TEST(PackageEndToEndTest, ScriptedCollectionLeavesItsPackageInTheGivenFolder) {
     copyDemoTempFiles();
     std::string folder = test::tempDir() + "Пакеты СТП"; // created by the program, blanks and Cyrillic
@@ -87,6 +105,35 @@ TEST(PackageEndToEndTest, ScriptedCollectionLeavesItsPackageInTheGivenFolder) {
         EXPECT_FALSE(name == "KWScan.DDF" || name == "KWScan.CAB");
     // The program has ended: its work folders are gone, the package stays.
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
+
+    // The contents list is the last member, and the package matches it.
+    ASSERT_FALSE(unpacked.written.empty());
+    EXPECT_EQ(unpacked.written.back(), kManifestFile);
+    EXPECT_EQ(verifyExitCode(packages[0]), 0u);
+    // Secrets never leave the computer: none of the demo machine's is in any member, in any encoding...
+    for (const std::string& name : unpacked.written) {
+        std::string bytes = test::readFileBytes(out + "\\" + name);
+        for (const char* secret : kDemoSecrets)
+            for (const std::string& form :
+                 {std::string(secret), utf16Bytes(secret, false), utf16Bytes(secret, true)})
+                EXPECT_EQ(bytes.find(form), std::string::npos) << secret << " in " << name;
+    }
+    // ...and each was collected and masked where the list of masked values says.
+    std::string masked = ansiToUtf8(test::readFileBytes(out + "\\KW_Masked.csv"));
+    for (const char* row :
+         {"(REG)HKLM_TAVIR.txt\t", "(cmd)set.txt\t", "(Peltrand)PeltrandAppServerMain.ini\t"})
+        EXPECT_NE(masked.find(std::string("\r\n") + row), std::string::npos) << row << "\n" << masked;
+    EXPECT_NE(masked.find("\tTAVIR_PLM_PASSWORD\r\n"), std::string::npos) << masked;
+    EXPECT_NE(masked.find("\tDbPassword\r\n"), std::string::npos) << masked;
+
+    // Altered on the way: verify says so.
+    std::vector<CabinetSource> sources;
+    for (const std::string& name : unpacked.written)
+        sources.push_back({out + "\\" + name, name});
+    test::writeFileBytes(out + "\\software.txt", test::readFileBytes(out + "\\software.txt") + "x");
+    std::string altered = test::tempDir() + "altered.cab";
+    ASSERT_FALSE(writeCabinet(altered, sources, "KW_Archive"));
+    EXPECT_EQ(verifyExitCode(altered), 1u);
 }
 
 TEST(PackageEndToEndTest, ScriptedCollectionWithoutFolderSavesBesideTheProgramOrFails) {
@@ -99,9 +146,24 @@ TEST(PackageEndToEndTest, ScriptedCollectionWithoutFolderSavesBesideTheProgramOr
     EXPECT_EQ(cabinetsIn(home).size(), 1u);
 
     // A folder that cannot be made (a file stands in its way): no package, and the exit code says so.
+    // Nothing collected is lost: the work folder stays with the event log saying why, and the reason
+    // also goes to standard error.
     test::writeFileBytes(test::tempDir() + "blocker", "x");
-    Child failing = start("fullin \"" + test::tempDir() + "blocker\\packages\"");
+    std::string target = test::tempDir() + "blocker\\packages";
+    std::string errors = test::tempDir() + "stderr.txt";
+    Child failing = startWithStandardError("fullin \"" + target + "\"", errors);
     EXPECT_EQ(exitCodeAfter(failing, 240000), 1u);
+    std::string reason = "Пакет не записан. Не удалось создать каталог " + target;
+    std::string told = ansiToUtf8(test::readFileBytes(errors));
+    EXPECT_NE(told.find("KW_Scan!: " + reason), std::string::npos) << told;
+    std::string work = test::tempDir() + "KW_Temp";
+    EXPECT_NE(told.find(work), std::string::npos) << told;
+    EXPECT_TRUE(windowsFileSystem().folderExists(work));
+    for (const char* name : {"KW_Scan!.rtf", "KW_Scan!.txt", "KW_scan.ini", "software.txt", "(cmd)set.txt"})
+        EXPECT_TRUE(test::fileExists(work + "\\" + name)) << name;
+    std::string log = toUtf8(richTextToPlain(test::readFileBytes(work + "\\KW_Scan!.rtf")));
+    EXPECT_NE(log.find("[!!] " + reason), std::string::npos);
+    EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp2"));
 }
 
 TEST(PackageEndToEndTest, TwoPackagesOnTheCommandLineOpenSideBySideAndCompare) {

@@ -44,6 +44,27 @@ inline Child start(const std::string& argument) {
     return startProgram(programPath(), argument);
 }
 
+// Starts the program with its standard error going into a file, as a script that redirects it would.
+inline Child startWithStandardError(const std::string& argument, const std::string& errorFile) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    FileHandle err(CreateFileW(toWide(errorFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr));
+    std::wstring cmd = L"\"" + toWide(programPath()) + L"\" " + toWide(argument);
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = err.get();
+    PROCESS_INFORMATION pi{};
+    Child c;
+    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        c.process.reset(pi.hProcess);
+        c.id = pi.dwProcessId;
+    }
+    return c;
+}
+
 // A full run whose results stay in the work folder for the test to read: the save after the run (on
 // by default) would pack them and close the program.
 inline Child startFullRunKeepingResults() {

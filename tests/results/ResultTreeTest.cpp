@@ -11,6 +11,8 @@
 #include "products/ProductSections.h"
 #include "results/Findings.h"
 #include "results/LocaleText.h"
+#include "results/PackageManifest.h"
+#include "results/SecretMasking.h"
 #include "system/ComPlusReport.h"
 #include "system/ConsoleCatalogue.h"
 #include "system/Screenshots.h"
@@ -42,7 +44,7 @@ TEST(ResultTreeTest, EveryLineOfTheTableIsANodeOfOneTree) {
             ++lines;
     }
     auto nodes = resultTree();
-    EXPECT_EQ(nodes.size(), 294u);
+    EXPECT_EQ(nodes.size(), 296u);
     EXPECT_EQ(nodes.size(), lines); // no line of the table left out as malformed
     ASSERT_FALSE(nodes.empty());
     EXPECT_EQ(nodes[0].depth, 0);
@@ -91,6 +93,8 @@ const std::string_view kWrittenByProcedures[] = {
     kTimingLogFile,
     kSettingsFileName,
     kFindingsFile,
+    kManifestFile, // saving a package
+    kMaskedListFile,
 };
 // Topics whose file nothing writes: the storage listing belongs to a switch the dialog never offers, and the
 // MDM product's temporary logs are not collected.
@@ -211,12 +215,12 @@ TEST(ResultTreeTest, ExportWritesOneLinePerNodeIndentedByTabs) {
                          "\t\tTAVIR Applications\r\n",
                          0),
               0u);
-    EXPECT_TRUE(text.ends_with("\tСобытия\r\n"));
+    EXPECT_TRUE(text.ends_with("\tСобытия\r\n\tСостав пакета\r\n\tСкрытые пароли\r\n"));
     EXPECT_NE(text.find("\t\tmHome.ini \r\n"), std::string::npos);
     size_t lines = 0;
     for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
         ++lines;
-    EXPECT_EQ(lines, 294u);
+    EXPECT_EQ(lines, 296u);
 }
 
 } // namespace

@@ -31,7 +31,8 @@ struct RecordingDesktop : Desktop {
     }
     void showMessage(WindowHandle, const std::string&, MessageKind) override {}
     bool confirm(WindowHandle, const std::string&) override { return true; }
-    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string&) override {
+    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string&,
+                                                const std::string&) override {
         return fileToOpen;
     }
 };

@@ -44,6 +44,22 @@ TEST(SettingsTest, EachReadPathHasItsOwnDefaults) {
     EXPECT_TRUE(n.get(Option::SystemInfo));
 }
 
+TEST(SettingsTest, HidingPasswordsInThePackageHasItsOwnKeyAndIsOnByDefault) {
+    OptionSet o;
+    Settings s;
+    EXPECT_TRUE(o.get(Option::HidePasswords));
+    EXPECT_NE(composeSettingsFile(o, s).find("\r\nTAVIR_Shared_COD=1\r\nHidePasswords=1\r\n"),
+              std::string::npos);
+    readSettingsOnActivation(IniFile::parse("[Set]\r\nHidePasswords=0\r\n"), o, s);
+    EXPECT_FALSE(o.get(Option::HidePasswords));
+    EXPECT_NE(composeSettingsFile(o, s).find("HidePasswords=0"), std::string::npos);
+    // A file of an earlier version, without the key: on again.
+    readSettingsOnActivation(IniFile::parse("[Set]\r\nAutoSave=0\r\n"), o, s);
+    EXPECT_TRUE(o.get(Option::HidePasswords));
+    readSettingsOnLoad(IniFile::parse(""), o, s);
+    EXPECT_TRUE(o.get(Option::HidePasswords));
+}
+
 TEST(SettingsTest, StartReadTakesGeometryAndTheHandSetKeys) {
     IniFile ini = IniFile::parse("[position]\nleft=40\nwidth=x\n[Tools]\nhost=10.0.0.5\nBlendValue=200\n");
     OptionSet o;

@@ -61,7 +61,7 @@ class ViewerPaneTest : public testing::Test {
 
 TEST_F(ViewerPaneTest, TreeHoldsEveryNodeAndSelectingOneFillsBothSides) {
     HWND tree = GetDlgItem(pane.hwnd(), viewer_id::kTree);
-    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 294);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 296);
     test::writeFileBytes(work + "\\(MIRTAL)mHome.ini", "[MCAD]");
     pane.selectNode(indexOf("mHome.ini "));
     EXPECT_EQ(test::windowText(pane.textView(1)), "[MCAD]");

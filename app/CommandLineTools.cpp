@@ -1,0 +1,41 @@
+#include "app/CommandLineTools.h"
+
+#include <windows.h>
+
+#include "platform/Text.h"
+#include "results/ResultPackage.h"
+
+namespace kw {
+
+void tellStandardError(const std::string& text) {
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err == nullptr || err == INVALID_HANDLE_VALUE) {
+        // A window program started from a console has no handle of its own: it writes to that console.
+        static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
+        if (!attached)
+            return;
+        err = GetStdHandle(STD_ERROR_HANDLE);
+        if (err == nullptr || err == INVALID_HANDLE_VALUE)
+            return;
+    }
+    DWORD written = 0, mode = 0;
+    if (GetConsoleMode(err, &mode)) {
+        std::wstring wide = toWide(text + "\r\n");
+        WriteConsoleW(err, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::string bytes = utf8ToAnsi(text + "\r\n");
+    WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::optional<std::string> UnpackedPackage::unpack(const std::string& package) {
+    files_.deleteFolderTree(folder_);
+    if (!files_.createFolder(folder_))
+        return "не удалось создать каталог " + folder_;
+    members_ = {};
+    if (auto error = unpackPlainMembers(package, folder_, folder_, members_))
+        return error->message;
+    return std::nullopt;
+}
+
+} // namespace kw
