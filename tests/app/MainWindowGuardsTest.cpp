@@ -21,7 +21,8 @@ namespace {
 struct AnsweringDesktop : Desktop {
     std::optional<std::string> chosenFile;
     std::vector<std::string> messages, filters;
-    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter) override {
+    std::optional<std::string> chooseFileToOpen(WindowHandle, const std::string& filter,
+                                                const std::string&) override {
         filters.push_back(filter);
         return chosenFile;
     }
