@@ -214,7 +214,8 @@ TEST_F(CollectionFaultsTest, DeletingADeepTreeLeavesTheCurrentFolderAlone) {
     GetCurrentDirectoryW(MAX_PATH, before);
     SetCurrentDirectoryW(toWide(here).c_str());
     bool removed = windowsFileSystem().deleteFolderTree(tree.substr(0, tree.size() - 1));
-    bool refused = !windowsFileSystem().deleteFolderTree("") && !windowsFileSystem().deleteFolderTree("current");
+    bool refused =
+        !windowsFileSystem().deleteFolderTree("") && !windowsFileSystem().deleteFolderTree("current");
     SetCurrentDirectoryW(before);
     EXPECT_TRUE(removed);
     EXPECT_FALSE(windowsFileSystem().folderExists(tree));
