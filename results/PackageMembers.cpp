@@ -12,6 +12,13 @@ namespace {
 
 constexpr std::size_t kBlock = 1 << 20;
 
+// A block buffer of the calling thread, made once: a megabyte allocated and cleared per file costs more
+// than hashing it.
+std::string& blockBuffer() {
+    thread_local std::string block(kBlock, '\0');
+    return block;
+}
+
 // The masked copy: the original's bytes with the edits, hashed as they are written.
 std::optional<FileError> writeMaskedCopy(FileSystem& files, const std::string& path, const std::string& copy,
                                          const std::vector<ByteEdit>& edits, PreparedMember& out) {
@@ -23,7 +30,8 @@ std::optional<FileError> writeMaskedCopy(FileSystem& files, const std::string& p
     if (!writer)
         return error;
     Sha256 hash;
-    std::string pending;
+    thread_local std::string pending;
+    pending.clear();
     std::int64_t written = 0;
     auto emit = [&](std::string_view bytes) {
         pending.append(bytes);
@@ -35,7 +43,7 @@ std::optional<FileError> writeMaskedCopy(FileSystem& files, const std::string& p
         pending.clear();
         return ok;
     };
-    std::string block(kBlock, '\0');
+    std::string& block = blockBuffer();
     std::int64_t at = 0, skip = 0;
     std::size_t e = 0;
     for (std::int64_t got; (got = in->read(block.data(), block.size())) != 0; at += got) {
@@ -88,7 +96,9 @@ std::optional<FileError> prepareMember(FileSystem& files, const std::string& pat
     Sha256 hash;
     if (!hash.ok())
         return FileError{0, "алгоритм SHA-256 системы недоступен"};
-    std::string block(kBlock, '\0'), lines;
+    std::string& block = blockBuffer();
+    thread_local std::string lines;
+    lines.clear();
     std::optional<SecretMasker> masker;
     std::vector<ByteEdit> edits;
     std::int64_t size = 0;

@@ -337,8 +337,10 @@ void findPairs(LineContext& c) {
             nameBegin = open + 1;
             nameEnd = j - 1;
         } else {
-            if (sep == L':')
-                continue; // a colon after a plain word is text, a time, a drive or an address
+            // A colon after a plain word is mostly a time, a drive, an address or text; "Token: x" in a log
+            // line is a word right before the colon and a blank after it.
+            if (sep == L':' && (j != k || k + 1 >= n || !isBlank(t[k + 1])))
+                continue;
             while (nameBegin > 0 && isNameChar(t[nameBegin - 1]))
                 --nameBegin;
             if (nameBegin == nameEnd)
@@ -350,7 +352,15 @@ void findPairs(LineContext& c) {
         std::size_t v = skipBlanks(t, k + 1);
         if (v >= n)
             continue;
-        if (t[v] == L'"' || t[v] == L'\'') {
+        const bool plainColon = sep == L':' && q != L'"' && q != L'\'';
+        if (plainColon) {
+            if (name.find(L'.') != std::wstring_view::npos)
+                continue; // a file name ("PeltrandPasswd.ini: [C:\...]")
+            // "Password: ..." in a log line: the rest of the line.
+            std::size_t end = valueEnd(c, v, L"");
+            addSpan(c, v, end, name);
+            k = end;
+        } else if (t[v] == L'"' || t[v] == L'\'') {
             std::size_t close = t.find(t[v], v + 1);
             std::size_t end = close == std::wstring_view::npos ? trimEnd(t, n) : close;
             addSpan(c, v + 1, end, name);

@@ -93,7 +93,7 @@ constexpr Key kKeys[] = {
      .option = O::ImportantShared,
      .onActivation = 1,
      .onLoad = 1},
-    {.section = "Set", .key = "HidePasswords", .option = O::HidePasswords, .onActivation = 1, .onLoad = 1},
+    {.section = "Set", .key = "HideInPackage", .option = O::HidePasswords, .onActivation = 1, .onLoad = 1},
     {.section = "Start", .key = "RBpo", .field = F::StartPo, .onActivation = 1, .onLoad = 1},
     {.section = "Start", .key = "RBpoLIBS", .field = F::StartPoLibs, .onActivation = 0, .onLoad = 0},
     {.section = "Start", .key = "RBtools", .field = F::StartTools, .onActivation = 0, .onLoad = 0},

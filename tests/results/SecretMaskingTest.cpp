@@ -235,7 +235,8 @@ TEST(SecretMaskingTest, LogsJsonAndRichText) {
         "2024-03-15 10:00:06 Password: Colon Pw\r\n"
         "Password: Colon Pw\r\n"
         "2024-03-15 10:00:07 if (a == b) check pwd\r\n"
-        "last line without a break: secret=tail";
+        "2024-03-15 10:00:08 Password expired: user ivanov; Capture PeltrandPasswd.ini: [C:\\P]\r\n"
+        "last line without a break: secret=tail Auth Token: eyJhb.x";
     MaskedText m = maskSecrets("(Peltrand)PeltrandAppServerMain.log", utf8ToAnsi(log));
     EXPECT_EQ(ansiToUtf8(m.bytes), "2024-03-15 10:00:01 Connecting to PLM-SRV01 as ivanov\r\n"
                                    "2024-03-15 10:00:02 login user=ivanov token=********, retries=3\r\n"
@@ -243,12 +244,14 @@ TEST(SecretMaskingTest, LogsJsonAndRichText) {
                                    "2024-03-15 10:00:04 Password changed for user ivanov\r\n"
                                    "2024-03-15 10:00:05 {\"user\": \"ivanov\", \"password\": \"********\", "
                                    "\"api_key\": \"********\"}\r\n"
-                                   "2024-03-15 10:00:06 Password: Colon Pw\r\n"
+                                   "2024-03-15 10:00:06 Password: ********\r\n"
                                    "Password: ********\r\n"
                                    "2024-03-15 10:00:07 if (a == b) check pwd\r\n"
-                                   "last line without a break: secret=********");
+                                   "2024-03-15 10:00:08 Password expired: user ivanov; Capture "
+                                   "PeltrandPasswd.ini: [C:\\P]\r\n"
+                                   "last line without a break: secret=******** Auth Token: ********");
     EXPECT_EQ(rows(m), (Rows{"2:token", "3:пароль в адресе https://svc@api.tavir.ru:8443", "5:password",
-                             "5:api_key", "7:Password", "9:secret"}));
+                             "5:api_key", "6:Password", "7:Password", "10:secret", "10:Token"}));
 
     // Rich text: a value ends before the next control word, so the document stays whole.
     MaskedText rtf =

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "results/SecretMasking.h"
+
 namespace kw {
 namespace {
 
@@ -45,14 +47,18 @@ TEST(SettingsTest, EachReadPathHasItsOwnDefaults) {
 }
 
 TEST(SettingsTest, HidingPasswordsInThePackageHasItsOwnKeyAndIsOnByDefault) {
+    // The key's name holds no word that masking takes for a secret: the settings copy in a package keeps
+    // its value.
+    EXPECT_EQ(maskSecrets("KW_scan.ini", "[Set]\r\nHideInPackage=1\r\n").bytes,
+              "[Set]\r\nHideInPackage=1\r\n");
     OptionSet o;
     Settings s;
     EXPECT_TRUE(o.get(Option::HidePasswords));
-    EXPECT_NE(composeSettingsFile(o, s).find("\r\nTAVIR_Shared_COD=1\r\nHidePasswords=1\r\n"),
+    EXPECT_NE(composeSettingsFile(o, s).find("\r\nTAVIR_Shared_COD=1\r\nHideInPackage=1\r\n"),
               std::string::npos);
-    readSettingsOnActivation(IniFile::parse("[Set]\r\nHidePasswords=0\r\n"), o, s);
+    readSettingsOnActivation(IniFile::parse("[Set]\r\nHideInPackage=0\r\n"), o, s);
     EXPECT_FALSE(o.get(Option::HidePasswords));
-    EXPECT_NE(composeSettingsFile(o, s).find("HidePasswords=0"), std::string::npos);
+    EXPECT_NE(composeSettingsFile(o, s).find("HideInPackage=0"), std::string::npos);
     // A file of an earlier version, without the key: on again.
     readSettingsOnActivation(IniFile::parse("[Set]\r\nAutoSave=0\r\n"), o, s);
     EXPECT_TRUE(o.get(Option::HidePasswords));
