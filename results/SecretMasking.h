@@ -1,12 +1,14 @@
 // Secrets never leave the computer: in the text files of a package the value of every password, key and
 // token is replaced by "********", and "KW_Masked.csv" says where (file, line, name), never what. What
-// counts as a secret is the rule table of SecretMasking.cpp; a masked file keeps its encoding (ANSI, OEM,
+// counts as a secret is the rule table of SecretRules.cpp; a masked file keeps its encoding (ANSI, OEM,
 // UTF-8, UTF-16 with its byte-order mark), its line structure and every byte outside the values.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "results/LineDecoding.h"
 
 namespace kw {
 
@@ -25,8 +27,6 @@ struct ByteEdit {
     std::int64_t length = 0;
     std::string bytes;
 };
-
-enum class TextEncoding { Ansi, Oem, Utf8, Utf16Le, Utf16Be };
 
 // Whether a file is text that masking reads, by its first bytes: a UTF-16 byte-order mark, or no NUL byte.
 bool isMaskableText(std::string_view head);
