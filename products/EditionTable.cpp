@@ -4,6 +4,8 @@
 
 #include <charconv>
 
+#include "core/DataTable.h"
+
 namespace kw {
 
 // The text of products/EditionTable.tsv, compiled in from a source CMake generates.
@@ -69,38 +71,19 @@ bool parseSize(std::string_view text, std::int64_t& size) {
 
 EditionTable EditionTable::parse(std::string_view text) {
     EditionTable table;
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3); // an editor's UTF-8 mark
-    std::string currentKey;    // component of the latest accepted row: its run is the only one open
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.starts_with('#') || line.find_first_not_of(" \t") == std::string_view::npos)
-            continue;
-
+    std::string currentKey; // component of the latest accepted row: its run is the only one open
+    for (const DataLine& line : dataLines(text)) {
+        const std::size_t lineNumber = line.number;
         auto fail = [&](std::string message) { table.errors_.push_back({lineNumber, std::move(message)}); };
-        std::string_view columns[4];
-        std::size_t columnCount = 0;
-        for (std::string_view rest = line;;) {
-            std::size_t tab = rest.find('\t');
-            if (columnCount < 4)
-                columns[columnCount] = trimSpaces(rest.substr(0, tab));
-            ++columnCount;
-            if (tab == std::string_view::npos)
-                break;
-            rest.remove_prefix(tab + 1);
-        }
-        if (columnCount != 4) {
+        std::vector<std::string_view> columns = tabColumns(line.text);
+        if (columns.size() != 4) {
             fail("expected 4 TAB-separated columns (file, version, size, label), found " +
-                 std::to_string(columnCount));
+                 std::to_string(columns.size()));
             continue;
         }
-        auto [file, version, sizeText, label] = columns;
+        for (std::string_view& column : columns)
+            column = trimSpaces(column);
+        auto file = columns[0], version = columns[1], sizeText = columns[2], label = columns[3];
         EditionRow row{
             .file = std::string(file), .version = std::string(version), .label = std::string(label)};
         if (file.empty()) {

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <optional>
 
+#include "core/DataTable.h"
+
 namespace kw {
 
 std::string_view builtInFindingRulesText(); // results/FindingRules.tsv, compiled in
@@ -149,17 +151,6 @@ class TestParser {
     std::string error_;
 };
 
-std::vector<std::string_view> splitTabs(std::string_view line) {
-    std::vector<std::string_view> columns;
-    for (size_t from = 0;;) {
-        size_t tab = line.find('\t', from);
-        columns.push_back(line.substr(from, tab - from));
-        if (tab == std::string_view::npos)
-            return columns;
-        from = tab + 1;
-    }
-}
-
 std::optional<Importance> importanceOf(std::string_view text) {
     for (Importance i : {Importance::Error, Importance::Warning, Importance::Info})
         if (importanceText(i) == text)
@@ -189,17 +180,8 @@ ParsedTest parseRuleTest(std::string_view test) {
 
 RuleTable parseRuleTable(std::string_view text) {
     RuleTable table;
-    size_t number = 0;
-    for (size_t from = 0; from < text.size();) {
-        size_t end = text.find('\n', from);
-        std::string_view line = text.substr(from, end - from);
-        from = end == std::string_view::npos ? text.size() : end + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty() || line.front() == '#')
-            continue;
-        std::vector<std::string_view> columns = splitTabs(line);
+    for (auto [line, number] : dataLines(text)) {
+        std::vector<std::string_view> columns = tabColumns(line);
         auto error = [&](const std::string& message) { table.errors.push_back({number, message}); };
         if (columns.size() != 6) {
             error("ожидается 6 столбцов, найдено " + std::to_string(columns.size()));

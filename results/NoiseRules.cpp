@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "core/DataTable.h"
 #include "platform/Text.h"
 
 namespace kw {
@@ -17,17 +18,6 @@ struct RuleTable {
     std::vector<NoiseRule> rules;
     std::vector<std::string> broken;
 };
-
-std::vector<std::string_view> splitTabs(std::string_view line) {
-    std::vector<std::string_view> columns;
-    for (size_t from = 0;;) {
-        size_t tab = line.find('\t', from);
-        columns.push_back(line.substr(from, tab - from));
-        if (tab == std::string_view::npos)
-            return columns;
-        from = tab + 1;
-    }
-}
 
 std::optional<NoiseKind> kindOf(std::string_view name) {
     constexpr std::pair<std::string_view, NoiseKind> kKinds[] = {{"время", NoiseKind::TimeOrPath},
@@ -48,17 +38,9 @@ std::wstring columnText(std::string_view column) {
 RuleTable readRuleTable() {
     RuleTable table;
     std::string_view text = builtInNoiseRulesText();
-    int number = 0;
-    for (size_t from = 0; from < text.size();) {
-        size_t eol = text.find('\n', from);
-        std::string_view line = text.substr(from, eol == std::string_view::npos ? text.npos : eol - from);
-        from = eol == std::string_view::npos ? text.size() : eol + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty() || line.front() == '#')
-            continue;
-        std::vector<std::string_view> c = splitTabs(line);
+    for (auto [line, lineNumber] : dataLines(text)) {
+        int number = static_cast<int>(lineNumber);
+        std::vector<std::string_view> c = tabColumns(line);
         std::optional<NoiseKind> kind = c.size() == 5 ? kindOf(c[1]) : std::nullopt;
         if (!kind) {
             table.broken.push_back(std::to_string(number) + ": " + std::string(line));

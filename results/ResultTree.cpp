@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/DataTable.h"
+
 namespace kw {
 
 // The text of results/ResultTree.tsv, compiled in from a source CMake generates.
@@ -24,23 +26,12 @@ std::optional<ViewKind> viewKindOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<std::string_view> splitTabs(std::string_view line) {
-    std::vector<std::string_view> columns;
-    for (size_t from = 0;;) {
-        size_t tab = line.find('\t', from);
-        columns.push_back(line.substr(from, tab - from));
-        if (tab == std::string_view::npos)
-            return columns;
-        from = tab + 1;
-    }
-}
-
 // One line of the table; nothing for a line that breaks its form (the tree's test counts the nodes).
 std::optional<ResultNode> parseNode(std::string_view line) {
     size_t depth = line.find_first_not_of('\t');
     if (depth == std::string_view::npos)
         return std::nullopt;
-    std::vector<std::string_view> columns = splitTabs(line.substr(depth));
+    std::vector<std::string_view> columns = tabColumns(line.substr(depth));
     if (columns.size() < 3 || columns.size() > 4 || columns[0].empty())
         return std::nullopt;
     std::optional<ViewKind> kind = viewKindOf(columns[1]);
@@ -59,15 +50,8 @@ std::optional<ResultNode> parseNode(std::string_view line) {
 
 std::vector<ResultNode> parseTree(std::string_view text) {
     std::vector<ResultNode> nodes;
-    for (size_t from = 0; from < text.size();) {
-        size_t end = text.find('\n', from);
-        std::string_view line = text.substr(from, end - from);
-        from = end == std::string_view::npos ? text.size() : end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty() || line.front() == '#')
-            continue;
-        std::optional<ResultNode> node = parseNode(line);
+    for (const DataLine& line : dataLines(text)) {
+        std::optional<ResultNode> node = parseNode(line.text);
         // A node deeper than one below the one before it has no parent: it is left out.
         if (node && node->depth <= (nodes.empty() ? 0 : nodes.back().depth + 1))
             nodes.push_back(*node);
