@@ -7,25 +7,37 @@
 
 namespace kw {
 
-void tellStandardError(const std::string& text) {
-    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-    if (err == nullptr || err == INVALID_HANDLE_VALUE) {
+namespace {
+
+void tellStream(DWORD stream, const std::string& text) {
+    HANDLE out = GetStdHandle(stream);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
         // A window program started from a console has no handle of its own: it writes to that console.
         static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
         if (!attached)
             return;
-        err = GetStdHandle(STD_ERROR_HANDLE);
-        if (err == nullptr || err == INVALID_HANDLE_VALUE)
+        out = GetStdHandle(stream);
+        if (out == nullptr || out == INVALID_HANDLE_VALUE)
             return;
     }
     DWORD written = 0, mode = 0;
-    if (GetConsoleMode(err, &mode)) {
+    if (GetConsoleMode(out, &mode)) {
         std::wstring wide = toWide(text + "\r\n");
-        WriteConsoleW(err, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        WriteConsoleW(out, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
     }
     std::string bytes = utf8ToAnsi(text + "\r\n");
-    WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+} // namespace
+
+void tellStandardError(const std::string& text) {
+    tellStream(STD_ERROR_HANDLE, text);
+}
+
+void tellStandardOutput(const std::string& text) {
+    tellStream(STD_OUTPUT_HANDLE, text);
 }
 
 std::optional<std::string> UnpackedPackage::unpack(const std::string& package) {

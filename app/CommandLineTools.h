@@ -1,5 +1,5 @@
-// What the window-less commands ("compare", "verify") and a hidden run share: messages to the standard
-// error of whoever started the program, and a package unpacked into a folder of this process's own.
+// What the window-less commands ("compare", "verify", "check") and a hidden run share: messages to the
+// standard error of whoever started the program, and a package unpacked into a folder of this process's own.
 #pragma once
 #include <optional>
 #include <string>
@@ -12,6 +12,8 @@ namespace kw {
 // One line to standard error: the handle the program was started with, else the console it was started
 // from; nothing when there is neither.
 void tellStandardError(const std::string& text);
+// One line of a command's result to standard output, the same way.
+void tellStandardOutput(const std::string& text);
 
 // A folder of this run's own for one package, removed again when the object goes.
 class UnpackedPackage {
