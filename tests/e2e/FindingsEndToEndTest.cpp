@@ -33,29 +33,32 @@ DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
 
 // The two problems, planted for one run and taken out again whatever the test met: the CAD program file
 // replaced by a program of another version (an update that stopped halfway), the technologist's database
-// moved away.
+// moved away. Both originals wait beside their places under ".kw", so that a test run killed halfway
+// leaves nothing the next one cannot put right.
 class PlantedProblems {
   public:
     PlantedProblems() {
-        program_ = test::readFileBytes(kMirtalExe);
+        putBack();
         std::string self = windowsFileSystem().programPath();
         std::string other =
             test::readFileBytes(self.substr(0, self.rfind('\\') + 1) + "kw_fixture_versioned.exe");
-        planted_ = !program_.empty() && !other.empty() &&
-                   MoveFileW(toWide(kPtMdb).c_str(), toWide(kPtMdb + ".kw").c_str());
+        planted_ = !other.empty() &&
+                   CopyFileW(toWide(kMirtalExe).c_str(), aside(kMirtalExe).c_str(), FALSE) &&
+                   MoveFileW(toWide(kPtMdb).c_str(), aside(kPtMdb).c_str());
         if (planted_)
             test::writeFileBytes(kMirtalExe, other);
     }
-    ~PlantedProblems() {
-        if (!planted_)
-            return;
-        test::writeFileBytes(kMirtalExe, program_);
-        MoveFileW(toWide(kPtMdb + ".kw").c_str(), toWide(kPtMdb).c_str());
-    }
+    ~PlantedProblems() { putBack(); }
     bool planted() const { return planted_; }
 
   private:
-    std::string program_;
+    static std::wstring aside(const std::string& path) { return toWide(path + ".kw"); }
+    static void putBack() {
+        for (const std::string& path : {kMirtalExe, kPtMdb})
+            if (GetFileAttributesW(aside(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+                MoveFileExW(aside(path).c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+
     bool planted_ = false;
 };
 
