@@ -104,6 +104,7 @@ void MainWindow::wireParts() {
 }
 
 bool MainWindow::create(HINSTANCE instance) {
+    module_ = instance;
     loadCommonControls(ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
     loadRichEdit();
     // Settings first: the window takes its geometry from them.
@@ -123,7 +124,7 @@ bool MainWindow::create(HINSTANCE instance) {
                                     .instance = instance}))
         return false;
     FormCreate();
-    createForms(instance);
+    wireForms();
     if (args_.hidden) {
         PostMessageW(hwnd(), WM_APP_AUTOSTART, 0, 0);
     } else {
@@ -168,14 +169,29 @@ void MainWindow::createControls() {
     engine_.setStartVariant(StartVariant::PerSettings);
 }
 
-void MainWindow::createForms(HINSTANCE instance) {
-    aboutBox_.create(instance, hwnd());
-    optionsDialog_.create(instance, hwnd());
+void MainWindow::wireForms() {
     optionsDialog_.onOk = [this] { engine_.setStartVariant(StartVariant::PerSettings); };
     optionsDialog_.onClosed = [this] { windowSettings_.optionsDialogClosed(); };
     optionsDialog_.onShowLog = [this] { events_.showTimingLog(); };
     optionsDialog_.onDebugShown = [this] { events_.showDebugButtons(); };
-    startForm_.create(instance, hwnd());
+}
+
+OptionsDialog& MainWindow::optionsDialog() {
+    if (!optionsDialog_.hwnd())
+        optionsDialog_.create(module_, hwnd());
+    return optionsDialog_;
+}
+
+AboutBox& MainWindow::aboutBox() {
+    if (!aboutBox_.hwnd())
+        aboutBox_.create(module_, hwnd());
+    return aboutBox_;
+}
+
+StartForm& MainWindow::startForm() {
+    if (!startForm_.hwnd())
+        startForm_.create(module_, hwnd());
+    return startForm_;
 }
 
 void MainWindow::layout() {
@@ -349,7 +365,7 @@ void MainWindow::saveFailed(const std::string& path) {
 void MainWindow::showOptionsDialog() {
     if (busy())
         return;
-    optionsDialog_.showModal();
+    optionsDialog().showModal();
     // Where the window manager gives the activation elsewhere, the read still follows the save.
     if (windowSettings_.rereadPending())
         onActivate(optionsDialog_.hwnd());
@@ -366,7 +382,7 @@ void MainWindow::loadSettings() {
 
 void MainWindow::openHelpEntry(const HelpEntry& entry) {
     if (entry.kind == HelpEntryKind::AboutBox)
-        aboutBox_.showModal();
+        aboutBox().showModal();
     else
         platform_.desktop.shellOpen(std::string(entry.address));
 }

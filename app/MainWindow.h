@@ -39,9 +39,10 @@ class MainWindow final : public Window, public RunObserver {
     bool create(HINSTANCE instance);
     CollectionRun& engine() { return engine_; }
     OptionSet& options() { return options_; }
-    OptionsDialog& optionsDialog() { return optionsDialog_; }
-    AboutBox& aboutBox() { return aboutBox_; }
-    StartForm& startForm() { return startForm_; }
+    // The dialogs are made when first asked for: a window that is only looked at starts sooner without them.
+    OptionsDialog& optionsDialog();
+    AboutBox& aboutBox();
+    StartForm& startForm();
     bool runInProgress() const { return run_.running(); }
     bool destroyed() const { return destroyed_; }
     ViewerPane& viewer() { return results_.viewer(); }
@@ -66,7 +67,7 @@ class MainWindow final : public Window, public RunObserver {
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void wireParts();
     void createControls();
-    void createForms(HINSTANCE instance); // the about box, the options dialog, the start form
+    void wireForms(); // the options dialog's callbacks; the dialogs themselves come later
     void layout();
     void FormCreate();
     void FormClose();
@@ -88,6 +89,7 @@ class MainWindow final : public Window, public RunObserver {
     OptionSet options_;
     Settings settings_;
     CollectionRun engine_;
+    HINSTANCE module_ = nullptr; // the program's, for the dialogs made later
     AboutBox aboutBox_;
     OptionsDialog optionsDialog_{options_};
     StartForm startForm_{settings_};

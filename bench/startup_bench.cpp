@@ -1,5 +1,6 @@
 // Time from start to a visible, idle main window: starts KW_Scan.exe, waits until its window is shown
-// and answers messages (input idle), repeats, prints the times. Run by hand under Wine:
+// and answers messages (input idle), repeats, prints the times; then the same for kw_empty_window, an
+// empty window of the same toolchain, as the floor the system sets. Run by hand under Wine:
 //   scripts/wine-run.sh build/bin/kw_startup_bench.exe [runs]
 #include <windows.h>
 
@@ -28,16 +29,8 @@ BOOL CALLBACK findMain(HWND w, LPARAM lp) {
     }
     return TRUE;
 }
-
-} // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    int runs = argc > 1 ? _wtoi(argv[1]) : 10;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"KW_Scan.exe";
-
+// The times from start to an idle window of `exe`, sorted; empty when it cannot be started.
+std::vector<double> startupTimes(const std::wstring& exe, int runs) {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         std::wstring cmd = L"\"" + exe + L"\"";
@@ -45,7 +38,7 @@ int wmain(int argc, wchar_t** argv) {
         PROCESS_INFORMATION pi{};
         auto t0 = std::chrono::steady_clock::now();
         if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return 1;
+            return {};
         WaitForInputIdle(pi.hProcess, 30000);
         Search s{pi.dwProcessId, nullptr};
         while (!s.found) {
@@ -63,7 +56,26 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(pi.hProcess);
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("start to idle window, %d runs: min %.0f ms, median %.0f ms, max %.0f ms\n", runs, ms.front(),
-                ms[ms.size() / 2], ms.back());
+    return ms;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int runs = argc > 1 ? _wtoi(argv[1]) : 10;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder = self;
+    folder = folder.substr(0, folder.rfind(L'\\') + 1);
+    std::vector<double> program = startupTimes(folder + L"KW_Scan.exe", runs);
+    std::vector<double> peer = startupTimes(folder + L"kw_empty_window.exe", runs);
+    if (program.empty() || peer.empty())
+        return 1;
+    auto median = [](const std::vector<double>& v) { return v[v.size() / 2]; };
+    std::printf("start to idle window, %d runs: min %.0f ms, median %.0f ms, max %.0f ms\n", runs,
+                program.front(), median(program), program.back());
+    std::printf("empty window (the floor):     min %.0f ms, median %.0f ms, max %.0f ms\n", peer.front(),
+                median(peer), peer.back());
+    std::printf("above the floor (medians): %.0f ms\n", median(program) - median(peer));
     return 0;
 }

@@ -127,6 +127,8 @@ void OptionsDialog::buildControls() {
 
 void OptionsDialog::showOptions() {
     HWND h = hwnd();
+    if (!h)
+        return; // not made yet: it shows the options as they are then
     for (const ControlPlace& c : kControls) {
         if (c.id == O::Debug)
             continue;
