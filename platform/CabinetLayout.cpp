@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/MszipCheck.h"
+
 namespace kw {
 namespace {
 
@@ -15,6 +17,7 @@ constexpr std::size_t kMaxName = 256; // with its terminating zero
 constexpr std::uint32_t kMaxBlockUnpacked = 32768;
 constexpr std::uint32_t kMaxBlockPacked = 32768 + 6144;
 constexpr std::uint16_t kFlagPrevious = 1, kFlagNext = 2, kFlagReserve = 4;
+constexpr std::uint16_t kMszip = 1; // the compression our packages use
 
 std::uint16_t u16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -75,8 +78,10 @@ struct Folder {
 
 // Walks the folder's chain of data blocks: each must lie inside the file, none may unpack to more than
 // the format allows, and each must still have the checksum it was written with. A changed byte of packed
-// data is what a damaged attachment mostly is, and the library's decoder does not survive every one.
+// data is what a damaged attachment mostly is, and the library's decoder does not survive every one; as
+// the checksum misses some changes, an MSZIP block must also decode within its bounds.
 std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned blockReserve) {
+    const bool mszip = (folder.compression & 0x0F) == kMszip;
     std::uint64_t at = folder.start;
     std::vector<unsigned char> data;
     for (unsigned i = 0; i < folder.blocks; ++i) {
@@ -89,13 +94,17 @@ std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned
         at += kDataHeaderSize + blockReserve;
         if (!in.within(at, packed))
             return "блок данных за концом файла";
-        if (std::uint32_t written = u32(head); written != 0) {
+        std::uint32_t written = u32(head);
+        if (written != 0 || mszip) {
             data.resize(packed);
             if (!in.bytes(at, data.data(), packed))
                 return "блок данных не читается";
-            if (blockChecksum(head + 4, 4, blockChecksum(data.data(), packed, 0)) != written)
-                return "контрольная сумма блока данных не сходится";
         }
+        if (written != 0 && blockChecksum(head + 4, 4, blockChecksum(data.data(), packed, 0)) != written)
+            return "контрольная сумма блока данных не сходится";
+        if (mszip &&
+            !mszipBlockDecodes(data.data(), packed, unpacked, static_cast<std::size_t>(folder.unpacked)))
+            return "сжатые данные повреждены";
         at += packed;
         folder.unpacked += unpacked;
     }

@@ -2,8 +2,8 @@
 // trusts the header's counts, indexes and offsets; a package damaged on its way (one changed byte in a
 // mail gateway is enough) can make it read past its buffers and bring the program down. Whatever this
 // check lets through is consistent: every table lies inside the file, every file names a folder that
-// exists, every data block lies inside the file and keeps its checksum, and no file reaches past what
-// its folder unpacks to.
+// exists, every data block lies inside the file, keeps its checksum and (MSZIP) decodes to its declared
+// size, and no file reaches past what its folder unpacks to.
 #pragma once
 #include <cstddef>
 #include <cstdint>
