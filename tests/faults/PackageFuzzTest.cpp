@@ -28,6 +28,16 @@ struct QuietObserver : RunObserver {
     void progressChanged(int) override {}
 };
 
+// A cabinet in memory, as the layout check reads it.
+CabinetBytes bytesOf(const std::string& bytes) {
+    return [&bytes](std::uint64_t at, void* buffer, std::size_t size) {
+        if (at > bytes.size() || size > bytes.size() - at)
+            return false;
+        std::memcpy(buffer, bytes.data() + at, size);
+        return true;
+    };
+}
+
 class PackageFuzzTest : public testing::Test {
   protected:
     test::FakeSystem clock;
@@ -144,18 +154,10 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
 // tables. The check refuses it, and a sound cabinet passes.
 TEST_F(PackageFuzzTest, CabinetWithFilesButNoFolderIsRefusedBeforeTheLibrarySeesIt) {
     std::string sound = soundPackage();
-    auto read = [](const std::string& bytes) {
-        return [&bytes](std::uint64_t at, void* buffer, std::size_t size) {
-            if (at > bytes.size() || size > bytes.size() - at)
-                return false;
-            std::memcpy(buffer, bytes.data() + at, size);
-            return true;
-        };
-    };
-    EXPECT_EQ(cabinetLayoutFault(sound.size(), read(sound)), std::nullopt);
+    EXPECT_EQ(cabinetLayoutFault(sound.size(), bytesOf(sound)), std::nullopt);
     std::string damaged = sound;
     damaged[26] = 0; // cFolders
-    EXPECT_EQ(cabinetLayoutFault(damaged.size(), read(damaged)),
+    EXPECT_EQ(cabinetLayoutFault(damaged.size(), bytesOf(damaged)),
               "в архиве есть файлы, но нет ни одной папки");
 
     std::string path = test::tempDir() + "nofolder.kw";
@@ -180,14 +182,6 @@ TEST_F(PackageFuzzTest, PackedDataDamagedPastItsChecksumIsRefused) {
     std::size_t block = static_cast<std::size_t>(u16(36)) | static_cast<std::size_t>(u16(38)) << 16;
     const int blocks = u16(40);
     ASSERT_GE(blocks, 2);
-    auto read = [](const std::string& bytes) {
-        return [&bytes](std::uint64_t at, void* buffer, std::size_t size) {
-            if (at > bytes.size() || size > bytes.size() - at)
-                return false;
-            std::memcpy(buffer, bytes.data() + at, size);
-            return true;
-        };
-    };
     int refused = 0;
     for (int i = 0; i < blocks; ++i) {
         std::size_t packed = u16(block + 4), data = block + 8;
@@ -197,7 +191,7 @@ TEST_F(PackageFuzzTest, PackedDataDamagedPastItsChecksumIsRefused) {
             for (std::size_t at : {data + 1712, data + 1712 + 1036})
                 damaged[at] = static_cast<char>(damaged[at] ^ 0xA1);
             ASSERT_EQ(damaged.substr(block, 4), sound.substr(block, 4)); // the stored checksum
-            auto fault = cabinetLayoutFault(damaged.size(), read(damaged));
+            auto fault = cabinetLayoutFault(damaged.size(), bytesOf(damaged));
             EXPECT_EQ(fault, "сжатые данные повреждены") << "block " << i;
             refused += fault.has_value();
         }
