@@ -1,6 +1,6 @@
-// Message digests through the system's crypto provider (BCrypt): MD5 (RFC 1321) for the file
-// inventories, SHA-256 (FIPS 180-4) for the contents list of a package. One helper holds the provider
-// and the hash object; the two algorithms are thin types over it.
+// Message digests through the system's crypto provider (BCrypt): SHA-256 (FIPS 180-4) for the contents
+// list of a package (MD5 as well, though the inventory hashes with its own, platform/Md5.h). One helper
+// holds the provider and the hash object; the algorithms are thin types over it.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -29,16 +29,6 @@ class Digest {
   private:
     struct State;
     std::unique_ptr<State> state_;
-};
-
-class Md5 : public Digest {
-  public:
-    Md5() : Digest(DigestAlgorithm::Md5) {}
-    std::array<std::uint8_t, 16> finish() {
-        std::array<std::uint8_t, 16> out{};
-        Digest::finish(out.data(), out.size());
-        return out;
-    }
 };
 
 class Sha256 : public Digest {
