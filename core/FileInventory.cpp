@@ -3,6 +3,7 @@
 // MD5 and the opening of each file dominate) and written in walk order.
 #include "core/FileInventory.h"
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstdio>
@@ -87,7 +88,11 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
     std::int64_t size = opened ? entry.size : -1;
     if (block.size() < kReadBlock)
         block.resize(kReadBlock);
-    std::int64_t got = in ? in->read(block.data(), block.size()) : -1;
+    // What the listing says the file holds and a page more, so that a small file comes in one read and
+    // the system does not prepare a large buffer for it.
+    size_t want = static_cast<size_t>(
+        std::min<std::int64_t>(kReadBlock, (std::max<std::int64_t>(entry.size, 0) / 4096 + 1) * 4096));
+    std::int64_t got = in ? in->read(block.data(), want) : -1;
     bool program = got >= 2 && block[0] == 'M' && block[1] == 'Z';
     PeVersionScanner& pe = scratch.versions;
     if (program) {
@@ -99,7 +104,7 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
         Md5 hash;
         while (got > 0) {
             hash.update(block.data(), static_cast<size_t>(got));
-            got = in->read(block.data(), block.size());
+            got = in->read(block.data(), want);
             if (program && got > 0)
                 pe.feed(block.data(), static_cast<size_t>(got));
         }

@@ -54,6 +54,28 @@ Lookup findEntry(const Bytes& w, std::uint64_t dir, std::uint32_t id, std::uint3
     return result;
 }
 
+// Whether the root directory has an entry of that name (names are stored in capitals); an unreadable
+// name counts as that name.
+bool hasNamedType(const Bytes& w, std::uint64_t root, std::u16string_view wanted) {
+    std::uint64_t named = w.u16(root + 12);
+    for (std::uint64_t i = 0; i < named; ++i) {
+        std::uint64_t e = root + 16 + i * 8;
+        if (!w.has(e, 8))
+            return true;
+        std::uint64_t text = root + (w.u32(e) & ~kHighBit);
+        if (!w.has(text, 2) || !w.has(text + 2, 2 * std::uint64_t{w.u16(text)}))
+            return true;
+        if (w.u16(text) != wanted.size())
+            continue;
+        bool same = true;
+        for (std::uint64_t k = 0; k < wanted.size(); ++k)
+            same = same && w.u16(text + 2 + 2 * k) == wanted[k];
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 // The fixed information at the front of a version resource: a block with the key "VS_VERSION_INFO"
 // whose value (aligned to four bytes) is VS_FIXEDFILEINFO.
 PeVersionAnswer fixedInfo(const Bytes& w, std::uint64_t at, std::uint32_t size) {
@@ -180,7 +202,8 @@ PeVersionAnswer PeVersionScanner::answer() {
     std::uint32_t target = 0;
     switch (findEntry(w, root, 16, target)) { // RT_VERSION
     case Lookup::Miss:
-        return {PeVersionAnswer::None, {}};
+        // A "MUI" type may lead the version functions to a satellite file: theirs to say.
+        return hasNamedType(w, root, u"MUI") ? unknown : PeVersionAnswer{PeVersionAnswer::None, {}};
     case Lookup::Bad:
         return unknown;
     case Lookup::Hit:
