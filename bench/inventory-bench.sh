@@ -1,35 +1,55 @@
 #!/usr/bin/env bash
-# Inventory with MD5 against md5sum over the same tree: 20,000 files, about 2 GB, generated under
-# build/ and removed afterwards. Both run on a warm page cache.
-# usage: bench/inventory-bench.sh [BUILD_DIR]
+# Inventory with MD5 against md5sum over the same tree, both on a warm page cache. Two trees, generated
+# under build/ and removed afterwards: "large", 20,000 files of up to 200 KB (about 2 GB), and "small",
+# 100,000 files of 1 to 20 KB (about 1 GB), where opening and listing weigh more than hashing.
+# usage: bench/inventory-bench.sh [BUILD_DIR]    TREES="large small" (default both)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "${1:-$here/../build}")
-tree="$build/bench-tree"
-trap '[ -n "${KEEP_TREE:-}" ] || rm -rf "$tree"' EXIT
-[ -d "$tree" ] || python3 - "$tree" <<'PY'
+trees=${TREES:-large small}
+current=""
+trap '[ -n "${KEEP_TREE:-}" ] || [ -z "$current" ] || rm -rf "$current"' EXIT
+
+generate() { # kind folder
+  python3 - "$1" "$2" <<'PY'
 import os, random, sys
-root = sys.argv[1]
+kind, root = sys.argv[1], sys.argv[2]
 random.seed(4)
 block = os.urandom(1 << 22)
+if kind == "large":
+    count, low, high, per_folder = 20000, 0, 200000, 40
+else:
+    count, low, high, per_folder = 100000, 1024, 20480, 100
 total = 0
-for i in range(20000):
-    d = os.path.join(root, "d%02d" % (i % 40), "s%02d" % (i // 40 % 25))
+for i in range(count):
+    d = os.path.join(root, "d%02d" % (i % per_folder), "s%02d" % (i // per_folder % 25))
     os.makedirs(d, exist_ok=True)
-    size = random.randint(0, 200000)
+    size = random.randint(low, high)
     off = random.randint(0, len(block) - size)
-    with open(os.path.join(d, "f%05d.bin" % i), "wb") as f:
+    with open(os.path.join(d, "f%06d.bin" % i), "wb") as f:
         f.write(block[off:off + size])
     total += size
-print("tree: 20000 files, %d bytes" % total)
+print("tree %s: %d files, %d bytes" % (kind, count, total))
 PY
-find "$tree" -type f -print0 | xargs -0 cat >/dev/null  # warm the cache
-start=$(date +%s.%N)
-find "$tree" -type f -print0 | xargs -0 md5sum >/dev/null
-end=$(date +%s.%N)
-md5s=$(echo "$end - $start" | bc)
-echo "md5sum: $md5s s"
-win=$(echo "Z:$tree" | tr / '\\')
-for threads in 1 2; do
-  "$here/../scripts/wine-run.sh" "$build/bin/kw_inventory_bench.exe" "$win" "$threads"
+}
+
+for kind in $trees; do
+  tree="$build/bench-tree-$kind"
+  current=$tree
+  [ -d "$tree" ] || generate "$kind" "$tree"
+  find "$tree" -type f -print0 | xargs -0 cat >/dev/null # warm the cache
+  start=$(date +%s.%N)
+  find "$tree" -type f -print0 | xargs -0 md5sum >/dev/null
+  end=$(date +%s.%N)
+  md5s=$(echo "$end - $start" | bc)
+  echo "[$kind] md5sum: $md5s s"
+  win=$(echo "Z:$tree" | tr / '\\')
+  for threads in 1 2; do
+    line=$("$here/../scripts/wine-run.sh" "$build/bin/kw_inventory_bench.exe" "$win" "$threads")
+    echo "[$kind] $line"
+    secs=$(echo "$line" | sed -n 's/.*seconds=\([0-9.]*\).*/\1/p')
+    echo "[$kind] threads=$threads ratio to md5sum: $(echo "scale=2; $md5s / $secs" | bc) (1.0 = as fast)"
+  done
+  [ -n "${KEEP_TREE:-}" ] || rm -rf "$tree"
+  current=""
 done

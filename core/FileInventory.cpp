@@ -1,8 +1,9 @@
 // The inventory walk: entries in the order the file system returns them, subfolder rows where the
 // subfolder is met, reparse points never entered. Rows are computed by a few worker threads (the
-// MD5 dominates) and written in walk order.
+// MD5 and the opening of each file dominate) and written in walk order.
 #include "core/FileInventory.h"
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "core/CollectionRun.h"
 #include "core/ConsoleCapture.h"
 #include "platform/Digest.h"
+#include "platform/PeVersion.h"
 #include "platform/Text.h"
 
 namespace kw {
@@ -50,6 +52,7 @@ std::string hexDigest(const std::array<std::uint8_t, 16>& digest) {
 // together share their time and formatting a date through the locale is the slow part of a row.
 struct RowScratch {
     std::string block;
+    PeVersionScanner versions;
     std::unordered_map<std::int64_t, std::string> dates;
 
     const std::string& dateText(SystemInfo& system, const LocalTime& t) {
@@ -64,9 +67,14 @@ struct RowScratch {
     }
 };
 
-// One table row: name, size, date, version, md5, folder. The file is opened once for its size and
-// its sum; only a program file (one that starts with "MZ") can hold a version resource.
-constexpr size_t kReadBlock = 1 << 16; // small enough to stay in the cache while it is hashed
+// One table row: name, size, date, version, md5, folder. The file is opened once: size and date come
+// from the listing, and the version resource of a program file (one that starts with "MZ") is read
+// from the bytes hashed, unless they do not settle it.
+constexpr size_t kReadBlock = 1 << 20; // few reads a file: under Wine every read is a call into the system
+
+std::string fixedVersionText(const FileVersion& v) {
+    return versionText(v.file, "%d.%d.%d.%d");
+}
 
 // scratch: the calling thread's, reused from file to file.
 std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry, const std::string& folder,
@@ -76,26 +84,46 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
     std::string path = folder + entry.name;
     FileError err;
     std::unique_ptr<FileReader> in = files.openRead(path, err);
-    std::int64_t size = in ? in->size() : -1;
+    bool opened = in != nullptr;
+    std::int64_t size = opened ? entry.size : -1;
     if (block.size() < kReadBlock)
         block.resize(kReadBlock);
-    std::int64_t got = in ? in->read(block.data(), block.size()) : -1;
+    // What the listing says the file holds and a page more, so that a small file comes in one read and
+    // the system does not prepare a large buffer for it.
+    size_t want = static_cast<size_t>(
+        std::min<std::int64_t>(kReadBlock, (std::max<std::int64_t>(entry.size, 0) / 4096 + 1) * 4096));
+    std::int64_t got = in ? in->read(block.data(), want) : -1;
     bool program = got >= 2 && block[0] == 'M' && block[1] == 'Z';
+    PeVersionScanner& pe = scratch.versions;
+    if (program) {
+        pe.reset();
+        pe.feed(block.data(), static_cast<size_t>(got));
+    }
     std::string sum = "00";
     if (md5) {
         Md5 hash;
-        while (got > 0 && hash.ok()) {
+        while (got > 0) {
             hash.update(block.data(), static_cast<size_t>(got));
-            got = in->read(block.data(), block.size());
+            got = in->read(block.data(), want);
+            if (program && got > 0)
+                pe.feed(block.data(), static_cast<size_t>(got));
         }
-        sum = size < 0 || got < 0 || !hash.ok() ? "-1" : hexDigest(hash.finish());
+        sum = got < 0 || !hash.ok() ? "-1" : hexDigest(hash.finish());
     }
-    bool opened = in != nullptr;
     in.reset();
     LocalTime t = entry.modified ? *entry.modified : files.fileDate(path).value_or(LocalTime{});
     const std::string& date = scratch.dateText(run.platform().system, t);
-    // A file that cannot be opened may still be a program file: its version is asked all the same.
-    std::string version = program || !opened ? FileVersionText(files, path) : std::string();
+    std::string version;
+    if (!opened) {
+        // A file that cannot be opened may still be a program file: its version is asked all the same.
+        version = FileVersionText(files, path);
+    } else if (program) {
+        PeVersionAnswer answer = pe.answer();
+        if (answer.state == PeVersionAnswer::Found)
+            version = fixedVersionText(answer.version);
+        else if (answer.state == PeVersionAnswer::Unknown)
+            version = FileVersionText(files, path);
+    }
     return entry.name + "\t" + std::to_string(size) + "\t" + date + "\t" + version + "\t" + sum + "\t" +
            folder;
 }
@@ -104,7 +132,7 @@ std::string inventoryRow(CollectionRun& run, bool md5, const FolderEntry& entry,
 
 std::string FileVersionText(FileSystem& files, const std::string& path) {
     auto v = files.fileVersion(path);
-    return v ? versionText(v->file, "%d.%d.%d.%d") : std::string();
+    return v ? fixedVersionText(*v) : std::string();
 }
 
 std::string FileVersionTextOrZero(FileSystem& files, const std::string& path) {
@@ -132,8 +160,10 @@ std::string fileMd5(FileSystem& files, const std::string& path) {
 std::string dateTimeText(SystemInfo& system, int year, int month, int day, int hour, int minute, int second) {
     LocalTime t{year, month, day, hour, minute, second, 0};
     std::string text = system.shortDate(t);
-    if (hour || minute || second)
-        text += " " + system.longTime(t);
+    if (hour || minute || second) {
+        text += ' ';
+        text += system.longTime(t);
+    }
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "platform/Digest.h"
 #include "platform/WinHandle.h"
 #include "tests/core/PrimitivesTest.h"
 
@@ -94,6 +95,49 @@ TEST_F(FileInventoryTest, RowsWithSizesDatesVersionsAndMd5) {
     FileInventory(run).InventoryFolder(noSlash, "T");
     for (size_t i = 1; i < table("T").size(); ++i)
         EXPECT_EQ(cells(table("T")[i])[4], "00");
+}
+
+// The row of every file as the table had it when each file was asked apart: its size and date from the
+// open file, its version from the version functions (for files that start with "MZ"), its MD5 from the
+// system's provider. Program files with and without version resources, one whose resources are too
+// large to keep, a damaged one, and files that span several read blocks.
+TEST_F(FileInventoryTest, RowsEqualThoseOfFilesAskedOneByOne) {
+    FileSystem& files = windowsFileSystem();
+    std::string system = files.specialFolder(kCsidlSystem) + "\\";
+    for (const char* name : {"kernel32.dll", "shell32.dll", "user32.dll", "msxml3.dll", "notepad.exe"})
+        ASSERT_TRUE(CopyFileW(toWide(system + name).c_str(), toWide(tree + name).c_str(), FALSE)) << name;
+    ASSERT_TRUE(CopyFileW(toWide(fixtureProgram()).c_str(), toWide(tree + "v.exe").c_str(), FALSE));
+    // This test program: built without resources.
+    ASSERT_TRUE(CopyFileW(toWide(files.programPath()).c_str(), toWide(tree + "plain.exe").c_str(), FALSE));
+    std::string fixture = test::readFileBytes(fixtureProgram());
+    test::writeFileBytes(tree + "cut.dll", fixture.substr(0, fixture.size() - 200));
+    test::writeFileBytes(tree + "MZ.txt", "MZ is no program");
+    std::string big(3 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 2654435761u >> 13);
+    test::writeFileBytes(tree + "big.bin", big);
+    test::writeFileBytes(tree + "empty.txt", "");
+    options.set(Option::Md5, true);
+    FileInventory(run).InventoryFolder(tree, "A");
+
+    auto rows = table("A");
+    ASSERT_EQ(rows.size(), 12u);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        std::string name = cells(rows[i])[0], path = tree + name;
+        std::string bytes = test::readFileBytes(path);
+        Digest md5(DigestAlgorithm::Md5);
+        md5.update(bytes);
+        std::array<std::uint8_t, 16> digest{};
+        md5.finish(digest.data(), digest.size());
+        std::string sum = lowerHex(digest);
+        for (char& c : sum)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        bool program = bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
+        std::string version = program ? FileVersionText(files, path) : "";
+        EXPECT_EQ(rows[i], name + "\t" + std::to_string(files.fileSize(path)) + "\t" + date(path) + "\t" +
+                               version + "\t" + sum + "\t" + tree);
+    }
+    EXPECT_EQ(FileVersionText(files, tree + "v.exe"), "1.2.3.4");
 }
 
 TEST_F(FileInventoryTest, TopLevelThenAppendedSubfolders) {
