@@ -19,25 +19,6 @@ namespace {
 
 const std::string kMirtalBin = "C:\\Program Files\\TAVIR\\MIRTAL-3D v21\\Bin\\";
 
-DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
-    Child c = start(arguments);
-    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
-        return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(c.process.get(), &code);
-    return code;
-}
-
-std::string onlyPackageIn(const std::string& folder) {
-    std::string found;
-    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
-        if (e.name.ends_with(".cab"))
-            found = folder + "\\" + e.name;
-        return true;
-    });
-    return found;
-}
-
 struct ReportRow {
     std::string state;
     int left1 = 0, left2 = 0;

@@ -22,15 +22,6 @@ namespace {
 const std::string kMirtalExe = "C:\\Program Files\\TAVIR\\MIRTAL-3D v21\\Bin\\MIRTAL.Exe";
 const std::string kPtMdb = "C:\\TAVIR Data\\COD\\Settings\\PT\\PT.mdb";
 
-DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
-    Child c = start(arguments);
-    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
-        return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(c.process.get(), &code);
-    return code;
-}
-
 // The two problems, planted for one run and taken out again whatever the test met: the CAD program file
 // replaced by a program of another version (an update that stopped halfway), the technologist's database
 // moved away. Both originals wait beside their places under ".kw", so that a test run killed halfway
@@ -82,16 +73,6 @@ std::vector<Row> readFindings(const std::string& path, std::string& header) {
             rows.push_back({cells[0], cells[1], cells[4]});
     }
     return rows;
-}
-
-std::string onlyPackageIn(const std::string& folder) {
-    std::string found;
-    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
-        if (e.name.ends_with(".cab"))
-            found = folder + "\\" + e.name;
-        return true;
-    });
-    return found;
 }
 
 TEST(FindingsEndToEndTest, PlantedProblemsAreFoundCheckedAndShownFirst) {

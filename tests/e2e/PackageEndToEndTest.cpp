@@ -18,24 +18,6 @@
 namespace kw {
 namespace {
 
-DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
-    if (WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
-        return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(c.process.get(), &code);
-    return code;
-}
-
-std::vector<std::string> cabinetsIn(const std::string& folder) {
-    std::vector<std::string> found;
-    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
-        if (!e.folder && e.name.ends_with(".cab"))
-            found.push_back(folder + "\\" + e.name);
-        return true;
-    });
-    return found;
-}
-
 std::string messageText(HWND box) {
     std::string all;
     EnumChildWindows(

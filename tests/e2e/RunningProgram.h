@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -42,6 +43,36 @@ inline Child startProgram(const std::string& exe, const std::string& argument) {
 
 inline Child start(const std::string& argument) {
     return startProgram(programPath(), argument);
+}
+
+// The exit code once the program has ended; STILL_ACTIVE when it did not end in time.
+inline DWORD exitCodeAfter(const Child& c, DWORD timeoutMs) {
+    if (!c.process || WaitForSingleObject(c.process.get(), timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(c.process.get(), &code);
+    return code;
+}
+
+inline DWORD runToEnd(const std::string& arguments, DWORD timeoutMs = 240000) {
+    return exitCodeAfter(start(arguments), timeoutMs);
+}
+
+// The packages a run left in a folder.
+inline std::vector<std::string> cabinetsIn(const std::string& folder) {
+    std::vector<std::string> found;
+    windowsFileSystem().listFolder(folder + "\\", [&](const FolderEntry& e) {
+        if (!e.folder && e.name.ends_with(".cab"))
+            found.push_back(folder + "\\" + e.name);
+        return true;
+    });
+    return found;
+}
+
+// The package of a folder where a run left one; empty where there is none.
+inline std::string onlyPackageIn(const std::string& folder) {
+    std::vector<std::string> found = cabinetsIn(folder);
+    return found.empty() ? std::string() : found.back();
 }
 
 // Starts the program with its standard error going into a file, as a script that redirects it would.
