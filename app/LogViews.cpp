@@ -34,18 +34,26 @@ void MemoView::refresh() {
     BufferChange now;
     auto lines = buffer_->linesSince(seen_, now);
     bool reload = now.generation != seen_.generation || now.lineCount < seen_.lineCount;
+    if (!reload && shown_ + lines.size() > 2 * kMemoLines) {
+        lines = buffer_->linesSince({}, now); // the whole buffer, of which the newest lines stay
+        reload = true;
+    }
+    size_t from = reload && lines.size() > kMemoLines ? lines.size() - kMemoLines : 0;
     std::wstring text;
-    bool first = reload || seen_.lineCount == 0;
-    for (const auto& line : lines) {
+    bool first = reload || shown_ == 0;
+    for (size_t i = from; i < lines.size(); ++i) {
         if (!first)
             text += L"\r\n";
         first = false;
-        text += toWide(line);
+        text += toWide(lines[i]);
     }
-    if (reload)
+    if (reload) {
         view_.setText(text);
-    else
+        shown_ = lines.size() - from;
+    } else {
         view_.append(text);
+        shown_ += lines.size();
+    }
     seen_ = now;
     view_.scrollToEnd();
 }

@@ -23,6 +23,12 @@ class EventLogView {
     BufferChange seen_;
 };
 
+// A memo pane shows the newest lines of its buffer, at most `kMemoLines` of them (and as many again
+// before it drops the older ones). The capture buffer can hold a whole inventory of a hundred thousand
+// rows: an edit control lays out every wrapped line of its text, and doing that for megabytes keeps the
+// window busy for tens of seconds, for a pane four lines high. The file keeps every line.
+inline constexpr size_t kMemoLines = 2000;
+
 class MemoView {
   public:
     void attach(HWND edit, const TextBuffer* buffer) {
@@ -35,6 +41,7 @@ class MemoView {
     TextView view_; // a plain edit control
     const TextBuffer* buffer_ = nullptr;
     BufferChange seen_;
+    size_t shown_ = 0; // lines in the pane
 };
 
 } // namespace kw

@@ -243,6 +243,9 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_APP_INVOKE:
         WindowThreadObserver::invoke(lp);
         return 0;
+    case WM_APP_PROGRESS:
+        handOver_.showPendingProgress();
+        return 0;
     case WM_APP_LOG:
         events_.logsChanged();
         return 0;

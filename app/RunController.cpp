@@ -3,27 +3,65 @@
 #include "app/WindowMessages.h"
 #include "platform/Com.h"
 
+#include <utility>
+
 namespace kw {
 
 void WindowThreadObserver::onWindowThread(const std::function<void()>& fn) {
-    if (GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId()) {
+    std::function<void()> inOrder = [this, &fn] {
+        showPendingProgress();
         fn();
+    };
+    if (GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId())
+        inOrder();
+    else
+        SendMessageW(window_, WM_APP_INVOKE, 0, reinterpret_cast<LPARAM>(&inOrder));
+}
+
+void WindowThreadObserver::post(const std::function<void(PendingProgress&)>& change) {
+    if (GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId()) {
+        {
+            std::lock_guard lock(mutex_);
+            change(pending_);
+        }
+        showPendingProgress();
         return;
     }
-    std::function<void()> copy = fn;
-    SendMessageW(window_, WM_APP_INVOKE, 0, reinterpret_cast<LPARAM>(&copy));
+    bool first;
+    {
+        std::lock_guard lock(mutex_);
+        change(pending_);
+        first = !std::exchange(posted_, true);
+    }
+    if (first)
+        PostMessageW(window_, WM_APP_PROGRESS, 0, 0);
+}
+
+void WindowThreadObserver::showPendingProgress() {
+    PendingProgress shown;
+    {
+        std::lock_guard lock(mutex_);
+        shown = std::exchange(pending_, {});
+        posted_ = false;
+    }
+    if (shown.value)
+        target_.progressChanged(*shown.value);
+    if (shown.caption)
+        target_.progressCaptionChanged(*shown.caption);
+    if (shown.topic)
+        target_.topicChanged(*shown.topic);
 }
 
 void WindowThreadObserver::progressChanged(int value) {
-    onWindowThread([this, value] { target_.progressChanged(value); });
+    post([value](PendingProgress& p) { p.value = value; });
 }
 
 void WindowThreadObserver::progressCaptionChanged(const std::string& text) {
-    onWindowThread([this, text] { target_.progressCaptionChanged(text); });
+    post([&text](PendingProgress& p) { p.caption = text; });
 }
 
 void WindowThreadObserver::topicChanged(const std::string& text) {
-    onWindowThread([this, text] { target_.topicChanged(text); });
+    post([&text](PendingProgress& p) { p.topic = text; });
 }
 
 void WindowThreadObserver::runningLayout() {

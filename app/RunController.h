@@ -6,6 +6,9 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "core/CollectionRun.h"
@@ -14,13 +17,18 @@
 namespace kw {
 
 // Carries a report made on another thread over to the window's thread and waits until the window has
-// handled it; made on the window's thread, it is handled at once.
+// handled it; made on the window's thread, it is handled at once. The progress, its caption and the
+// topic are only posted, the latest of each: the run moves them once per folder, and a run that waited
+// for the window each time would wait as long as the window is busy (drawing a large capture, say).
+// Whatever is still to be shown is shown before any report that waits.
 class WindowThreadObserver final : public RunObserver {
   public:
     explicit WindowThreadObserver(RunObserver& window) : target_(window) {}
     void attach(HWND window) { window_ = window; }
     // WM_APP_INVOKE: lParam is what to run.
     static void invoke(LPARAM lp) { (*reinterpret_cast<std::function<void()>*>(lp))(); }
+    // WM_APP_PROGRESS: shows the latest progress, caption and topic not yet shown.
+    void showPendingProgress();
 
     void progressChanged(int value) override;
     void progressCaptionChanged(const std::string& text) override;
@@ -35,10 +43,18 @@ class WindowThreadObserver final : public RunObserver {
     void saveFailed(const std::string& path) override { target_.saveFailed(path); }
 
   private:
+    struct PendingProgress {
+        std::optional<int> value;
+        std::optional<std::string> caption, topic;
+    };
     void onWindowThread(const std::function<void()>& fn);
+    void post(const std::function<void(PendingProgress&)>& change);
 
     RunObserver& target_;
     HWND window_ = nullptr;
+    std::mutex mutex_;
+    PendingProgress pending_;
+    bool posted_ = false;
 };
 
 class RunController {

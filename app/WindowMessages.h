@@ -11,5 +11,6 @@ inline constexpr UINT WM_APP_RUN_DONE = WM_APP + 3;  // the run's thread has ret
 inline constexpr UINT WM_APP_AUTOSTART = WM_APP + 4; // "full" / "fullin"
 inline constexpr UINT WM_APP_JOB_DONE = WM_APP + 5;  // a package job's thread has returned
 inline constexpr UINT WM_APP_OPEN_ARGS = WM_APP + 6; // open the packages named on the command line
+inline constexpr UINT WM_APP_PROGRESS = WM_APP + 7;  // the run has moved its progress, caption or topic
 
 } // namespace kw
