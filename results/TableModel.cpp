@@ -2,6 +2,8 @@
 #include "results/TableModel.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <numeric>
 #include <system_error>
 #include <thread>
@@ -149,19 +151,8 @@ class KeyCursor {
     size_t segment_ = 0, at_ = 0;
 };
 
-// The order of two rows' sort keys: the quick order where it decides, the locale's otherwise.
-bool firstColumnLess(const TableRow& a, const TableRow& b) {
-    // Both keys start with the first cell: most pairs are told apart inside it.
-    const std::wstring_view p0 = a[0], q0 = b[0];
-    for (size_t i = 0, n = std::min(p0.size(), q0.size()); i < n; ++i) {
-        if (p0[i] == q0[i])
-            continue;
-        int order = quickOrderOf(p0[i], q0[i]);
-        if (order == 2)
-            return compareNoCase(firstColumnKey(a), firstColumnKey(b)) < 0;
-        if (order != 0)
-            return order < 0;
-    }
+// The order of two rows' sort keys (<0, 0, >0): the quick order where it decides, the locale's otherwise.
+int firstColumnCompare(const TableRow& a, const TableRow& b) {
     KeyCursor x(a), y(b);
     for (;;) {
         int p = x.next(), q = y.next();
@@ -173,9 +164,67 @@ bool firstColumnLess(const TableRow& a, const TableRow& b) {
         if (order == 2)
             break;
         if (order != 0)
-            return order < 0;
+            return order;
     }
-    return compareNoCase(firstColumnKey(a), firstColumnKey(b)) < 0;
+    return compareNoCase(firstColumnKey(a), firstColumnKey(b));
+}
+
+bool foldedAlnum(unsigned c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z');
+}
+
+// Eight code units of a row's sort key, from where the rows' first cells stop sharing their start, ASCII
+// capitals lowered, the first unit in the highest bits. Held beside the row's number, so that most
+// comparisons of a sort read neither the table nor its text.
+struct FirstColumnKey {
+    std::uint64_t high = 0, low = 0;
+    size_t row = 0;
+};
+
+FirstColumnKey firstColumnKeyOf(const TableRow& row, size_t skip, size_t index) {
+    KeyCursor cursor(row);
+    for (size_t i = 0; i < skip; ++i)
+        cursor.next();
+    FirstColumnKey key{.row = index};
+    for (std::uint64_t* half : {&key.high, &key.low})
+        for (int k = 0; k < 4; ++k) {
+            int u = cursor.next();
+            unsigned c = u < 0 ? 0 : static_cast<unsigned>(u);
+            if (c >= L'A' && c <= L'Z')
+                c += 32;
+            *half = *half << 16 | c;
+        }
+    return key;
+}
+
+// Sorts `items` (by a total order) and hands them to `emit` in that order. A large table is sorted in two
+// halves at once and merged on the way out.
+template <class T, class Less, class Emit> void sortAndEmit(std::vector<T>& items, Less less, Emit emit) {
+    auto mid = items.begin() + static_cast<std::ptrdiff_t>(items.size() / 2);
+    bool halves = false;
+    if (items.size() >= 20000) {
+        try {
+            std::thread half([&] { std::sort(items.begin(), mid, less); });
+            std::sort(mid, items.end(), less);
+            half.join();
+            halves = true;
+        } catch (const std::system_error&) {
+            // no second thread: sorted whole below
+        }
+    }
+    if (!halves) {
+        std::sort(items.begin(), items.end(), less);
+        for (const T& item : items)
+            emit(item);
+        return;
+    }
+    auto a = items.begin(), b = mid;
+    while (a != mid && b != items.end())
+        emit(less(*b, *a) ? *b++ : *a++);
+    for (; a != mid; ++a)
+        emit(*a);
+    for (; b != items.end(); ++b)
+        emit(*b);
 }
 
 } // namespace
@@ -183,28 +232,51 @@ bool firstColumnLess(const TableRow& a, const TableRow& b) {
 std::vector<size_t> TableModel::firstColumnOrder() const {
     if (rows_.size() < 3)
         return {};
-    // The rows themselves are moved, not rebuilt from their keys, so a first cell holding "@" stays intact.
-    std::vector<size_t> order(rows_.size() - 1);
-    std::iota(order.begin(), order.end(), 1);
-    auto less = [this](size_t a, size_t b) { return firstColumnLess(rows_[a], rows_[b]); };
-    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
-    if (std::is_sorted(order.begin(), order.end(), less))
-        return {};
-    // A large table is sorted in two halves at once and merged, which gives the same order as one stable
-    // sort.
-    if (order.size() >= 20000) {
-        auto mid = order.begin() + static_cast<std::ptrdiff_t>(order.size() / 2);
-        try {
-            std::thread half([&] { std::stable_sort(order.begin(), mid, less); });
-            std::stable_sort(mid, order.end(), less);
-            half.join();
-            std::inplace_merge(order.begin(), mid, order.end(), less);
-            return order;
-        } catch (const std::system_error&) {
-            // no second thread: sorted whole below
-        }
+    const std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
+    // Units the first cells all share in the same place decide nothing.
+    size_t shared = data[0][0].size();
+    for (const TableRow& r : data) {
+        const std::wstring_view first = r[0];
+        shared = std::min(shared, first.size());
+        size_t i = 0;
+        while (i < shared && first[i] == data[0][0][i])
+            ++i;
+        shared = i;
     }
-    std::stable_sort(order.begin(), order.end(), less);
+    std::vector<FirstColumnKey> keys;
+    keys.reserve(data.size());
+    for (size_t i = 0; i < data.size(); ++i)
+        keys.push_back(firstColumnKeyOf(data[i], shared, i));
+    const bool quick = quickOrderHolds();
+    auto compare = [&](const FirstColumnKey& a, const FirstColumnKey& b) {
+        std::uint64_t differ = a.high ^ b.high, p = a.high, q = b.high;
+        if (!differ) {
+            differ = a.low ^ b.low;
+            p = a.low;
+            q = b.low;
+        }
+        if (differ && quick) {
+            // The first differing unit decides where both are Latin letters or digits, as in the quick order.
+            const int shift = (63 - std::countl_zero(differ)) / 16 * 16;
+            const auto x = static_cast<unsigned>(p >> shift & 0xFFFF),
+                       y = static_cast<unsigned>(q >> shift & 0xFFFF);
+            if (foldedAlnum(x) && foldedAlnum(y))
+                return x < y ? -1 : 1;
+        }
+        return firstColumnCompare(data[a.row], data[b.row]);
+    };
+    // Equal keys keep their rows' order, as a stable sort leaves them.
+    auto less = [&](const FirstColumnKey& a, const FirstColumnKey& b) {
+        int c = compare(a, b);
+        return c != 0 ? c < 0 : a.row < b.row;
+    };
+    // A table sorted already (by "Автосортировка" when it opened) is checked in one pass.
+    if (std::is_sorted(keys.begin(), keys.end(), less))
+        return {};
+    // The rows themselves are moved, not rebuilt from their keys, so a first cell holding "@" stays intact.
+    std::vector<size_t> order;
+    order.reserve(data.size());
+    sortAndEmit(keys, less, [&](const FirstColumnKey& k) { order.push_back(k.row + 1); });
     return order;
 }
 
@@ -284,6 +356,94 @@ class LowerAnsiColumn {
     std::vector<std::string_view> views_;
 };
 
+// The lowered ANSI byte of every UTF-16 unit outside the surrogates, where the code page gives each
+// exactly one byte (a column's keys are then read through it as they are compared, never stored).
+bool lowerAnsiByteTable(std::vector<unsigned char>& table) {
+    std::wstring units;
+    units.reserve(65536);
+    for (unsigned u = 0; u < 65536; ++u)
+        if (u < 0xD800 || u > 0xDFFF)
+            units.push_back(static_cast<wchar_t>(u));
+    const std::string bytes = lowerAnsiText(units);
+    if (bytes.size() != units.size())
+        return false;
+    table.assign(65536, 0);
+    for (size_t i = 0; i < units.size(); ++i)
+        table[static_cast<unsigned short>(units[i])] = static_cast<unsigned char>(bytes[i]);
+    return true;
+}
+
+// A column's cells as the header-click sort compares them: lowered, in the ANSI code page, by bytes.
+class LoweredColumn {
+  public:
+    LoweredColumn(std::span<const TableRow> rows, size_t col) : rows_(rows), col_(col) {
+        bool surrogates = false;
+        for (const TableRow& r : rows)
+            surrogates = surrogates || std::any_of(r[col].begin(), r[col].end(),
+                                                   [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+        if (surrogates || !lowerAnsiByteTable(table_))
+            stored_.emplace(rows, col);
+    }
+    size_t size(size_t i) const { return stored_ ? (*stored_)[i].size() : rows_[i][col_].size(); }
+    unsigned char at(size_t i, size_t k) const {
+        return stored_ ? static_cast<unsigned char>((*stored_)[i][k])
+                       : table_[static_cast<unsigned short>(rows_[i][col_][k])];
+    }
+    // The bytes, from `from` on, compared as strings compare them (a shorter start first).
+    int compare(size_t a, size_t b, size_t from) const {
+        const size_t na = size(a), nb = size(b);
+        if (stored_) {
+            const std::string_view x = (*stored_)[a], y = (*stored_)[b];
+            return x.substr(std::min(from, na)).compare(y.substr(std::min(from, nb)));
+        }
+        const std::wstring_view x = rows_[a][col_], y = rows_[b][col_];
+        for (size_t k = from, n = std::min(na, nb); k < n; ++k) {
+            const unsigned char p = table_[static_cast<unsigned short>(x[k])];
+            const unsigned char q = table_[static_cast<unsigned short>(y[k])];
+            if (p != q)
+                return p < q ? -1 : 1;
+        }
+        return na < nb ? -1 : na > nb ? 1 : 0;
+    }
+    // How many leading bytes every cell shares.
+    size_t sharedStart() const {
+        size_t shared = size(0);
+        for (size_t i = 1; i < rows_.size() && shared > 0; ++i) {
+            shared = std::min(shared, size(i));
+            size_t k = 0;
+            while (k < shared && at(i, k) == at(0, k))
+                ++k;
+            shared = k;
+        }
+        return shared;
+    }
+    // Eight bytes from `from` on, the first in the highest bits, zeros past the end: where two cells'
+    // differ, they order the cells.
+    std::uint64_t prefix(size_t i, size_t from) const {
+        std::uint64_t p = 0;
+        const size_t n = size(i);
+        for (size_t k = from; k < from + 8; ++k)
+            p = p << 8 | (k < n ? at(i, k) : 0u);
+        return p;
+    }
+
+  private:
+    std::span<const TableRow> rows_;
+    size_t col_;
+    std::vector<unsigned char> table_;
+    std::optional<LowerAnsiColumn> stored_;
+};
+
+struct TextKey {
+    std::uint64_t prefix;
+    size_t row;
+};
+
+struct NumberKey {
+    long long value;
+    size_t row; // or its place in the text order
+};
+
 } // namespace
 
 void TableModel::SortByColumn(int col) {
@@ -291,28 +451,71 @@ void TableModel::SortByColumn(int col) {
         return;
     const size_t n = rows_.size() - 1;
     const std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
-    const LowerAnsiColumn lower(data, static_cast<size_t>(col));
-    std::vector<std::optional<long long>> number(n);
+    const auto column = static_cast<size_t>(col);
+    const LoweredColumn lower(data, column);
+    std::vector<NumberKey> numbers;
     for (size_t i = 0; i < n; ++i)
-        number[i] = readWholeNumber(data[i][static_cast<size_t>(col)]);
+        if (std::optional<long long> v = readWholeNumber(data[i][column]))
+            numbers.push_back({*v, i});
+    std::vector<size_t> order;
+    order.reserve(n);
+    if (numbers.size() == n) {
+        // Numbers only: by value, and equal values ("7", "007") as their texts order them.
+        sortAndEmit(
+            numbers,
+            [&](const NumberKey& a, const NumberKey& b) {
+                if (a.value != b.value)
+                    return a.value < b.value;
+                int c = lower.compare(a.row, b.row, 0);
+                return c != 0 ? c < 0 : a.row < b.row;
+            },
+            [&](const NumberKey& k) { order.push_back(k.row + 1); });
+        applyOrder(order);
+        return;
+    }
     // Neighbour-swap passes compare two numbers by value and anything else as text. Where numbers mix
     // with texts that order them otherwise ("10" and "9" beside "9a") that relation is no order at all,
     // and the passes would give an order that depends on the input order. One consistent order that
-    // keeps every pair the relation decides alike wherever it can: all rows by text, and then the
-    // numbers, among themselves by value, into the places the text order gave the numbers.
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lower[a] < lower[b]; });
-    std::vector<size_t> places, numbers;
-    for (size_t k = 0; k < n; ++k)
-        if (number[order[k]]) {
-            places.push_back(k);
-            numbers.push_back(order[k]);
-        }
-    std::stable_sort(numbers.begin(), numbers.end(),
-                     [&](size_t a, size_t b) { return *number[a] < *number[b]; });
-    for (size_t k = 0; k < places.size(); ++k)
-        order[places[k]] = numbers[k];
+    // keeps every pair the relation decides alike wherever it can: all rows by text (equal texts as
+    // they stood), and then the numbers, among themselves by value, into the places the text order gave
+    // the numbers.
+    const size_t shared = lower.sharedStart();
+    std::vector<TextKey> keys(n);
+    for (size_t i = 0; i < n; ++i)
+        keys[i] = {lower.prefix(i, shared), i};
+    sortAndEmit(
+        keys,
+        [&](const TextKey& a, const TextKey& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            int c = lower.compare(a.row, b.row, shared);
+            return c != 0 ? c < 0 : a.row < b.row;
+        },
+        [&](const TextKey& k) { order.push_back(k.row); });
+    keys = {};
+    if (!numbers.empty()) {
+        std::vector<bool> isNumber(n);
+        for (const NumberKey& k : numbers)
+            isNumber[k.row] = true;
+        std::vector<size_t> places;
+        places.reserve(numbers.size());
+        numbers.clear();
+        for (size_t k = 0; k < n; ++k)
+            if (isNumber[order[k]]) {
+                places.push_back(k);
+                numbers.push_back({*readWholeNumber(data[order[k]][column]), k});
+            }
+        std::vector<size_t> rows;
+        rows.reserve(numbers.size());
+        sortAndEmit(
+            numbers,
+            [](const NumberKey& a, const NumberKey& b) {
+                return a.value != b.value ? a.value < b.value : a.row < b.row;
+            },
+            [&](const NumberKey& k) { rows.push_back(order[k.row]); });
+        for (size_t k = 0; k < places.size(); ++k)
+            order[places[k]] = rows[k];
+    }
     for (size_t& i : order)
         ++i; // data rows start at 1
     applyOrder(order);
