@@ -373,22 +373,39 @@ bool lowerAnsiByteTable(std::vector<unsigned char>& table) {
     return true;
 }
 
+// The sort key of a cell: sixteen bytes of its lowered text from where all cells stop sharing their start
+// (zeros past its end), the first in the highest bits, and its length; held beside the row's number, so
+// that most comparisons read neither the table nor its text.
+struct TextKey {
+    std::uint64_t high = 0, low = 0;
+    std::uint32_t size = 0, row = 0;
+};
+constexpr size_t kTextKeyBytes = 16;
+
 // A column's cells as the header-click sort compares them: lowered, in the ANSI code page, by bytes.
 class LoweredColumn {
   public:
     LoweredColumn(std::span<const TableRow> rows, size_t col) : rows_(rows), col_(col) {
+        // One pass finds the start all cells share and any character outside the BMP.
+        const std::wstring_view first = rows[0][col];
         bool surrogates = false;
-        for (const TableRow& r : rows)
-            surrogates = surrogates || std::any_of(r[col].begin(), r[col].end(),
-                                                   [](wchar_t c) { return c >= 0xD800 && c <= 0xDFFF; });
-        if (surrogates || !lowerAnsiByteTable(table_))
+        shared_ = first.size();
+        for (const TableRow& r : rows) {
+            const std::wstring_view c = r[col];
+            surrogates = surrogates || std::any_of(c.begin(), c.end(),
+                                                   [](wchar_t u) { return u >= 0xD800 && u <= 0xDFFF; });
+            const size_t n = std::min(shared_, c.size());
+            shared_ = static_cast<size_t>(
+                std::mismatch(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(n), first.begin()).first -
+                c.begin());
+        }
+        if (surrogates || !lowerAnsiByteTable(table_)) {
             stored_.emplace(rows, col);
+            shared_ = 0;
+        }
     }
+    size_t shared() const { return shared_; }
     size_t size(size_t i) const { return stored_ ? (*stored_)[i].size() : rows_[i][col_].size(); }
-    unsigned char at(size_t i, size_t k) const {
-        return stored_ ? static_cast<unsigned char>((*stored_)[i][k])
-                       : table_[static_cast<unsigned short>(rows_[i][col_][k])];
-    }
     // The bytes, from `from` on, compared as strings compare them (a shorter start first).
     int compare(size_t a, size_t b, size_t from) const {
         const size_t na = size(a), nb = size(b);
@@ -405,38 +422,39 @@ class LoweredColumn {
         }
         return na < nb ? -1 : na > nb ? 1 : 0;
     }
-    // How many leading bytes every cell shares.
-    size_t sharedStart() const {
-        size_t shared = size(0);
-        for (size_t i = 1; i < rows_.size() && shared > 0; ++i) {
-            shared = std::min(shared, size(i));
-            size_t k = 0;
-            while (k < shared && at(i, k) == at(0, k))
-                ++k;
-            shared = k;
+    TextKey key(size_t i) const {
+        TextKey k{.size = static_cast<std::uint32_t>(size(i)), .row = static_cast<std::uint32_t>(i)};
+        for (size_t at = shared_; at < shared_ + kTextKeyBytes; ++at) {
+            std::uint64_t& half = at < shared_ + 8 ? k.high : k.low;
+            half = half << 8 | (at < k.size ? byte(i, at) : 0u);
         }
-        return shared;
+        return k;
     }
-    // Eight bytes from `from` on, the first in the highest bits, zeros past the end: where two cells'
-    // differ, they order the cells.
-    std::uint64_t prefix(size_t i, size_t from) const {
-        std::uint64_t p = 0;
-        const size_t n = size(i);
-        for (size_t k = from; k < from + 8; ++k)
-            p = p << 8 | (k < n ? at(i, k) : 0u);
-        return p;
+    // The order of two cells' texts, equal texts as they stood.
+    bool less(const TextKey& a, const TextKey& b) const {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        const size_t seen = shared_ + kTextKeyBytes;
+        if (a.size == b.size && a.size <= seen)
+            return a.row < b.row; // every byte of both was in the keys: the same text
+        // Past the keys' bytes where both reach beyond them; from the shared start where a zero byte of a
+        // cell could stand for a key's padding.
+        int c = compare(a.row, b.row, std::min(a.size, b.size) >= seen ? seen : shared_);
+        return c != 0 ? c < 0 : a.row < b.row;
     }
 
   private:
+    unsigned char byte(size_t i, size_t k) const {
+        return stored_ ? static_cast<unsigned char>((*stored_)[i][k])
+                       : table_[static_cast<unsigned short>(rows_[i][col_][k])];
+    }
     std::span<const TableRow> rows_;
     size_t col_;
+    size_t shared_ = 0;
     std::vector<unsigned char> table_;
     std::optional<LowerAnsiColumn> stored_;
-};
-
-struct TextKey {
-    std::uint64_t prefix;
-    size_t row;
 };
 
 struct NumberKey {
@@ -454,6 +472,7 @@ void TableModel::SortByColumn(int col) {
     const auto column = static_cast<size_t>(col);
     const LoweredColumn lower(data, column);
     std::vector<NumberKey> numbers;
+    numbers.reserve(n); // pages that no number reaches are never touched
     for (size_t i = 0; i < n; ++i)
         if (std::optional<long long> v = readWholeNumber(data[i][column]))
             numbers.push_back({*v, i});
@@ -479,18 +498,12 @@ void TableModel::SortByColumn(int col) {
     // keeps every pair the relation decides alike wherever it can: all rows by text (equal texts as
     // they stood), and then the numbers, among themselves by value, into the places the text order gave
     // the numbers.
-    const size_t shared = lower.sharedStart();
-    std::vector<TextKey> keys(n);
+    std::vector<TextKey> keys;
+    keys.reserve(n);
     for (size_t i = 0; i < n; ++i)
-        keys[i] = {lower.prefix(i, shared), i};
+        keys.push_back(lower.key(i));
     sortAndEmit(
-        keys,
-        [&](const TextKey& a, const TextKey& b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            int c = lower.compare(a.row, b.row, shared);
-            return c != 0 ? c < 0 : a.row < b.row;
-        },
+        keys, [&](const TextKey& a, const TextKey& b) { return lower.less(a, b); },
         [&](const TextKey& k) { order.push_back(k.row); });
     keys = {};
     if (!numbers.empty()) {
