@@ -182,19 +182,24 @@ struct FirstColumnKey {
 };
 
 FirstColumnKey firstColumnKeyOf(const TableRow& row, size_t skip, size_t index) {
-    KeyCursor cursor(row);
-    for (size_t i = 0; i < skip; ++i)
-        cursor.next();
-    FirstColumnKey key{.row = index};
-    for (std::uint64_t* half : {&key.high, &key.low})
-        for (int k = 0; k < 4; ++k) {
-            int u = cursor.next();
-            unsigned c = u < 0 ? 0 : static_cast<unsigned>(u);
-            if (c >= L'A' && c <= L'Z')
-                c += 32;
-            *half = *half << 16 | c;
+    // The key's units from `skip` on: the rest of the first cell, "@", the first cell again, ...
+    std::uint64_t units[8] = {};
+    size_t got = 0;
+    auto take = [&](std::wstring_view part) {
+        for (size_t i = 0; i < part.size() && got < 8; ++i) {
+            unsigned c = part[i];
+            units[got++] = c >= L'A' && c <= L'Z' ? c + 32 : c;
         }
-    return key;
+    };
+    take(row[0].substr(skip));
+    take(L"@");
+    for (size_t c = 0; c < kTableColumns && got < 8; ++c) {
+        take(row[c]);
+        take(L"\r\n");
+    }
+    return {.high = units[0] << 48 | units[1] << 32 | units[2] << 16 | units[3],
+            .low = units[4] << 48 | units[5] << 32 | units[6] << 16 | units[7],
+            .row = index};
 }
 
 // Sorts `items` (by a total order) and hands them to `emit` in that order. A large table is sorted in two
@@ -385,13 +390,17 @@ constexpr size_t kTextKeyBytes = 16;
 // A column's cells as the header-click sort compares them: lowered, in the ANSI code page, by bytes.
 class LoweredColumn {
   public:
-    LoweredColumn(std::span<const TableRow> rows, size_t col) : rows_(rows), col_(col) {
-        // One pass finds the start all cells share and any character outside the BMP.
+    // `eachCell(i, cell)` sees every cell on the way: one pass over a large column costs more than the work
+    // done on each cell.
+    template <class EachCell>
+    LoweredColumn(std::span<const TableRow> rows, size_t col, EachCell eachCell) : rows_(rows), col_(col) {
+        // The start all cells share, and any character outside the BMP.
         const std::wstring_view first = rows[0][col];
         bool surrogates = false;
         shared_ = first.size();
-        for (const TableRow& r : rows) {
-            const std::wstring_view c = r[col];
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const std::wstring_view c = rows[i][col];
+            eachCell(i, c);
             surrogates = surrogates || std::any_of(c.begin(), c.end(),
                                                    [](wchar_t u) { return u >= 0xD800 && u <= 0xDFFF; });
             const size_t n = std::min(shared_, c.size());
@@ -424,9 +433,14 @@ class LoweredColumn {
     }
     TextKey key(size_t i) const {
         TextKey k{.size = static_cast<std::uint32_t>(size(i)), .row = static_cast<std::uint32_t>(i)};
+        const std::wstring_view cell = rows_[i][col_];
         for (size_t at = shared_; at < shared_ + kTextKeyBytes; ++at) {
             std::uint64_t& half = at < shared_ + 8 ? k.high : k.low;
-            half = half << 8 | (at < k.size ? byte(i, at) : 0u);
+            unsigned b = 0;
+            if (at < k.size)
+                b = stored_ ? static_cast<unsigned char>((*stored_)[i][at])
+                            : table_[static_cast<unsigned short>(cell[at])];
+            half = half << 8 | b;
         }
         return k;
     }
@@ -446,10 +460,6 @@ class LoweredColumn {
     }
 
   private:
-    unsigned char byte(size_t i, size_t k) const {
-        return stored_ ? static_cast<unsigned char>((*stored_)[i][k])
-                       : table_[static_cast<unsigned short>(rows_[i][col_][k])];
-    }
     std::span<const TableRow> rows_;
     size_t col_;
     size_t shared_ = 0;
@@ -470,12 +480,12 @@ void TableModel::SortByColumn(int col) {
     const size_t n = rows_.size() - 1;
     const std::span<const TableRow> data = std::span<const TableRow>(rows_).subspan(1);
     const auto column = static_cast<size_t>(col);
-    const LoweredColumn lower(data, column);
     std::vector<NumberKey> numbers;
     numbers.reserve(n); // pages that no number reaches are never touched
-    for (size_t i = 0; i < n; ++i)
-        if (std::optional<long long> v = readWholeNumber(data[i][column]))
+    const LoweredColumn lower(data, column, [&](size_t i, std::wstring_view cell) {
+        if (std::optional<long long> v = readWholeNumber(cell))
             numbers.push_back({*v, i});
+    });
     std::vector<size_t> order;
     order.reserve(n);
     if (numbers.size() == n) {
