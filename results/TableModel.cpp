@@ -121,25 +121,22 @@ std::wstring firstColumnKey(const TableRow& row) {
 // Walks a row's sort key code unit by code unit without building it.
 class KeyCursor {
   public:
-    explicit KeyCursor(const TableRow& row) : row_(row) {}
+    // From `skip` units into the first cell on (no more than it holds).
+    explicit KeyCursor(const TableRow& row, size_t skip = 0) : row_(row), part_(row[0]), at_(skip) {}
     // The next code unit, or -1 after the last.
     int next() {
-        for (;;) {
-            std::wstring_view part = segment();
-            if (segment_ >= kSegments)
+        while (at_ == part_.size()) {
+            if (++segment_ >= kSegments)
                 return -1;
-            if (at_ < part.size())
-                return part[at_++];
-            ++segment_;
+            part_ = segment();
             at_ = 0;
         }
+        return part_[at_++];
     }
 
   private:
     static constexpr size_t kSegments = 2 + 2 * kTableColumns;
     std::wstring_view segment() const {
-        if (segment_ >= kSegments)
-            return {};
         if (segment_ == 0)
             return row_[0];
         if (segment_ == 1)
@@ -148,12 +145,14 @@ class KeyCursor {
         return k % 2 == 0 ? row_[k / 2] : std::wstring_view(L"\r\n");
     }
     const TableRow& row_;
+    std::wstring_view part_;
     size_t segment_ = 0, at_ = 0;
 };
 
 // The order of two rows' sort keys (<0, 0, >0): the quick order where it decides, the locale's otherwise.
-int firstColumnCompare(const TableRow& a, const TableRow& b) {
-    KeyCursor x(a), y(b);
+// The first `shared` units of both first cells are the same.
+int firstColumnCompare(const TableRow& a, const TableRow& b, size_t shared) {
+    KeyCursor x(a, shared), y(b, shared);
     for (;;) {
         int p = x.next(), q = y.next();
         if (p < 0 || q < 0)
@@ -268,7 +267,7 @@ std::vector<size_t> TableModel::firstColumnOrder() const {
             if (foldedAlnum(x) && foldedAlnum(y))
                 return x < y ? -1 : 1;
         }
-        return firstColumnCompare(data[a.row], data[b.row]);
+        return firstColumnCompare(data[a.row], data[b.row], shared);
     };
     // Equal keys keep their rows' order, as a stable sort leaves them.
     auto less = [&](const FirstColumnKey& a, const FirstColumnKey& b) {
