@@ -516,17 +516,22 @@ void TableModel::SortByColumn(int col) {
         [&](const TextKey& k) { order.push_back(k.row); });
     keys = {};
     if (!numbers.empty()) {
+        // The values by row, read in the first pass: far fewer memory misses than reading the cells again.
         std::vector<bool> isNumber(n);
-        for (const NumberKey& k : numbers)
+        std::vector<long long> valueOf(n);
+        for (const NumberKey& k : numbers) {
             isNumber[k.row] = true;
+            valueOf[k.row] = k.value;
+        }
         std::vector<size_t> places;
         places.reserve(numbers.size());
         numbers.clear();
         for (size_t k = 0; k < n; ++k)
             if (isNumber[order[k]]) {
                 places.push_back(k);
-                numbers.push_back({*readWholeNumber(data[order[k]][column]), k});
+                numbers.push_back({valueOf[order[k]], k});
             }
+        valueOf = {};
         std::vector<size_t> rows;
         rows.reserve(numbers.size());
         sortAndEmit(
