@@ -390,11 +390,25 @@ constexpr size_t kTextKeyBytes = 16;
 class LoweredColumn {
   public:
     // `eachCell(i, cell)` sees every cell on the way: one pass over a large column costs more than the work
-    // done on each cell.
+    // done on each cell (its text is rarely in the cache).
     template <class EachCell>
     LoweredColumn(std::span<const TableRow> rows, size_t col, EachCell eachCell) : rows_(rows), col_(col) {
-        // The start all cells share, and any character outside the BMP.
+        const bool table = lowerAnsiByteTable(table_);
+        // Where the cells likely stop sharing their start, from a sample, so that the keys can be packed
+        // in the same pass; again after it only where a cell shares less. A column whose sample is all
+        // numbers is likely sorted by value alone and gets no keys on the way.
         const std::wstring_view first = rows[0][col];
+        size_t guess = first.size();
+        bool numbers = true;
+        for (size_t k = 1; k <= 64; ++k) {
+            const std::wstring_view c = rows[(rows.size() - 1) * k / 64][col];
+            guess = sharedWithFirst(c, guess);
+            numbers = numbers && readWholeNumber(c).has_value();
+        }
+        const bool keysOnTheWay = table && !numbers;
+        if (keysOnTheWay)
+            keys_.reserve(rows.size());
+        // The start all cells share, and any character outside the BMP.
         bool surrogates = false;
         shared_ = first.size();
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -402,15 +416,28 @@ class LoweredColumn {
             eachCell(i, c);
             surrogates = surrogates || std::any_of(c.begin(), c.end(),
                                                    [](wchar_t u) { return u >= 0xD800 && u <= 0xDFFF; });
-            const size_t n = std::min(shared_, c.size());
-            shared_ = static_cast<size_t>(
-                std::mismatch(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(n), first.begin()).first -
-                c.begin());
+            shared_ = sharedWithFirst(c, shared_);
+            if (keysOnTheWay)
+                keys_.push_back(keyAt(i, guess));
         }
-        if (surrogates || !lowerAnsiByteTable(table_)) {
+        if (surrogates || !table) {
             stored_.emplace(rows, col);
             shared_ = 0;
+            keys_ = {};
+        } else if (keysOnTheWay && shared_ >= guess) {
+            shared_ = guess; // the keys start there, and every cell shares that much
+        } else {
+            keys_ = {};
         }
+    }
+    // The keys of all cells in row order (taken once).
+    std::vector<TextKey> takeKeys() {
+        if (keys_.empty()) {
+            keys_.reserve(rows_.size());
+            for (size_t i = 0; i < rows_.size(); ++i)
+                keys_.push_back(keyAt(i, shared_));
+        }
+        return std::move(keys_);
     }
     size_t shared() const { return shared_; }
     size_t size(size_t i) const { return stored_ ? (*stored_)[i].size() : rows_[i][col_].size(); }
@@ -430,19 +457,6 @@ class LoweredColumn {
         }
         return na < nb ? -1 : na > nb ? 1 : 0;
     }
-    TextKey key(size_t i) const {
-        TextKey k{.size = static_cast<std::uint32_t>(size(i)), .row = static_cast<std::uint32_t>(i)};
-        const std::wstring_view cell = rows_[i][col_];
-        for (size_t at = shared_; at < shared_ + kTextKeyBytes; ++at) {
-            std::uint64_t& half = at < shared_ + 8 ? k.high : k.low;
-            unsigned b = 0;
-            if (at < k.size)
-                b = stored_ ? static_cast<unsigned char>((*stored_)[i][at])
-                            : table_[static_cast<unsigned short>(cell[at])];
-            half = half << 8 | b;
-        }
-        return k;
-    }
     // The order of two cells' texts, equal texts as they stood.
     bool less(const TextKey& a, const TextKey& b) const {
         if (a.high != b.high)
@@ -459,9 +473,28 @@ class LoweredColumn {
     }
 
   private:
+    size_t sharedWithFirst(std::wstring_view c, size_t most) const {
+        const std::wstring_view first = rows_[0][col_];
+        const auto n = static_cast<std::ptrdiff_t>(std::min({most, c.size(), first.size()}));
+        return static_cast<size_t>(std::mismatch(c.begin(), c.begin() + n, first.begin()).first - c.begin());
+    }
+    TextKey keyAt(size_t i, size_t from) const {
+        TextKey k{.size = static_cast<std::uint32_t>(size(i)), .row = static_cast<std::uint32_t>(i)};
+        const std::wstring_view cell = rows_[i][col_];
+        for (size_t at = from; at < from + kTextKeyBytes; ++at) {
+            std::uint64_t& half = at < from + 8 ? k.high : k.low;
+            unsigned b = 0;
+            if (at < k.size)
+                b = stored_ ? static_cast<unsigned char>((*stored_)[i][at])
+                            : table_[static_cast<unsigned short>(cell[at])];
+            half = half << 8 | b;
+        }
+        return k;
+    }
     std::span<const TableRow> rows_;
     size_t col_;
     size_t shared_ = 0;
+    std::vector<TextKey> keys_;
     std::vector<unsigned char> table_;
     std::optional<LowerAnsiColumn> stored_;
 };
@@ -481,7 +514,7 @@ void TableModel::SortByColumn(int col) {
     const auto column = static_cast<size_t>(col);
     std::vector<NumberKey> numbers;
     numbers.reserve(n); // pages that no number reaches are never touched
-    const LoweredColumn lower(data, column, [&](size_t i, std::wstring_view cell) {
+    LoweredColumn lower(data, column, [&](size_t i, std::wstring_view cell) {
         if (std::optional<long long> v = readWholeNumber(cell))
             numbers.push_back({*v, i});
     });
@@ -507,10 +540,7 @@ void TableModel::SortByColumn(int col) {
     // keeps every pair the relation decides alike wherever it can: all rows by text (equal texts as
     // they stood), and then the numbers, among themselves by value, into the places the text order gave
     // the numbers.
-    std::vector<TextKey> keys;
-    keys.reserve(n);
-    for (size_t i = 0; i < n; ++i)
-        keys.push_back(lower.key(i));
+    std::vector<TextKey> keys = lower.takeKeys();
     sortAndEmit(
         keys, [&](const TextKey& a, const TextKey& b) { return lower.less(a, b); },
         [&](const TextKey& k) { order.push_back(k.row); });
