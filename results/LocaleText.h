@@ -30,8 +30,7 @@ enum class Encoding { Ansi, Oem };
 std::wstring decodeText(std::string_view bytes, Encoding fallback);
 // A file's text as decodeText gives it, read to its end; nothing when a read fails. A file of a code page
 // of one byte per character is decoded in the text's own memory, so its bytes are never held apart.
-// `spare` is memory to read into where it is about the size needed.
-std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback, std::wstring spare = {});
+std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback);
 // True when the bytes are rich text (they start with "{\rtf").
 bool isRichText(std::string_view bytes);
 

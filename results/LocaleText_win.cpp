@@ -156,17 +156,13 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     return w;
 }
 
-std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback, std::wstring spare) {
+std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback) {
     // The bytes the file is said to have are read into the upper half of the text's memory; unit i is then
     // written over bytes 2i and 2i+1, below byte n+i, which was read before: front to back, no byte is
     // overwritten before it is decoded.
     const std::int64_t said = file.size();
     const size_t n = said > 0 && said < (std::int64_t{1} << 30) ? static_cast<size_t>(said) : 0;
-    // Spare memory far larger than the text would stay held for nothing.
-    std::wstring text =
-        spare.capacity() >= n && spare.capacity() <= 2 * n + 65536 ? std::move(spare) : std::wstring();
-    spare = {};
-    text.assign(n, L'\0');
+    std::wstring text(n, L'\0');
     char* const bytes = reinterpret_cast<char*>(text.data()) + n;
     size_t have = 0;
     while (have < n) {

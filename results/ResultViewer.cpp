@@ -118,7 +118,7 @@ void ResultViewer::ShowConsoleFile(const std::string& name) {
     loadConsole(side2_, name);
 }
 
-void ResultViewer::loadTable(Side& s, const std::string& name, std::wstring spare) {
+void ResultViewer::loadTable(Side& s, const std::string& name) {
     std::string path = pathOf(s, name);
     if (!files_.plainFileExists(path)) {
         s.views.showText(true);
@@ -131,7 +131,7 @@ void ResultViewer::loadTable(Side& s, const std::string& name, std::wstring spar
     if (!empty) {
         FileError error{};
         if (std::unique_ptr<FileReader> file = files_.openRead(path, error))
-            text = readDecodedFile(*file, Encoding::Ansi, std::move(spare));
+            text = readDecodedFile(*file, Encoding::Ansi);
     }
     if (empty || !text) {
         // An empty (or unreadable) table file: no table, and no text of the previous node either.
@@ -152,14 +152,12 @@ void ResultViewer::loadTable(Side& s, const std::string& name, std::wstring spar
 }
 
 void ResultViewer::ShowTableFile(const std::string& name) {
-    std::wstring spare[2];
-    for (int k = 0; k < 2; ++k) {
-        Side* s = k == 0 ? &side1_ : &side2_;
+    for (Side* s : {&side1_, &side2_}) {
         s->views.showTable(false);
-        spare[k] = s->views.table().ClearTableKeepingText();
+        s->views.table().ClearTable();
     }
-    loadTable(side1_, name, std::move(spare[0]));
-    loadTable(side2_, name, std::move(spare[1]));
+    loadTable(side1_, name);
+    loadTable(side2_, name);
     for (Side* s : {&side1_, &side2_}) {
         // The widths do not depend on the order, and both only read the table: the order is found
         // while the columns are fitted, and applied after.

@@ -51,8 +51,7 @@ class ResultViewer {
     std::string pathOf(const Side& s, const std::string& name) const { return s.folder + "\\" + name; }
     void loadText(Side& s, const std::string& name);
     void loadConsole(Side& s, const std::string& name);
-    // `spare`: memory the side's previous table text held, to read the new one into.
-    void loadTable(Side& s, const std::string& name, std::wstring spare);
+    void loadTable(Side& s, const std::string& name);
 
     FileSystem& files_;
     const OptionSet& options_;

@@ -12,16 +12,12 @@
 
 namespace kw {
 
-std::wstring TableModel::ClearTableKeepingText() {
+void TableModel::ClearTable() {
     // The header stays as it is; it moves into a text of its own so that the files' texts can go.
     TableRow header = rows_.empty() ? TableRow{} : rows_[0];
     std::wstring kept;
     for (std::wstring_view c : header)
         kept += c;
-    std::wstring largest;
-    for (std::wstring& t : texts_)
-        if (t.capacity() > largest.capacity())
-            largest = std::move(t);
     texts_.clear();
     const std::wstring& owned = texts_.emplace_back(std::move(kept));
     size_t at = 0;
@@ -31,7 +27,6 @@ std::wstring TableModel::ClearTableKeepingText() {
     }
     rows_.assign(2, TableRow{});
     rows_[0] = header;
-    return largest;
 }
 
 void TableModel::LoadTableFile(std::wstring decoded) {

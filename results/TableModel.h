@@ -32,11 +32,7 @@ class TableModel {
     TableModel& operator=(TableModel&&) = default;
 
     // Every data row is emptied; one header row and one empty row remain.
-    void ClearTable() { (void)ClearTableKeepingText(); }
-    // The same, handing out the largest text the cells pointed into, so that the next file's text can
-    // be read into memory the process already has (fresh memory of a large table costs more than its
-    // reading).
-    std::wstring ClearTableKeepingText();
+    void ClearTable();
     // LoadTableFile from the decoded text: the first line is the header, each further line a row; lines
     // are cut at tabs, an empty field becomes " ", fields beyond the sixth are dropped.
     void LoadTableFile(std::wstring text);
