@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 namespace kw {
@@ -64,6 +65,10 @@ bool plainLatinOrder() {
 
 } // namespace
 
+bool quickOrderHolds() {
+    return plainLatinOrder();
+}
+
 int quickOrderOf(wchar_t x, wchar_t y) {
     if (!plainLatinOrder() || !asciiAlnum(x) || !asciiAlnum(y))
         return 2;
@@ -92,6 +97,32 @@ int compareSortKeys(std::wstring_view a, std::wstring_view b) {
     return compareNoCase(a, b);
 }
 
+namespace {
+
+UINT codePageOf(Encoding e) {
+    return e == Encoding::Oem ? CP_OEMCP : CP_ACP;
+}
+
+bool hasByteOrderMark(std::string_view bytes) {
+    return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
+           bytes.starts_with("\xFE\xFF");
+}
+
+// A code page of one byte per character maps each byte alike wherever it stands: its 256 characters
+// are asked for once and a large file is mapped through that table (the system's call takes seconds
+// over a table of a million rows).
+bool singleByteMap(UINT cp, wchar_t (&map)[256]) {
+    CPINFO info{};
+    if (!GetCPInfo(cp, &info) || info.MaxCharSize != 1)
+        return false;
+    char all[256];
+    for (int b = 0; b < 256; ++b)
+        all[b] = static_cast<char>(b);
+    return MultiByteToWideChar(cp, 0, all, 256, map, 256) == 256;
+}
+
+} // namespace
+
 std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
     if (starts("\xEF\xBB\xBF"))
@@ -109,22 +140,13 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     }
     if (bytes.empty())
         return {};
-    UINT cp = fallback == Encoding::Oem ? CP_OEMCP : CP_ACP;
-    // A code page of one byte per character maps each byte alike wherever it stands: its 256 characters
-    // are asked for once and a large file is mapped through that table (the system's call takes seconds
-    // over a table of a million rows).
-    CPINFO info{};
-    if (GetCPInfo(cp, &info) && info.MaxCharSize == 1) {
-        char all[256];
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        wchar_t map[256];
-        if (MultiByteToWideChar(cp, 0, all, 256, map, 256) == 256) {
-            std::wstring w(bytes.size(), L'\0');
-            for (size_t i = 0; i < bytes.size(); ++i)
-                w[i] = map[static_cast<unsigned char>(bytes[i])];
-            return w;
-        }
+    UINT cp = codePageOf(fallback);
+    wchar_t map[256];
+    if (singleByteMap(cp, map)) {
+        std::wstring w(bytes.size(), L'\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            w[i] = map[static_cast<unsigned char>(bytes[i])];
+        return w;
     }
     // No code page gives more UTF-16 units than it has bytes: one pass into a buffer of that size.
     std::wstring w(bytes.size(), L'\0');
@@ -132,6 +154,46 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
                                 static_cast<int>(w.size()));
     w.resize(static_cast<size_t>(std::max(n, 0)));
     return w;
+}
+
+std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback) {
+    // The bytes the file is said to have are read into the upper half of the text's memory; unit i is then
+    // written over bytes 2i and 2i+1, below byte n+i, which was read before: front to back, no byte is
+    // overwritten before it is decoded.
+    const std::int64_t said = file.size();
+    const size_t n = said > 0 && said < (std::int64_t{1} << 30) ? static_cast<size_t>(said) : 0;
+    std::wstring text(n, L'\0');
+    char* const bytes = reinterpret_cast<char*>(text.data()) + n;
+    size_t have = 0;
+    while (have < n) {
+        std::int64_t got = file.read(bytes + have, n - have);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        have += static_cast<size_t>(got);
+    }
+    // Whatever the file holds beyond its size (it grew meanwhile, or its size was not told).
+    std::string rest;
+    for (char piece[16384];;) {
+        std::int64_t got = file.read(piece, sizeof piece);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        rest.append(piece, static_cast<size_t>(got));
+    }
+    wchar_t map[256];
+    if (have == n && rest.empty() && !hasByteOrderMark(std::string_view(bytes, n)) &&
+        singleByteMap(codePageOf(fallback), map)) {
+        for (size_t i = 0; i < n; ++i)
+            text[i] = map[static_cast<unsigned char>(bytes[i])];
+        return text;
+    }
+    std::string all(bytes, have);
+    text = {};
+    all += rest;
+    return decodeText(all, fallback);
 }
 
 bool isRichText(std::string_view bytes) {

@@ -125,16 +125,22 @@ void ResultViewer::loadTable(Side& s, const std::string& name) {
         s.views.setPlainText(toWide(notFoundLine(name)));
         return;
     }
-    std::optional<std::string> bytes =
-        files_.fileSize(path) == 0 ? std::optional<std::string>(std::string()) : files_.readFile(path);
-    if (!bytes || bytes->empty()) {
+    // Read and decoded in one go: a large inventory's bytes are never held beside its text.
+    std::optional<std::wstring> text;
+    const bool empty = files_.fileSize(path) == 0;
+    if (!empty) {
+        FileError error{};
+        if (std::unique_ptr<FileReader> file = files_.openRead(path, error))
+            text = readDecodedFile(*file, Encoding::Ansi);
+    }
+    if (empty || !text) {
         // An empty (or unreadable) table file: no table, and no text of the previous node either.
         s.views.showText(true);
-        s.views.setPlainText(bytes ? L"" : toWide("Файл: " + name + " не удалось прочитать"));
+        s.views.setPlainText(empty ? L"" : toWide("Файл: " + name + " не удалось прочитать"));
         return;
     }
     s.views.setPlainText(L"Открываем таблицу");
-    s.views.table().LoadTableFile(decodeText(*bytes, Encoding::Ansi));
+    s.views.table().LoadTableFile(std::move(*text));
     if (sameTextIgnoringCase(name, kFindingsFile) && s.views.table().dataRows().empty()) {
         // An empty table of findings would look like one that failed to load: it says so instead.
         s.views.showText(true);

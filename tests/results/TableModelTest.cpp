@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
 #include "results/LocaleText.h"
@@ -255,6 +256,126 @@ TEST(TableModelTest, FirstColumnSortOfRandomRowsIsTheLocaleOrderOfTheirKeys) {
     };
     for (int r = 2; r < t.rowCount(); ++r)
         EXPECT_LE(compareNoCase(key(r - 1), key(r)), 0) << r;
+}
+
+// Both sorts against their plain definitions on a table large enough to be sorted in two halves: cells
+// with long shared starts, equal keys in other cases, numbers ("7", "007", "-3") among texts, Cyrillic.
+// The last column numbers the rows, so that the order of equal keys is checked too.
+TEST(TableModelTest, SortsGiveTheOrderOfTheirPlainDefinitionsWithEqualKeysAsTheyStood) {
+    std::mt19937 random(5);
+    const std::wstring pieces[] = {L"C:\\Program Files\\Lib\\",
+                                   L"part_",
+                                   L"Part_",
+                                   L"ЁЛКА",
+                                   L"ёлка",
+                                   L"а",
+                                   L"Z",
+                                   L"z",
+                                   L"9",
+                                   L"10",
+                                   L"007",
+                                   L"7",
+                                   L"-3",
+                                   L" 5",
+                                   L".dll",
+                                   L"@",
+                                   L""};
+    auto cell = [&] {
+        std::wstring c;
+        for (std::size_t i = 0, n = random() % 4; i < n; ++i)
+            c += pieces[random() % std::size(pieces)];
+        return c;
+    };
+    std::wstring text = L"h\n";
+    // The second column's cells share a long start but for a few rows, the third's all of them.
+    for (int r = 0; r < 21000; ++r)
+        text += cell() + L"\t" + (r % 997 == 5 ? L"" : L"C:\\Program Files\\Lib\\") + cell() + L"\tPart_" +
+                cell() + L"\tx\tx\t" + std::to_wstring(r) + L"\n";
+    const TableModel original = tableOf(text);
+    const std::span<const TableRow> rows = original.dataRows();
+    auto orderOf = [](const TableModel& t) { return column(t, 5); };
+    auto namesOf = [&](const std::vector<size_t>& order) {
+        std::vector<std::wstring> names;
+        for (size_t i : order)
+            names.emplace_back(rows[i][5]);
+        return names;
+    };
+
+    for (int col : {0, 1, 2}) {
+        // All rows by lowered ANSI text, equal texts as they stood; then the numbers by value into the
+        // places the numbers took.
+        std::vector<size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::vector<std::string> lowered;
+        for (const TableRow& r : rows)
+            lowered.push_back(lowerAnsiText(r[static_cast<size_t>(col)]));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return lowered[a] < lowered[b]; });
+        std::vector<size_t> places, numbers;
+        for (size_t k = 0; k < order.size(); ++k)
+            if (readWholeNumber(rows[order[k]][static_cast<size_t>(col)])) {
+                places.push_back(k);
+                numbers.push_back(order[k]);
+            }
+        std::stable_sort(numbers.begin(), numbers.end(), [&](size_t a, size_t b) {
+            return *readWholeNumber(rows[a][static_cast<size_t>(col)]) <
+                   *readWholeNumber(rows[b][static_cast<size_t>(col)]);
+        });
+        for (size_t k = 0; k < places.size(); ++k)
+            order[places[k]] = numbers[k];
+        TableModel t = tableOf(text);
+        t.SortByColumn(col);
+        EXPECT_EQ(orderOf(t), namesOf(order)) << col;
+    }
+    {
+        // A column of numbers only, equal values among them.
+        std::wstring numbers = L"h\n";
+        const std::wstring pool[] = {L"7", L"007", L"+7", L"-3", L" 5", L"10", L"0", L"-0"};
+        for (int r = 0; r < 21000; ++r)
+            numbers += pool[random() % std::size(pool)] + L"\t" + std::to_wstring(r) + L"\n";
+        TableModel t = tableOf(numbers);
+        t.SortByColumn(0);
+        std::vector<std::pair<long long, std::string>> seen;
+        for (int r = 1; r < t.rowCount(); ++r)
+            seen.emplace_back(*readWholeNumber(t.cell(0, r)), lowerAnsiText(t.cell(0, r)));
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        for (int r = 2; r < t.rowCount(); ++r)
+            if (seen[static_cast<size_t>(r - 2)] == seen[static_cast<size_t>(r - 1)]) {
+                ASSERT_LT(std::stoi(std::wstring(t.cell(1, r - 1))), std::stoi(std::wstring(t.cell(1, r))))
+                    << r;
+            }
+    }
+    {
+        // The first-column sort: the locale's order of the keys, case ignored, equal keys as they stood.
+        // The row numbers are in the keys, so equal keys come from rows that differ only in case.
+        std::wstring cased = L"h\n";
+        for (int r = 0; r < 21000; ++r) {
+            std::wstring first = cell(), second = cell();
+            cased += first + L"\t" + second + L"\n";
+        }
+        const TableModel plain = tableOf(cased);
+        const std::span<const TableRow> all = plain.dataRows();
+        std::vector<std::wstring> keys;
+        for (const TableRow& r : all) {
+            std::wstring k = std::wstring(r[0]) + L"@";
+            for (const auto& c : r)
+                (k += c) += L"\r\n";
+            keys.push_back(k);
+        }
+        std::vector<size_t> order(all.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return compareNoCase(keys[a], keys[b]) < 0; });
+        std::vector<std::wstring> expected;
+        for (size_t i : order)
+            expected.push_back(std::wstring(all[i][0]) + L"\t" + std::wstring(all[i][1]));
+        TableModel t = tableOf(cased);
+        t.SortByFirstColumn();
+        std::vector<std::wstring> got;
+        for (int r = 1; r < t.rowCount(); ++r)
+            got.push_back(std::wstring(t.cell(0, r)) + L"\t" + std::wstring(t.cell(1, r)));
+        EXPECT_EQ(got, expected);
+    }
 }
 
 TEST(TableModelTest, SearchStartsAtTheCurrentCellAndContinuesAtTheNextRow) {
