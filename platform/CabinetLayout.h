@@ -17,7 +17,9 @@ namespace kw {
 using CabinetBytes = std::function<bool(std::uint64_t offset, void* buffer, std::size_t size)>;
 
 // Nothing when the cabinet of `length` bytes is sound; else what is wrong with it, in Russian, for the
-// message that refuses it.
-std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const CabinetBytes& read);
+// message that refuses it. Without `packedData` the data blocks' checksums and packed data are left to
+// the reader, which checks them as it unpacks (their headers are checked all the same).
+std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const CabinetBytes& read,
+                                              bool packedData = true);
 
 } // namespace kw
