@@ -1,6 +1,6 @@
-// The structure of a cabinet file checked before the system's cabinet library reads it. The library
-// trusts the header's counts, indexes and offsets; a package damaged on its way (one changed byte in a
-// mail gateway is enough) can make it read past its buffers and bring the program down. Whatever this
+// The structure of a cabinet file checked before it is read. A reader that trusted the header's counts,
+// indexes and offsets would read past its tables on a package damaged on its way (one changed byte in a
+// mail gateway is enough), as the system's cabinet library once did. Whatever this
 // check lets through is consistent: every table lies inside the file, every file names a folder that
 // exists, every data block lies inside the file, keeps its checksum and (MSZIP) decodes to its declared
 // size, and no file reaches past what its folder unpacks to.
