@@ -3,7 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Cabinet.h"
@@ -38,16 +43,22 @@ class CabinetInput {
     std::uint64_t length() const { return length_; }
     std::uint64_t reached() const { return reached_; }
 
-    bool read(std::uint64_t offset, void* buffer, std::size_t size) {
+    // The `size` bytes at `offset`, valid until the next call; nothing when they cannot all be read.
+    const unsigned char* view(std::uint64_t offset, std::size_t size) {
         if (offset < start_ || offset + size > start_ + window_.size()) {
             if (!fill(offset, std::max(size, kReadPiece)))
-                return false;
+                return nullptr;
             if (offset + size > start_ + window_.size())
-                return false;
+                return nullptr;
         }
-        std::memcpy(buffer, window_.data() + (offset - start_), size);
         reached_ = std::max(reached_, offset + size);
-        return true;
+        return window_.data() + (offset - start_);
+    }
+    bool read(std::uint64_t offset, void* buffer, std::size_t size) {
+        const unsigned char* bytes = view(offset, size);
+        if (bytes)
+            std::memcpy(buffer, bytes, size);
+        return bytes != nullptr;
     }
 
   private:
@@ -189,22 +200,22 @@ class FolderReader {
         if (!in_.read(blockAt_, head, sizeof head))
             return damaged("блок данных не читается");
         const std::size_t packed = cab::u16(head + 4), unpacked = cab::u16(head + 6);
-        packed_.resize(packed);
-        if (!in_.read(blockAt_ + sizeof head + tables_.blockReserve, packed_.data(), packed))
+        const unsigned char* data = in_.view(blockAt_ + sizeof head + tables_.blockReserve, packed);
+        if (!data)
             return damaged("блок данных не читается");
         std::uint32_t written = cab::u32(head);
-        if (written != 0 && cab::blockChecksum(packed_.data(), packed, head + 4) != written)
+        if (written != 0 && cab::blockChecksum(data, packed, head + 4) != written)
             return damaged("контрольная сумма блока данных не сходится");
         block_.resize(std::max<std::size_t>(unpacked, 1));
         switch (folder.compression & 0x0F) {
         case cab::kCompressMszip:
-            if (!decoder_.decode(packed_.data(), packed, block_.data(), unpacked))
+            if (!decoder_.decode(data, packed, block_.data(), unpacked))
                 return damaged("сжатые данные повреждены");
             break;
         case cab::kCompressNone:
             if (packed != unpacked)
                 return damaged("сжатые данные повреждены");
-            std::memcpy(block_.data(), packed_.data(), packed);
+            std::memcpy(block_.data(), data, packed);
             break;
         default:
             return FileError{ERROR_INVALID_DATA, "неизвестный способ сжатия"};
@@ -223,43 +234,178 @@ class FolderReader {
     unsigned next_ = 0;          // the folder's next block
     std::uint64_t blockAt_ = 0;  // where that block lies in the cabinet
     std::uint64_t position_ = 0; // unpacked offset in the folder of what take() hands out next
-    std::vector<unsigned char> packed_, block_;
+    std::vector<unsigned char> block_;
     std::size_t at_ = 0, end_ = 0; // what of the unpacked block is not yet handed out
 };
 
-std::optional<FileError> writeMember(FolderReader& data, const FileEntry& file, HANDLE out) {
+// Creates and writes the members on a thread of its own while the next ones are unpacked: under Wine
+// creating a file costs about as much as unpacking it. The pieces queued are bounded, and their buffers
+// are used again.
+class MemberWriter {
+  public:
+    MemberWriter() : worker_([this] { run(); }) {}
+    ~MemberWriter() {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+    MemberWriter(const MemberWriter&) = delete;
+    MemberWriter& operator=(const MemberWriter&) = delete;
+
+    // A buffer for the next piece of a member.
+    std::vector<unsigned char> buffer() {
+        std::lock_guard lock(mutex_);
+        if (spare_.empty())
+            return {};
+        std::vector<unsigned char> b = std::move(spare_.back());
+        spare_.pop_back();
+        b.clear();
+        return b;
+    }
+    void open(std::wstring path, std::string name, std::uint16_t date, std::uint16_t time) {
+        push({Piece::Open, std::move(path), std::move(name), date, time, {}});
+    }
+    void write(std::vector<unsigned char> bytes) { push({Piece::Data, {}, {}, 0, 0, std::move(bytes)}); }
+    void close() { push({Piece::Close, {}, {}, 0, 0, {}}); }
+
+    // Waits until everything queued is written.
+    void finish() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return queue_.empty() && !busy_; });
+    }
+    // The members closed since the last call, in order, and the first failure.
+    std::vector<std::string> closed(std::optional<FileError>& failure) {
+        std::lock_guard lock(mutex_);
+        failure = failure_;
+        return std::exchange(closed_, {});
+    }
+    bool failed() {
+        std::lock_guard lock(mutex_);
+        return failure_.has_value();
+    }
+
+  private:
+    struct Piece {
+        enum Kind { Open, Data, Close } kind;
+        std::wstring path;
+        std::string name;
+        std::uint16_t date = 0, time = 0;
+        std::vector<unsigned char> bytes;
+    };
+    static constexpr std::size_t kMostQueued = 16 * kWritePiece;
+
+    void push(Piece piece) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return queued_ < kMostQueued || failure_; });
+        queued_ += piece.bytes.size();
+        queue_.push_back(std::move(piece));
+        changed_.notify_all();
+    }
+    void run() {
+        for (;;) {
+            Piece piece;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+                if (queue_.empty())
+                    return;
+                piece = std::move(queue_.front());
+                queue_.pop_front();
+                busy_ = true;
+            }
+            std::optional<FileError> failure = failed() ? std::nullopt : handle(piece);
+            {
+                std::lock_guard lock(mutex_);
+                queued_ -= piece.bytes.size();
+                if (failure && !failure_)
+                    failure_ = failure;
+                if (piece.kind == Piece::Data)
+                    spare_.push_back(std::move(piece.bytes));
+                busy_ = false;
+            }
+            changed_.notify_all();
+        }
+    }
+    std::optional<FileError> handle(Piece& piece) {
+        switch (piece.kind) {
+        case Piece::Open:
+            file_.reset(CreateFileW(piece.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            name_ = piece.name;
+            date_ = piece.date;
+            time_ = piece.time;
+            if (!file_) {
+                DWORD code = GetLastError();
+                return FileError{code, "не удалось записать файл " + name_ + ": " + systemErrorText(code)};
+            }
+            return std::nullopt;
+        case Piece::Data:
+            for (std::size_t at = 0; at < piece.bytes.size();) {
+                DWORD put = 0;
+                if (!WriteFile(file_.get(), piece.bytes.data() + at,
+                               static_cast<DWORD>(piece.bytes.size() - at), &put, nullptr) ||
+                    put == 0) {
+                    DWORD code = GetLastError();
+                    return FileError{code, "не удалось записать файл: " + systemErrorText(code)};
+                }
+                at += put;
+            }
+            return std::nullopt;
+        case Piece::Close: {
+            FILETIME local{}, utc{};
+            if (DosDateTimeToFileTime(date_, time_, &local) && LocalFileTimeToFileTime(&local, &utc))
+                SetFileTime(file_.get(), nullptr, nullptr, &utc);
+            file_.reset();
+            std::lock_guard lock(mutex_);
+            closed_.push_back(name_);
+            return std::nullopt;
+        }
+        }
+        return std::nullopt;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Piece> queue_;
+    std::size_t queued_ = 0;
+    std::vector<std::vector<unsigned char>> spare_;
+    std::vector<std::string> closed_;
+    std::optional<FileError> failure_;
+    bool busy_ = false, quit_ = false;
+    // Used by the worker only.
+    UniqueHandle<FileHandleTraits> file_;
+    std::string name_;
+    std::uint16_t date_ = 0, time_ = 0;
+    std::thread worker_; // last: it starts on a complete object
+};
+
+// Hands one member's bytes to the writer in pieces of up to 1 MB.
+std::optional<FileError> unpackMember(FolderReader& data, const FileEntry& file, MemberWriter& writer) {
     if (auto error = data.seek(file.folder, file.offset))
         return error;
-    std::vector<unsigned char> pending;
-    pending.reserve(kWritePiece);
-    auto flush = [&]() -> std::optional<FileError> {
-        std::size_t at = 0;
-        while (at < pending.size()) {
-            DWORD put = 0;
-            if (!WriteFile(out, pending.data() + at, static_cast<DWORD>(pending.size() - at), &put,
-                           nullptr) ||
-                put == 0) {
-                DWORD code = GetLastError();
-                return FileError{code, "не удалось записать файл: " + systemErrorText(code)};
-            }
-            at += put;
-        }
-        pending.clear();
-        return std::nullopt;
-    };
+    std::vector<unsigned char> piece = writer.buffer();
+    piece.reserve(kWritePiece);
     for (std::uint64_t left = file.size; left > 0;) {
         const unsigned char* bytes = nullptr;
         std::size_t got = 0;
         if (auto error =
-                data.take(static_cast<std::size_t>(std::min<std::uint64_t>(left, kWritePiece)), bytes, got))
+                data.take(static_cast<std::size_t>(std::min<std::uint64_t>(left, kWritePiece - piece.size())),
+                          bytes, got))
             return error;
-        pending.insert(pending.end(), bytes, bytes + got);
+        piece.insert(piece.end(), bytes, bytes + got);
         left -= got;
-        if (pending.size() >= kWritePiece)
-            if (auto error = flush())
-                return error;
+        if (piece.size() == kWritePiece) {
+            writer.write(std::move(piece));
+            piece = writer.buffer();
+            piece.reserve(kWritePiece);
+        }
     }
-    return flush();
+    if (!piece.empty())
+        writer.write(std::move(piece));
+    return std::nullopt;
 }
 
 // The header as the system's library checked it before it would read a cabinet.
@@ -311,33 +457,45 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
     if (!into.empty() && into.back() != L'\\')
         into += L'\\';
     FolderReader data(in, tables);
-    for (const FileEntry& file : tables.files) {
-        CabinetMember member{(file.attribs & cab::kAttributeNameIsUtf8) ? file.name : ansiToUtf8(file.name),
-                             file.size};
-        if (filter) {
-            if (auto reason = filter(member)) {
-                result.refused.emplace_back(member.name, *reason);
-                continue;
+    std::optional<FileError> error;
+    {
+        MemberWriter writer;
+        // Takes over what the writer has closed; false when the work must stop.
+        auto report = [&]() {
+            std::optional<FileError> failure;
+            for (std::string& name : writer.closed(failure)) {
+                result.written.push_back(std::move(name));
+                if (!failure && progress && !progress(static_cast<std::int64_t>(in.reached()), tables.length))
+                    failure = FileError{ERROR_CANCELLED, "распаковка прервана"};
             }
+            if (failure && !error)
+                error = failure;
+            return !error;
+        };
+        for (const FileEntry& file : tables.files) {
+            if (!report())
+                break;
+            CabinetMember member{
+                (file.attribs & cab::kAttributeNameIsUtf8) ? file.name : ansiToUtf8(file.name), file.size};
+            if (filter) {
+                if (auto reason = filter(member)) {
+                    result.refused.emplace_back(member.name, *reason);
+                    continue;
+                }
+            }
+            writer.open(into + toWide(member.name), member.name, file.date, file.time);
+            if (auto failure = unpackMember(data, file, writer)) {
+                error = failure;
+                break;
+            }
+            writer.close();
         }
-        std::wstring path = into + toWide(member.name);
-        UniqueHandle<FileHandleTraits> out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) {
-            DWORD code = GetLastError();
-            return FileError{code, "не удалось записать файл " + member.name + ": " + systemErrorText(code)};
+        if (!error) {
+            writer.finish();
+            report();
         }
-        if (auto error = writeMember(data, file, out.get()))
-            return error;
-        FILETIME local{}, utc{};
-        if (DosDateTimeToFileTime(file.date, file.time, &local) && LocalFileTimeToFileTime(&local, &utc))
-            SetFileTime(out.get(), nullptr, nullptr, &utc);
-        out.reset();
-        result.written.push_back(member.name);
-        if (progress && !progress(static_cast<std::int64_t>(in.reached()), tables.length))
-            return FileError{ERROR_CANCELLED, "распаковка прервана"};
     }
-    return std::nullopt;
+    return error;
 }
 
 } // namespace kw
