@@ -199,14 +199,16 @@ class CabinetWriter {
             data_ = &cabinetFile_;
             return cabinetFile_.seek(dataStart_);
         }
-        wchar_t temp[MAX_PATH + 1] = {};
+        // The data waits in a temporary file of its own, gone when it is closed.
+        wchar_t temp[MAX_PATH + 1] = {}, name[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH + 1, temp);
-        wchar_t name[64];
-        static std::atomic<int> counter{0};
-        swprintf(name, 64, L"KW_cab_%lu_%d.tmp", GetCurrentProcessId(), ++counter);
-        if (auto error = spool_.open(std::wstring(temp) + name, GENERIC_READ | GENERIC_WRITE,
-                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE))
+        if (!GetTempFileNameW(temp, L"KWc", 0, name))
+            return systemError("Не удалось создать файл " + toUtf8(temp) + ": ");
+        if (auto error = spool_.open(name, GENERIC_READ | GENERIC_WRITE,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE)) {
+            DeleteFileW(name);
             return error;
+        }
         data_ = &spool_;
         return std::nullopt;
     }
