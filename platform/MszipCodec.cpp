@@ -78,6 +78,10 @@ bool MszipDecoder::decode(const unsigned char* data, std::size_t size, unsigned 
     // A stream that needs more room than declared stops with the output full and no end reached.
     if (status != Z_STREAM_END || s.avail_out != 0)
         return false;
+    if (declared == kMszipBlock) { // a whole block is the whole history
+        history.assign(out, out + declared);
+        return true;
+    }
     if (history.size() + declared > kMszipBlock)
         history.erase(history.begin(),
                       history.begin() + static_cast<std::ptrdiff_t>(std::min(
