@@ -60,7 +60,8 @@ tool() { "$scripts/wine-run.sh" "$(winpath "$build/bin/kw_cabinet_tool.exe")" "$
 best() {  # best time of $runs runs of the command, in seconds: what the program's tool reports of its own
   local b=999999 t s e out  # work (the program packs in-process), else the wall time of the command
   for _ in $(seq 1 "$runs"); do
-    s=$(date +%s.%N); out=$("$@" 2>/dev/null | tail -1); e=$(date +%s.%N)
+    # The tool's line ends in CR LF under Wine: without the CR its figure is read, not the wall time.
+    s=$(date +%s.%N); out=$("$@" 2>/dev/null | tail -1 | tr -d '\r'); e=$(date +%s.%N)
     if [[ "$out" =~ ^[0-9]+\.[0-9]+$ ]]; then t=$out; else t=$(echo "$e - $s" | bc -l); fi
     b=$(echo "if ($t < $b) $t else $b" | bc -l)
   done

@@ -1,5 +1,7 @@
-// Microsoft cabinets, written and read inside the program through the system's cabinet library, so that
-// packing and unpacking need no tool that a Windows edition may lack and no process to wait for.
+// Microsoft cabinets, written and read inside the program by its own code on zlib (MSZIP), so that
+// packing and unpacking need no tool that a Windows edition may lack and no process to wait for. The
+// packages are the bytes the system's cabinet library wrote before: one folder, each 32 KB block packed on
+// its own (on two threads here), names as given and UTF-8 names marked.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -80,8 +80,9 @@ struct Folder {
 // the format allows, and each must still have the checksum it was written with. A changed byte of packed
 // data is what a damaged attachment mostly is, and the library's decoder does not survive every one; as
 // the checksum misses some changes, an MSZIP block must also decode within its bounds.
-std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned blockReserve) {
-    const bool mszip = (folder.compression & 0x0F) == kMszip;
+std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned blockReserve,
+                                      bool packedData) {
+    const bool mszip = packedData && (folder.compression & 0x0F) == kMszip;
     std::uint64_t at = folder.start;
     std::vector<unsigned char> data;
     for (unsigned i = 0; i < folder.blocks; ++i) {
@@ -95,6 +96,8 @@ std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned
         if (!in.within(at, packed))
             return "блок данных за концом файла";
         std::uint32_t written = u32(head);
+        if (!packedData)
+            written = 0;
         if (written != 0 || mszip) {
             data.resize(packed);
             if (!in.bytes(at, data.data(), packed))
@@ -113,7 +116,8 @@ std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned
 
 } // namespace
 
-std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const CabinetBytes& read) {
+std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const CabinetBytes& read,
+                                              bool packedData) {
     unsigned char head[kHeaderSize];
     if (length < kHeaderSize || !read(0, head, sizeof head) || u32(head) != 0x4643534Du) // "MSCF"
         return "файл не является архивом CAB";
@@ -154,7 +158,7 @@ std::optional<std::string> cabinetLayoutFault(std::uint64_t length, const Cabine
         at += kFolderEntrySize + folderReserve;
         if ((folder.compression & 0x0F) > 3)
             return "неизвестный способ сжатия";
-        if (auto fault = walkBlocks(in, folder, blockReserve))
+        if (auto fault = walkBlocks(in, folder, blockReserve, packedData))
             return fault;
     }
 
