@@ -1,0 +1,49 @@
+# Sourced by the build scripts of the libraries built from Debian's source packages: fetches a source
+# package into a cache folder and extracts it with Debian's patches applied.
+# usage: debian_source PACKAGE CACHE   (extracts into CACHE/tree; nothing to do when that is there)
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+# apt-get source needs the source indices: deb-src beside every deb entry, then a fresh index.
+enable_deb_src() {
+  local changed=0 deb822=/etc/apt/sources.list.d/debian.sources legacy=/etc/apt/sources.list
+  if [ -f "$deb822" ] && grep -q '^Types:' "$deb822" && grep '^Types:' "$deb822" | grep -qv 'deb-src'; then
+    $SUDO sed -i '/^Types:/{/deb-src/!s/$/ deb-src/}' "$deb822"
+    changed=1
+  fi
+  if [ -f "$legacy" ] && grep -q '^deb ' "$legacy" && ! grep -q '^deb-src ' "$legacy"; then
+    sed -n 's/^deb /deb-src /p' "$legacy" | $SUDO tee -a "$legacy" >/dev/null
+    changed=1
+  fi
+  # A mirror whose i386 security index lags behind fails the update but leaves the source indices usable.
+  [ "$changed" -eq 0 ] || $SUDO apt-get update -qq </dev/null || true
+}
+
+debian_source() {
+  local name=$1 cache=$2
+  # As root apt would hand the download to its own user, who cannot write into the build folder, and warn.
+  local fetch=(apt-get source --download-only -qq)
+  [ "$(id -u)" -ne 0 ] || fetch+=(-o APT::Sandbox::User=root)
+  mkdir -p "$cache"
+  dsc() { find "$cache" -maxdepth 1 -name "${name}_*.dsc" | sort -V | tail -n 1; }
+  if [ -z "$(dsc)" ]; then
+    enable_deb_src
+    if ! (cd "$cache" && "${fetch[@]}" "$name" </dev/null); then
+      # The source entries may be there but their index not yet fetched.
+      $SUDO apt-get update -qq </dev/null || true
+      (cd "$cache" && "${fetch[@]}" "$name" </dev/null)
+    fi
+  fi
+  local package
+  package=$(dsc)
+  [ -n "$package" ] || { echo "apt-get source brought no $name" >&2; return 1; }
+
+  # Debian's patches come with the extraction. apt has checked the files against the signed index
+  # already; the maintainer's signature would need a keyring this machine does not have.
+  local tree="$cache/tree"
+  if [ ! -f "$tree/CMakeLists.txt" ]; then
+    rm -rf "$tree"
+    dpkg-source --no-check -x "$package" "$tree" >/dev/null
+  fi
+}
