@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/CabinetFormat.h"
 #include "platform/MszipCheck.h"
 
 namespace kw {
@@ -19,13 +20,8 @@ constexpr std::uint32_t kMaxBlockPacked = 32768 + 6144;
 constexpr std::uint16_t kFlagPrevious = 1, kFlagNext = 2, kFlagReserve = 4;
 constexpr std::uint16_t kMszip = 1; // the compression our packages use
 
-std::uint16_t u16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-std::uint32_t u32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
+using cab::u16;
+using cab::u32;
 
 // Reads within the cabinet's declared end only, so that every later check may trust what it got.
 class Reader {
@@ -56,18 +52,6 @@ class Reader {
     std::uint64_t end_;
     const CabinetBytes& read_;
 };
-
-// The checksum of a data block (its bytes, then its two size fields); 0 in a block means none was written.
-std::uint32_t blockChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
-    std::uint32_t sum = seed;
-    std::size_t i = 0;
-    for (; i + 4 <= size; i += 4)
-        sum ^= u32(data + i);
-    std::uint32_t tail = 0;
-    for (; i < size; ++i)
-        tail = tail << 8 | data[i];
-    return sum ^ tail;
-}
 
 struct Folder {
     std::uint32_t start = 0;
@@ -103,7 +87,7 @@ std::optional<std::string> walkBlocks(const Reader& in, Folder& folder, unsigned
             if (!in.bytes(at, data.data(), packed))
                 return "блок данных не читается";
         }
-        if (written != 0 && blockChecksum(head + 4, 4, blockChecksum(data.data(), packed, 0)) != written)
+        if (written != 0 && cab::blockChecksum(data.data(), packed, head + 4) != written)
             return "контрольная сумма блока данных не сходится";
         if (mszip &&
             !mszipBlockDecodes(data.data(), packed, unpacked, static_cast<std::size_t>(folder.unpacked)))
