@@ -1,4 +1,5 @@
-// Loading, searching, copying and colour rules of the table views (the sorts: TableSort.cpp).
+// Loading, searching, copying and colour rules of the table views (the sorts: FirstColumnSort.cpp and
+// ColumnSort.cpp).
 #include "results/TableModel.h"
 
 #include <algorithm>
