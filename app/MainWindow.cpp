@@ -128,6 +128,9 @@ bool MainWindow::create(HINSTANCE instance) {
     if (args_.hidden) {
         PostMessageW(hwnd(), WM_APP_AUTOSTART, 0, 0);
     } else {
+        // Laid out while hidden: moving the controls of a shown window costs a repaint each (under Wine
+        // about 100 ms in all), and the first WM_SIZE of the show then finds nothing to do.
+        layout();
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         UpdateWindow(hwnd());
     }
@@ -197,6 +200,7 @@ StartForm& MainWindow::startForm() {
 void MainWindow::layout() {
     RECT rc;
     GetClientRect(hwnd(), &rc);
+    laidOut_ = MAKELPARAM(rc.right, rc.bottom);
     int top = commands_.layout(rc.right);
     events_.layout(top, rc.bottom - status_.height(), rc.right,
                    [this](int x, int y, int w, int h) { results_.move(x, y, w, h); });
@@ -211,7 +215,8 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_.get());
     case WM_SIZE:
-        layout();
+        if (wp == SIZE_MINIMIZED || lp != laidOut_)
+            layout();
         return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {scaled(420), scaled(360)};

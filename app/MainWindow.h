@@ -109,6 +109,7 @@ class MainWindow final : public Window, public RunObserver {
     std::unordered_map<int, std::function<void()>> actions_; // WM_COMMAND by command id
     bool destroyed_ = false;
     bool firstActivationDone_ = false;
+    LPARAM laidOut_ = 0; // the client size of the last layout, as WM_SIZE gives it
     std::string caption_;
 };
 
