@@ -293,7 +293,7 @@ void MainWindow::onActivate(HWND previous) {
     if (previous)
         GetWindowThreadProcessId(previous, &owner);
     viewer().activated(!firstActivationDone_ || owner == GetCurrentProcessId());
-    windowSettings_.applyLayeredTransparency();
+    windowSettings_.applyTransparency();
     if (!firstActivationDone_) {
         firstActivationDone_ = true;
         FirstActivation request = firstActivationRequest(args_);

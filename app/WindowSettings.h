@@ -36,8 +36,8 @@ class WindowSettings {
     void activated(bool runInProgress);
     bool rereadPending() const { return rereadOnActivation_; }
     void reread(); // a hidden run, which is never activated, before it starts
-    // The window becomes layered with the track bar's transparency.
-    void applyLayeredTransparency();
+    // The window takes the track bar's transparency (layered, unless it is opaque and never was layered).
+    void applyTransparency();
     void trackBarScrolled(HWND control); // WM_HSCROLL
 
     void save(); // the window's place and the settings file (FormClose)
@@ -52,7 +52,6 @@ class WindowSettings {
 
   private:
     IniFile readSettingsFile(); // "KW_scan.ini" in the temporary directory; empty when missing
-    void applyTransparency();
 
     FileSystem& files_;
     Desktop& desktop_;
