@@ -162,34 +162,27 @@ void CommandBar::createToolBar() {
     SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolBar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
     SendMessageW(toolBar_, TB_SETIMAGELIST, 0, 0);
+    // All buttons in one message, each in its first state: every added, hidden or disabled button would
+    // have the tool bar measure all its texts again.
+    std::vector<TBBUTTON> buttons;
     for (int id : kToolBar) {
         const Command& c = commandOf(id);
         BYTE style = c.buttonKind == ButtonKind::DropDown ? BTNS_DROPDOWN
                      : c.buttonKind == ButtonKind::Check  ? BTNS_CHECK
                                                           : BTNS_BUTTON;
+        BYTE state = c.initially == Initially::Hidden     ? TBSTATE_ENABLED | TBSTATE_HIDDEN
+                     : c.initially == Initially::Disabled ? 0
+                     : c.initially == Initially::Checked  ? TBSTATE_ENABLED | TBSTATE_CHECKED
+                                                          : TBSTATE_ENABLED;
         TBBUTTON t{};
         t.iBitmap = I_IMAGENONE;
         t.idCommand = id;
-        t.fsState = TBSTATE_ENABLED;
+        t.fsState = state;
         t.fsStyle = static_cast<BYTE>(style | BTNS_AUTOSIZE | BTNS_SHOWTEXT);
         t.iString = reinterpret_cast<INT_PTR>(c.button);
-        SendMessageW(toolBar_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&t));
+        buttons.push_back(t);
     }
-    for (int id : kToolBar) {
-        switch (commandOf(id).initially) {
-        case Initially::Hidden:
-            SendMessageW(toolBar_, TB_HIDEBUTTON, static_cast<WPARAM>(id), TRUE);
-            break;
-        case Initially::Disabled:
-            SendMessageW(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(id), FALSE);
-            break;
-        case Initially::Checked:
-            SendMessageW(toolBar_, TB_CHECKBUTTON, static_cast<WPARAM>(id), TRUE);
-            break;
-        case Initially::Enabled:
-            break;
-        }
-    }
+    SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
 }
 
