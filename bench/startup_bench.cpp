@@ -1,12 +1,13 @@
 // Time from start to a visible, idle main window: starts KW_Scan.exe, waits until its window is shown
-// and answers messages (input idle), repeats, prints the times; then the same for kw_empty_window, an
-// empty window of the same toolchain, as the floor the system sets. Run by hand under Wine:
-//   scripts/wine-run.sh build/bin/kw_startup_bench.exe [runs]
+// and answers messages (input idle), and the same for kw_empty_window, an empty window of the same
+// toolchain, as the floor the system sets; the two in turns, then the times of each. Run by hand under
+// Wine: scripts/wine-run.sh build/bin/kw_startup_bench.exe [runs]
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,33 +30,31 @@ BOOL CALLBACK findMain(HWND w, LPARAM lp) {
     }
     return TRUE;
 }
-// The times from start to an idle window of `exe`, sorted; empty when it cannot be started.
-std::vector<double> startupTimes(const std::wstring& exe, int runs) {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        std::wstring cmd = L"\"" + exe + L"\"";
-        STARTUPINFOW si{sizeof si};
-        PROCESS_INFORMATION pi{};
-        auto t0 = std::chrono::steady_clock::now();
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return {};
-        WaitForInputIdle(pi.hProcess, 30000);
-        Search s{pi.dwProcessId, nullptr};
-        while (!s.found) {
-            EnumWindows(findMain, reinterpret_cast<LPARAM>(&s));
-            if (!s.found)
-                Sleep(1);
-        }
+// The time from start to an idle window of `exe`, in ms; nothing when it cannot be started or ends first.
+std::optional<double> startupTime(const std::wstring& exe) {
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    auto t0 = std::chrono::steady_clock::now();
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return std::nullopt;
+    WaitForInputIdle(pi.hProcess, 30000);
+    Search s{pi.dwProcessId, nullptr};
+    while (!s.found && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+        EnumWindows(findMain, reinterpret_cast<LPARAM>(&s));
+        if (!s.found)
+            Sleep(1);
+    }
+    std::optional<double> ms;
+    if (s.found) {
         DWORD_PTR r;
         SendMessageTimeoutW(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r); // idle: it answers
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         PostMessageW(s.found, WM_CLOSE, 0, 0);
-        WaitForSingleObject(pi.hProcess, 30000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
     }
-    std::sort(ms.begin(), ms.end());
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
     return ms;
 }
 
@@ -67,10 +66,21 @@ int wmain(int argc, wchar_t** argv) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring folder = self;
     folder = folder.substr(0, folder.rfind(L'\\') + 1);
-    std::vector<double> program = startupTimes(folder + L"KW_Scan.exe", runs);
-    std::vector<double> peer = startupTimes(folder + L"kw_empty_window.exe", runs);
-    if (program.empty() || peer.empty())
-        return 1;
+    // The program and the floor in turns, so that both meet the same state of the machine.
+    std::vector<double> program, peer;
+    for (int i = 0; i < runs; ++i) {
+        std::optional<double> a = startupTime(folder + L"KW_Scan.exe");
+        std::optional<double> b = startupTime(folder + L"kw_empty_window.exe");
+        if (!a || !b) {
+            std::printf("%ls did not start or ended before its window showed\n",
+                        !a ? L"KW_Scan.exe" : L"kw_empty_window.exe");
+            return 1;
+        }
+        program.push_back(*a);
+        peer.push_back(*b);
+    }
+    std::sort(program.begin(), program.end());
+    std::sort(peer.begin(), peer.end());
     auto median = [](const std::vector<double>& v) { return v[v.size() / 2]; };
     std::printf("start to idle window, %d runs: min %.0f ms, median %.0f ms, max %.0f ms\n", runs,
                 program.front(), median(program), program.back());
