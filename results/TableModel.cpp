@@ -3,6 +3,8 @@
 #include "results/TableModel.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "results/LocaleText.h"
 
@@ -25,33 +27,89 @@ void TableModel::ClearTable() {
     rows_[0] = header;
 }
 
-void TableModel::LoadTableFile(std::wstring decoded) {
-    const std::wstring_view text = texts_.emplace_back(std::move(decoded));
-    rows_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 2);
-    // Plain loops over the text: the library's searches call into the C runtime once per character.
+namespace {
+
+bool endsLine(wchar_t c) {
+    return c == L'\r' || c == L'\n';
+}
+
+// Past the line end at `eol`: CR LF, CR or LF.
+const wchar_t* pastLineEnd(const wchar_t* eol, const wchar_t* end) {
+    return eol == end ? end : eol + (*eol == L'\r' && eol + 1 < end && eol[1] == L'\n' ? 2 : 1);
+}
+
+// The lines of a text as the rows are cut from it: a last line without its end counts too.
+size_t lineCount(std::wstring_view text) {
+    size_t n = 0;
+    const wchar_t* const end = text.data() + text.size();
+    for (const wchar_t* p = text.data(); p < end; ++n)
+        p = pastLineEnd(std::find_if(p, end, endsLine), end);
+    return n;
+}
+
+// Cuts each line of `text` into the next row from `row` on. A line replaces its whole row, so that no
+// cell of an earlier, wider table stays behind. Plain loops over the text: the library's searches call
+// into the C runtime once per character.
+void cutRows(std::wstring_view text, TableRow* row) {
     const wchar_t* p = text.data();
     const wchar_t* const end = p + text.size();
-    size_t r = 0;
     while (p < end) {
-        const wchar_t* eol = std::find_if(p, end, [](wchar_t c) { return c == L'\r' || c == L'\n'; });
-        std::wstring_view line(p, static_cast<size_t>(eol - p));
-        p = eol == end ? end : eol + (*eol == L'\r' && eol + 1 < end && eol[1] == L'\n' ? 2 : 1);
-        if (r >= rows_.size())
-            rows_.emplace_back();
-        // A line replaces its whole row, so that no cell of an earlier, wider table stays behind.
-        TableRow& row = rows_[r++];
-        row = TableRow{};
-        const wchar_t* from = line.data();
-        const wchar_t* const lineEnd = from + line.size();
-        for (int k = 0; k < kTableColumns && from < lineEnd; ++k) {
-            const wchar_t* tab = std::find(from, lineEnd, L'\t');
-            row[static_cast<size_t>(k)] = tab == from
-                                              ? std::wstring_view(L" ")
-                                              : std::wstring_view(from, static_cast<size_t>(tab - from));
-            if (tab == lineEnd)
+        const wchar_t* eol = std::find_if(p, end, endsLine);
+        const wchar_t* from = p;
+        p = pastLineEnd(eol, end);
+        *row = TableRow{};
+        for (int k = 0; k < kTableColumns && from < eol; ++k) {
+            const wchar_t* tab = std::find(from, eol, L'\t');
+            (*row)[static_cast<size_t>(k)] = tab == from
+                                                 ? std::wstring_view(L" ")
+                                                 : std::wstring_view(from, static_cast<size_t>(tab - from));
+            if (tab == eol)
                 break;
             from = tab + 1; // a trailing tab adds no cell
         }
+        ++row;
+    }
+}
+
+// Runs `first` on a thread of its own and `second` on this one; one after the other where no thread can
+// be had.
+template <class First, class Second> void inTwo(First first, Second second) {
+    try {
+        std::thread other(first);
+        second();
+        other.join();
+    } catch (const std::system_error&) {
+        first();
+        second();
+    }
+}
+
+} // namespace
+
+void TableModel::LoadTableFile(std::wstring decoded) {
+    const std::wstring_view text = texts_.emplace_back(std::move(decoded));
+    // A large table is counted and cut in two halves at once, the second from the first line that starts
+    // past the middle; each half goes into rows of its own.
+    constexpr size_t kHalvesFrom = 1 << 16;
+    size_t middle = text.size();
+    if (text.size() >= kHalvesFrom) {
+        const wchar_t* const end = text.data() + text.size();
+        middle = static_cast<size_t>(
+            pastLineEnd(std::find_if(text.data() + text.size() / 2, end, endsLine), end) - text.data());
+    }
+    const std::wstring_view first = text.substr(0, middle), second = text.substr(middle);
+    size_t firstLines = 0, secondLines = 0;
+    if (second.empty()) {
+        firstLines = lineCount(first);
+    } else {
+        inTwo([&] { secondLines = lineCount(second); }, [&] { firstLines = lineCount(first); });
+    }
+    if (rows_.size() < firstLines + secondLines)
+        rows_.resize(firstLines + secondLines);
+    if (second.empty()) {
+        cutRows(first, rows_.data());
+    } else {
+        inTwo([&] { cutRows(second, rows_.data() + firstLines); }, [&] { cutRows(first, rows_.data()); });
     }
 }
 

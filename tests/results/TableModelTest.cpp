@@ -51,6 +51,52 @@ TEST(TableModelTest, LoadingKeepsSixColumnsAndMarksEmptyFields) {
     EXPECT_EQ(t.rowCount(), 2);
 }
 
+TEST(TableModelTest, LargeTableCutInTwoHalvesGivesEveryRowWhereverTheMiddleFalls) {
+    // Lines ending in CR LF, LF and CR by turns, with empty cells, trailing tabs and more than six cells;
+    // the first cell's length moves the middle across every kind of place, a CR LF split in two among them.
+    bool middleSplitCrLf = false;
+    for (int pad = 0; pad < 48; pad += 2) { // the middle moves one unit a step, past a whole line
+        std::vector<TableRow> expected;
+        std::vector<std::wstring> cells; // what the expected rows point into
+        cells.reserve(60000);
+        std::wstring text;
+        const wchar_t* ends[] = {L"\r\n", L"\n", L"\r"};
+        for (int i = 0; i < 6000; ++i) {
+            cells.push_back(std::wstring(i == 0 ? static_cast<size_t>(pad) + 1 : 1, L'a') +
+                            std::to_wstring(i));
+            cells.push_back(std::to_wstring(i * 7));
+            const std::wstring& a = cells[cells.size() - 2];
+            const std::wstring& b = cells.back();
+            switch (i % 4) {
+            case 0:
+                text += a + L"\t" + b;
+                expected.push_back({a, b, L"", L"", L"", L""});
+                break;
+            case 1:
+                text += a + L"\t\t" + b + L"\t";
+                expected.push_back({a, L" ", b, L"", L"", L""});
+                break;
+            case 2:
+                text += a + L"\t1\t2\t3\t4\t5\t6";
+                expected.push_back({a, L"1", L"2", L"3", L"4", L"5"});
+                break;
+            default:
+                text += a;
+                expected.push_back({a, L"", L"", L"", L"", L""});
+                break;
+            }
+            text += ends[i % 3];
+        }
+        const size_t middle = text.size() / 2;
+        middleSplitCrLf |= text[middle - 1] == L'\r' && text[middle] == L'\n';
+        TableModel t = tableOf(text);
+        ASSERT_EQ(t.rowCount(), static_cast<int>(expected.size())) << "pad " << pad;
+        for (size_t r = 0; r < expected.size(); ++r)
+            ASSERT_EQ(t.row(static_cast<int>(r)), expected[r]) << "pad " << pad << ", row " << r;
+    }
+    EXPECT_TRUE(middleSplitCrLf);
+}
+
 TEST(TableModelTest, ZebraTintsEvenRowsByTheBrightnessAndTheCurrentRowShowsAsSelected) {
     EXPECT_EQ(LightenColor({192, 192, 192}, 75), (Rgb24{239, 239, 239}));
     EXPECT_EQ(LightenColor({192, 192, 192}, 25), (Rgb24{208, 208, 208}));
