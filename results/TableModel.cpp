@@ -3,9 +3,8 @@
 #include "results/TableModel.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
+#include "results/InTwo.h"
 #include "results/LocaleText.h"
 
 namespace kw {
@@ -68,19 +67,6 @@ void cutRows(std::wstring_view text, TableRow* row) {
             from = tab + 1; // a trailing tab adds no cell
         }
         ++row;
-    }
-}
-
-// Runs `first` on a thread of its own and `second` on this one; one after the other where no thread can
-// be had.
-template <class First, class Second> void inTwo(First first, Second second) {
-    try {
-        std::thread other(first);
-        second();
-        other.join();
-    } catch (const std::system_error&) {
-        first();
-        second();
     }
 }
 
