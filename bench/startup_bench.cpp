@@ -86,6 +86,8 @@ int wmain(int argc, wchar_t** argv) {
                 program.front(), median(program), program.back());
     std::printf("empty window (the floor):     min %.0f ms, median %.0f ms, max %.0f ms\n", peer.front(),
                 median(peer), peer.back());
-    std::printf("above the floor (medians): %.0f ms\n", median(program) - median(peer));
+    std::printf("above the floor (medians): %.0f ms; the floor's median over the program's: %.2f (1.0 = no "
+                "time of its own)\n",
+                median(program) - median(peer), median(peer) / median(program));
     return 0;
 }
