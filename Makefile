@@ -16,7 +16,9 @@ test: build
 deps:
 	scripts/install-deps.sh
 
+# Configures whenever the build folder has no generated build files: a configure that failed half-way
+# (a source package the mirror did not serve, say) leaves a cache but no Makefile, and is run again.
 build: deps
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	@[ -f $(BUILD)/Makefile ] || cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)

@@ -1,6 +1,8 @@
 # Sourced by the build scripts of the libraries built from Debian's source packages: fetches a source
 # package into a cache folder and extracts it with Debian's patches applied.
 # usage: debian_source PACKAGE CACHE   (extracts into CACHE/tree; nothing to do when that is there)
+# A mirror may list a version (a new security update, say) before it serves its files: then the versions
+# apt knows are tried newest first until one downloads, and the one taken is named.
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -20,6 +22,22 @@ enable_deb_src() {
   [ "$changed" -eq 0 ] || $SUDO apt-get update -qq </dev/null || true
 }
 
+# The source versions of PACKAGE that apt knows, newest first, one a line.
+source_versions() {
+  local name=$1 v sorted=() i j
+  while read -r v; do
+    sorted+=("$v")
+    # Insertion by Debian's own version order (epochs and "~" included).
+    for ((i = ${#sorted[@]} - 1; i > 0; i--)); do
+      j=$((i - 1))
+      dpkg --compare-versions "${sorted[i]}" gt "${sorted[j]}" || break
+      v=${sorted[i]} sorted[i]=${sorted[j]} sorted[j]=$v
+    done
+  done < <(apt-cache showsrc "$name" 2>/dev/null | awk -v p="$name" '
+    /^Package:/ { ours = ($2 == p) } ours && /^Version:/ { print $2 }' | sort -u)
+  printf '%s\n' "${sorted[@]}"
+}
+
 debian_source() {
   local name=$1 cache=$2
   # As root apt would hand the download to its own user, who cannot write into the build folder, and warn.
@@ -29,11 +47,31 @@ debian_source() {
   dsc() { find "$cache" -maxdepth 1 -name "${name}_*.dsc" | sort -V | tail -n 1; }
   if [ -z "$(dsc)" ]; then
     enable_deb_src
-    if ! (cd "$cache" && "${fetch[@]}" "$name" </dev/null); then
+    local versions
+    versions=$(source_versions "$name")
+    if [ -z "$versions" ]; then
       # The source entries may be there but their index not yet fetched.
       $SUDO apt-get update -qq </dev/null || true
-      (cd "$cache" && "${fetch[@]}" "$name" </dev/null)
+      versions=$(source_versions "$name")
     fi
+    [ -n "$versions" ] || { echo "apt knows no source package $name (deb-src entries?)" >&2; return 1; }
+    local version attempt taken=""
+    for version in $versions; do
+      # Each try downloads into a folder of its own, so that a half-served version leaves nothing behind.
+      attempt=$(mktemp -d "$cache/try.XXXXXX")
+      if (cd "$attempt" && "${fetch[@]}" "$name=$version" </dev/null) >"$attempt.log" 2>&1 &&
+         [ -n "$(find "$attempt" -maxdepth 1 -name "${name}_*.dsc")" ]; then
+        mv "$attempt"/* "$cache/"
+        taken=$version
+      else
+        echo "$name $version: the mirror does not serve it, trying an older version" >&2
+        sed 's/^/  /' "$attempt.log" | tail -n 3 >&2
+      fi
+      rm -rf "$attempt" "$attempt.log"
+      [ -z "$taken" ] || break
+    done
+    [ -n "$taken" ] || { echo "no source version of $name could be downloaded ($(echo $versions))" >&2; return 1; }
+    echo "$name: source package $taken" >&2
   fi
   local package
   package=$(dsc)

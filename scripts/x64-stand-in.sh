@@ -8,7 +8,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 x64="$(realpath -m "$1")/x64"
-if [ ! -f "$x64/CMakeCache.txt" ]; then
+# A configure that failed half-way leaves a cache but no Makefile: it is run again.
+if [ ! -f "$x64/Makefile" ]; then
   cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >&2
 fi
 cmake --build "$x64" -j "${JOBS:-2}" >&2
