@@ -31,6 +31,17 @@ function(kw_delay_load target dll)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "${CMAKE_DLLTOOL} cannot make the delay-load library of ${dll}")
   endif()
+  # Each member's code section holds both the jump stub and the thunk that the import slot points to
+  # until the first call loads the DLL. The i686 linker drops the code section of an import-library
+  # member whose function is called only through its __imp_ slot (as dllimport declarations do, the
+  # sockets' and the file dialogs' among them): the slot then points to address 0 and the first call
+  # jumps there. Renamed to a grouped name and marked as data, the section is no longer taken for a
+  # stub and still lands in .text.
+  execute_process(COMMAND ${CMAKE_OBJCOPY} --rename-section ".text=.text$delay,contents,alloc,load,readonly,data"
+    ${dir}/lib${dll}-delay.a RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${CMAKE_OBJCOPY} cannot keep the thunks of the delay-load library of ${dll}")
+  endif()
   add_library(${target} STATIC IMPORTED GLOBAL)
   set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${dir}/lib${dll}-delay.a)
 endfunction()

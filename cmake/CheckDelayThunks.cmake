@@ -1,0 +1,26 @@
+# Fails when a function of a delay-loaded DLL lost its thunk in the link: its import slot would then
+# point to address 0, and its first call would jump there.
+# usage: cmake -DNM=... -DEXE=... -DLIBS="a.a;b.a" -P CheckDelayThunks.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${NM} ${EXE} OUTPUT_VARIABLE linked RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} cannot read ${EXE}")
+endif()
+# What the linker left out of the program shows as an absolute symbol at 0.
+string(REGEX MATCHALL "0+ A [A-Za-z_][A-Za-z0-9_@]*" dropped "${linked}")
+list(TRANSFORM dropped REPLACE "^0+ A " "")
+set(lost "")
+foreach(library IN LISTS LIBS)
+  execute_process(COMMAND ${NM} --defined-only ${library} OUTPUT_VARIABLE symbols ERROR_QUIET)
+  string(REGEX MATCHALL "[0-9a-f]+ [TR] [A-Za-z_][A-Za-z0-9_@]*" functions "${symbols}")
+  list(TRANSFORM functions REPLACE "^[0-9a-f]+ [TR] " "")
+  foreach(f IN LISTS functions)
+    if(NOT f MATCHES "^__" AND f IN_LIST dropped)
+      list(APPEND lost ${f})
+    endif()
+  endforeach()
+endforeach()
+if(lost)
+  message(FATAL_ERROR "functions of delay-loaded DLLs without their thunk in ${EXE}: ${lost}")
+endif()
+message(STATUS "every delay-loaded function of ${EXE} keeps its thunk")
