@@ -2,7 +2,8 @@
 // section table, type RT_VERSION (16), name 1, its only language. Every offset is checked against the
 // bytes held; whatever a damaged or unusual file would leave to the loader's own rules (several
 // languages, unsorted entries, data outside the resource section, a resource inside the headers) is
-// answered Unknown, so that the caller asks the version functions themselves.
+// answered Unknown, so that the caller asks the version functions themselves. A 16-bit file (NE) is
+// read through its resource table the same way.
 #include "platform/PeVersion.h"
 
 #include <algorithm>
@@ -76,6 +77,20 @@ bool hasNamedType(const Bytes& w, std::uint64_t root, std::u16string_view wanted
     return false;
 }
 
+// VS_FIXEDFILEINFO at at, when its signature is there.
+PeVersionAnswer versionsAt(const Bytes& w, std::uint64_t at) {
+    if (w.u32(at) != kFixedInfoSignature)
+        return {};
+    std::uint32_t fileMs = w.u32(at + 8), fileLs = w.u32(at + 12);
+    std::uint32_t productMs = w.u32(at + 16), productLs = w.u32(at + 20);
+    PeVersionAnswer found{PeVersionAnswer::Found, {}};
+    unsigned* f = found.version.file;
+    unsigned* p = found.version.product;
+    f[0] = fileMs >> 16, f[1] = fileMs & 0xFFFF, f[2] = fileLs >> 16, f[3] = fileLs & 0xFFFF;
+    p[0] = productMs >> 16, p[1] = productMs & 0xFFFF, p[2] = productLs >> 16, p[3] = productLs & 0xFFFF;
+    return found;
+}
+
 // The fixed information at the front of a version resource: a block with the key "VS_VERSION_INFO"
 // whose value (aligned to four bytes) is VS_FIXEDFILEINFO.
 PeVersionAnswer fixedInfo(const Bytes& w, std::uint64_t at, std::uint32_t size) {
@@ -90,16 +105,20 @@ PeVersionAnswer fixedInfo(const Bytes& w, std::uint64_t at, std::uint32_t size) 
     for (std::uint64_t i = 0; i < 16; ++i)
         if (w.u16(at + 6 + 2 * i) != key[i])
             return unknown;
-    if (w.u32(at + value) != kFixedInfoSignature)
+    return versionsAt(w, at + value);
+}
+
+// The same block of a 16-bit program file: no type field, the key in single bytes.
+PeVersionAnswer fixedInfo16(const Bytes& w, std::uint32_t size) {
+    constexpr std::uint64_t value = 20; // 4 bytes of lengths, 16 bytes of key
+    PeVersionAnswer unknown;
+    if (size < value + 52 || !w.has(0, size))
         return unknown;
-    std::uint32_t fileMs = w.u32(at + value + 8), fileLs = w.u32(at + value + 12);
-    std::uint32_t productMs = w.u32(at + value + 16), productLs = w.u32(at + value + 20);
-    PeVersionAnswer found{PeVersionAnswer::Found, {}};
-    unsigned* f = found.version.file;
-    unsigned* p = found.version.product;
-    f[0] = fileMs >> 16, f[1] = fileMs & 0xFFFF, f[2] = fileLs >> 16, f[3] = fileLs & 0xFFFF;
-    p[0] = productMs >> 16, p[1] = productMs & 0xFFFF, p[2] = productLs >> 16, p[3] = productLs & 0xFFFF;
-    return found;
+    std::uint16_t length = w.u16(0), valueLength = w.u16(2);
+    if (length < value + 52 || length > size || valueLength < 52 ||
+        std::memcmp(w.b.data() + 4, "VS_VERSION_INFO", 16) != 0)
+        return unknown;
+    return versionsAt(w, value);
 }
 
 } // namespace
@@ -112,7 +131,8 @@ void PeVersionScanner::reset() {
     window_.clear();
     planned_ = wanted_ = false;
     windowStart_ = windowEnd_ = 0;
-    sectionRva_ = resourceRva_ = 0;
+    sectionRva_ = resourceRva_ = resourceSize_ = 0;
+    format16_ = false;
     early_ = {};
 }
 
@@ -150,8 +170,10 @@ void PeVersionScanner::planWindow() {
     if (!h.has(0, 64) || head_[0] != 'M' || head_[1] != 'Z')
         return;
     std::uint64_t pe = h.u32(0x3C);
+    if (h.has(pe, 64) && head_[pe] == 'N' && head_[pe + 1] == 'E')
+        return planNeWindow(pe);
     if (!h.has(pe, 24) || std::memcmp(head_.data() + pe, "PE\0\0", 4) != 0)
-        return; // a 16-bit or other format: the version functions know those
+        return; // another format: the version functions know those
     std::uint64_t sections = h.u16(pe + 6), optionalSize = h.u16(pe + 20);
     std::uint64_t optional = pe + 24;
     if (!h.has(optional, optionalSize) || optionalSize < 2)
@@ -196,6 +218,8 @@ PeVersionAnswer PeVersionScanner::answer() {
     }
     if (!wanted_)
         return early_;
+    if (format16_)
+        return fixedInfo16(Bytes{window_}, resourceSize_);
     PeVersionAnswer unknown;
     Bytes w{window_};
     std::uint64_t root = resourceRva_ - sectionRva_;
@@ -223,6 +247,50 @@ PeVersionAnswer PeVersionScanner::answer() {
     if (dataRva < sectionRva_)
         return unknown;
     return fixedInfo(w, dataRva - sectionRva_, size);
+}
+
+// A 16-bit program file (NE, the Win16 modules of a 32-bit system folder among them): its resource
+// table lists each type with its entries, offsets and lengths in units of 1 << shift. The version
+// functions take the first entry of type RT_VERSION with the number 1; no resource table or no such type
+// means no version.
+void PeVersionScanner::planNeWindow(std::uint64_t ne) {
+    Bytes h{head_};
+    std::uint64_t table = ne + h.u16(ne + 0x24), tableEnd = ne + h.u16(ne + 0x26);
+    if (tableEnd == table) {
+        early_.state = PeVersionAnswer::None;
+        return;
+    }
+    if (tableEnd < table + 2 || !h.has(table, tableEnd - table))
+        return;
+    std::uint16_t shift = h.u16(table);
+    if (shift > 15)
+        return;
+    for (std::uint64_t type = table + 2; type + 2 <= tableEnd;) {
+        std::uint16_t id = h.u16(type);
+        if (id == 0) {
+            early_.state = PeVersionAnswer::None;
+            return;
+        }
+        if (type + 8 > tableEnd)
+            return;
+        std::uint64_t count = h.u16(type + 2), entries = type + 8;
+        if (entries + count * 12 > tableEnd)
+            return;
+        if (id == 0x8010) {
+            for (std::uint64_t e = entries; e < entries + count * 12; e += 12) {
+                if (h.u16(e + 6) != 0x8001)
+                    continue;
+                std::uint64_t start = std::uint64_t{h.u16(e)} << shift;
+                resourceSize_ = static_cast<std::uint32_t>(std::uint64_t{h.u16(e + 2)} << shift);
+                windowStart_ = start;
+                windowEnd_ = start + std::min<std::uint64_t>(resourceSize_, limit_);
+                format16_ = wanted_ = true;
+                return;
+            }
+            return; // the type without the number 1: left to the version functions
+        }
+        type = entries + count * 12;
+    }
 }
 
 PeVersionAnswer peVersionOf(std::string_view image) {

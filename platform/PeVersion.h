@@ -39,6 +39,7 @@ class PeVersionScanner {
 
   private:
     void planWindow();
+    void planNeWindow(std::uint64_t ne);
     void keep(const char* data, std::uint64_t from, std::size_t size);
 
     std::size_t limit_;
@@ -49,6 +50,8 @@ class PeVersionScanner {
     bool wanted_ = false; // a window is to be kept
     std::uint64_t windowStart_ = 0, windowEnd_ = 0;
     std::uint32_t sectionRva_ = 0, resourceRva_ = 0;
+    bool format16_ = false; // the window is a 16-bit file's version resource, resourceSize_ long
+    std::uint32_t resourceSize_ = 0;
     PeVersionAnswer early_; // what the headers alone told (None or Unknown) when no window is wanted
 };
 

@@ -24,7 +24,12 @@ std::string fixtureBytes() {
 TEST(PeVersionTest, AgreesWithTheVersionFunctionsOnEveryProgramFile) {
     FileSystem& files = windowsFileSystem();
     std::vector<std::string> paths;
-    for (std::string folder : {files.specialFolder(kCsidlSystem) + "\\", folderOfTests()}) {
+    // The 32-bit system folder holds the 16-bit modules too: a 32-bit process sees it as its system
+    // folder, a 64-bit one reads it beside its own.
+    std::vector<std::string> folders{files.specialFolder(kCsidlSystem) + "\\", folderOfTests()};
+    if (sizeof(void*) == 8)
+        folders.push_back(files.specialFolder(0x29) + "\\"); // CSIDL_SYSTEMX86
+    for (const std::string& folder : folders) {
         files.listFolder(folder, [&](const FolderEntry& e) {
             std::string name = e.name;
             for (char& c : name)
