@@ -20,7 +20,7 @@ class OffScreen {
     OffScreen(ScreenCapture& screen, HWND window)
         : screen_(screen), window_(IsWindowVisible(window) ? window : nullptr) {
         if (window_)
-            screen_.hideWindow(window_);
+            trace_ = screen_.hideWindow(window_);
     }
     ~OffScreen() {
         if (window_)
@@ -32,12 +32,13 @@ class OffScreen {
     // A picture taken after a wait that ran out may still show parts of the window; it is taken anyway.
     void waitUntilGone() {
         if (window_)
-            screen_.waitUntilGone(window_, kGoneLimitMs);
+            screen_.waitUntilGone(window_, trace_, kGoneLimitMs);
     }
 
   private:
     ScreenCapture& screen_;
     HWND window_;
+    WindowTrace trace_;
 };
 
 } // namespace

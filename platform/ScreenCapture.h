@@ -16,17 +16,25 @@ struct ScreenImage {
     std::vector<std::uint8_t> pixels;
 };
 
+// Points of the screen where a window was seen as it was hidden, with their colours then (0x00RRGGBB).
+struct ScreenPoint {
+    int x = 0, y = 0;
+    std::uint32_t colour = 0;
+};
+using WindowTrace = std::vector<ScreenPoint>;
+
 class ScreenCapture {
   public:
     virtual ~ScreenCapture() = default;
-    // Hides the window at once, without the fading a picture taken meanwhile could catch.
-    virtual void hideWindow(WindowHandle window) = 0;
+    // Hides the window at once, without the fading a picture taken meanwhile could catch; returns what
+    // the screen showed of it just before.
+    virtual WindowTrace hideWindow(WindowHandle window) = 0;
     // Shows it again as it was, without taking the keyboard from the program the user is in.
     virtual void showWindow(WindowHandle window) = 0;
     // Returns once the screen no longer shows the hidden window: the desktop compositor has shown a
-    // frame without it, or, where there is none, the windows it covered have repainted. False when
-    // limitMs passed first.
-    virtual bool waitUntilGone(WindowHandle window, int limitMs) = 0;
+    // frame without it, or, where there is none, the windows it covered have repainted, and the
+    // screen's pixels are no longer those of the trace. False when limitMs passed first.
+    virtual bool waitUntilGone(WindowHandle window, const WindowTrace& trace, int limitMs) = 0;
     // The primary screen from its top left corner; nothing, with the system's message, when it cannot
     // be read.
     virtual std::optional<ScreenImage> capturePrimaryScreen(std::string& error) = 0;

@@ -6,6 +6,7 @@
 // after windows.h, which it needs
 #include <dwmapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -100,10 +101,12 @@ class PendingRepaints {
 
 class WindowsScreenCapture final : public ScreenCapture {
   public:
-    void hideWindow(WindowHandle window) override {
+    WindowTrace hideWindow(WindowHandle window) override {
         HWND w = static_cast<HWND>(window);
+        WindowTrace trace = traceOf(w);
         dwm_.setTransitions(w, false);
         ShowWindow(w, SW_HIDE);
+        return trace;
     }
 
     void showWindow(WindowHandle window) override {
@@ -112,7 +115,7 @@ class WindowsScreenCapture final : public ScreenCapture {
         dwm_.setTransitions(w, true);
     }
 
-    bool waitUntilGone(WindowHandle window, int limitMs) override {
+    bool waitUntilGone(WindowHandle window, const WindowTrace& trace, int limitMs) override {
         HWND w = static_cast<HWND>(window);
         const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
         while (IsWindowVisible(w)) {
@@ -120,32 +123,103 @@ class WindowsScreenCapture final : public ScreenCapture {
                 return false;
             Sleep(kPollMs);
         }
-        if (dwm_.composing())
-            return dwm_.flush();
-        // Without composition the screen keeps the window's pixels until the windows beneath paint over them.
-        RECT area;
-        if (!GetWindowRect(w, &area))
-            return true;
-        PendingRepaints repaints(area);
-        while (repaints.any()) {
+        if (dwm_.composing()) {
+            if (!dwm_.flush())
+                return false;
+        } else {
+            // Without composition the screen keeps the window's pixels until the windows beneath paint
+            // over them.
+            RECT area;
+            if (GetWindowRect(w, &area)) {
+                PendingRepaints repaints(area);
+                while (repaints.any()) {
+                    if (Clock::now() >= deadline)
+                        return false;
+                    Sleep(kPollMs);
+                }
+            }
+        }
+        // The window system may not have carried the hiding out on the display yet: Wine's X11 driver
+        // keeps this thread's requests until it looks at its input again, and the server draws later
+        // still. Done once some point shows another colour than the window did.
+        GdiFlush();
+        GetQueueStatus(QS_ALLINPUT);
+        while (!trace.empty() && showsTrace(trace)) {
             if (Clock::now() >= deadline)
                 return false;
             Sleep(kPollMs);
+            GetQueueStatus(QS_ALLINPUT);
         }
-        // The display driver may still be drawing what was asked of it.
-        GdiFlush();
         return true;
     }
 
     std::optional<ScreenImage> capturePrimaryScreen(std::string& error) override {
+        return captureArea({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, error);
+    }
+
+  private:
+    // Up to kTraceSide by kTraceSide points over the window where it is the window the screen shows
+    // there (a window covered by others, or off the screen, leaves fewer or none).
+    static WindowTrace traceOf(HWND w) {
+        RECT r, screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+        screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        WindowTrace trace;
+        if (!IsWindowVisible(w) || IsIconic(w) || !GetWindowRect(w, &r) || !IntersectRect(&r, &r, &screen))
+            return trace;
+        for (int i = 0; i < kTraceSide; ++i)
+            for (int j = 0; j < kTraceSide; ++j) {
+                POINT p{r.left + (2 * j + 1) * (r.right - r.left) / (2 * kTraceSide),
+                        r.top + (2 * i + 1) * (r.bottom - r.top) / (2 * kTraceSide)};
+                HWND seen = WindowFromPoint(p);
+                if (seen && GetAncestor(seen, GA_ROOT) == w)
+                    trace.push_back({p.x, p.y, 0});
+            }
+        if (!trace.empty() && !readColours(trace))
+            trace.clear();
+        return trace;
+    }
+
+    // Whether every point of the trace still has its colour.
+    static bool showsTrace(const WindowTrace& trace) {
+        WindowTrace now = trace;
+        if (!readColours(now))
+            return false;
+        for (std::size_t i = 0; i < now.size(); ++i)
+            if (now[i].colour != trace[i].colour)
+                return false;
+        return true;
+    }
+
+    // The screen's colours at the points, from one copy of the rectangle around them.
+    static bool readColours(WindowTrace& points) {
+        RECT box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
+        for (const ScreenPoint& p : points) {
+            box.left = std::min<LONG>(box.left, p.x), box.top = std::min<LONG>(box.top, p.y);
+            box.right = std::max<LONG>(box.right, p.x + 1), box.bottom = std::max<LONG>(box.bottom, p.y + 1);
+        }
+        std::string error;
+        std::optional<ScreenImage> image = captureArea(box, error);
+        if (!image)
+            return false;
+        for (ScreenPoint& p : points) {
+            const std::uint8_t* px =
+                image->pixels.data() +
+                (static_cast<std::size_t>(p.y - box.top) * image->width + (p.x - box.left)) * 4;
+            p.colour = std::uint32_t{px[2]} << 16 | std::uint32_t{px[1]} << 8 | px[0];
+        }
+        return true;
+    }
+
+    static std::optional<ScreenImage> captureArea(const RECT& area, std::string& error) {
         auto fail = [&error] {
             error = lastErrorText();
             return std::nullopt;
         };
         SetLastError(0);
         ScreenImage image;
-        image.width = GetSystemMetrics(SM_CXSCREEN);
-        image.height = GetSystemMetrics(SM_CYSCREEN);
+        image.width = area.right - area.left;
+        image.height = area.bottom - area.top;
         if (image.width <= 0 || image.height <= 0)
             return fail();
         ScreenDc screen(GetDC(nullptr));
@@ -167,7 +241,8 @@ class WindowsScreenCapture final : public ScreenCapture {
             return fail();
         HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
         SetLastError(0);
-        BOOL copied = BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), 0, 0, SRCCOPY);
+        BOOL copied =
+            BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), area.left, area.top, SRCCOPY);
         std::string copyError = copied ? std::string() : lastErrorText();
         GdiFlush();
         SelectObject(memory.get(), previous);
@@ -181,7 +256,7 @@ class WindowsScreenCapture final : public ScreenCapture {
         return image;
     }
 
-  private:
+    static constexpr int kTraceSide = 12;
     Dwm dwm_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace kw {
@@ -51,6 +52,23 @@ HWND windowInTheMiddle(const wchar_t* className, COLORREF colour, DWORD exStyle 
     return w;
 }
 
+// Waits (painting this thread's windows) until the middle of the screen shows the colour.
+bool middleShows(int red, int green, int blue) {
+    std::string error;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        std::optional<ScreenImage> image = windowsScreenCapture().capturePrimaryScreen(error);
+        Pixel p = pixelAt(*image, image->width / 2, image->height / 2);
+        if (std::abs(p.red - red) < 30 && std::abs(p.green - green) < 30 && std::abs(p.blue - blue) < 30)
+            return true;
+        Sleep(10);
+    } while (std::chrono::steady_clock::now() < until);
+    return false;
+}
+
 bool owesRepaint(HWND w) {
     return GetUpdateRect(w, nullptr, FALSE) != FALSE;
 }
@@ -82,8 +100,9 @@ TEST(ScreenCapture, HiddenWindowIsGoneFromThePictureTakenAfterTheWait) {
     EXPECT_EQ(shown->height, height);
     ASSERT_GT(redPoints(*shown), 0);
 
-    screen.hideWindow(w);
-    EXPECT_TRUE(screen.waitUntilGone(w, 1000));
+    WindowTrace trace = screen.hideWindow(w);
+    EXPECT_FALSE(trace.empty());
+    EXPECT_TRUE(screen.waitUntilGone(w, trace, 1000));
     std::optional<ScreenImage> gone = screen.capturePrimaryScreen(error);
     ASSERT_TRUE(gone) << error;
     EXPECT_EQ(redPoints(*gone), 0);
@@ -117,8 +136,10 @@ TEST(ScreenCapture, WaitLastsUntilTheCoveredWindowsHaveRepainted) {
     HWND own = windowInTheMiddle(L"kw_own_window", RGB(0, 255, 0));
     HWND top = windowInTheMiddle(L"kw_top_window", RGB(255, 255, 0), WS_EX_TOPMOST);
 
+    WindowTrace trace;
     auto hideOwingRepaints = [&](int othersBusyMs) {
-        screen.hideWindow(top);
+        ASSERT_TRUE(middleShows(255, 255, 0));
+        trace = screen.hideWindow(top);
         busyMs = othersBusyMs;
         Sleep(20); // the other thread is asleep now
         InvalidateRect(beneath, nullptr, TRUE);
@@ -127,7 +148,7 @@ TEST(ScreenCapture, WaitLastsUntilTheCoveredWindowsHaveRepainted) {
 
     hideOwingRepaints(400);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(screen.waitUntilGone(top, 3000));
+    EXPECT_TRUE(screen.waitUntilGone(top, trace, 3000));
     EXPECT_GE(msSince(start), 250);
     EXPECT_FALSE(owesRepaint(beneath));
     EXPECT_FALSE(owesRepaint(own));
@@ -135,7 +156,7 @@ TEST(ScreenCapture, WaitLastsUntilTheCoveredWindowsHaveRepainted) {
     screen.showWindow(top);
     hideOwingRepaints(2500);
     start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(screen.waitUntilGone(top, 300));
+    EXPECT_FALSE(screen.waitUntilGone(top, trace, 300));
     EXPECT_LT(msSince(start), 1500);
 
     done = true;

@@ -31,9 +31,9 @@ ScreenImage gradient(int width, int height) {
 struct FakeScreen : ScreenCapture {
     std::optional<ScreenImage> image = gradient(64, 48);
     std::string error = "Доступ запрещен.";
-    void hideWindow(WindowHandle) override {}
+    WindowTrace hideWindow(WindowHandle) override { return {}; }
     void showWindow(WindowHandle) override {}
-    bool waitUntilGone(WindowHandle, int) override { return true; }
+    bool waitUntilGone(WindowHandle, const WindowTrace&, int) override { return true; }
     std::optional<ScreenImage> capturePrimaryScreen(std::string& message) override {
         if (!image)
             message = error;
