@@ -205,7 +205,8 @@ class WindowsFileSystem final : public FileSystem {
                                          FindExSearchNameMatch, nullptr, 0));
         if (!find) {
             DWORD code = GetLastError();
-            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES)
+            // No entries, or no such folder (nor its parent): nothing to list either way.
+            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES || code == ERROR_PATH_NOT_FOUND)
                 return std::nullopt;
             return FileError{code, systemErrorText(code)};
         }
