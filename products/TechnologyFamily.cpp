@@ -173,12 +173,9 @@ void ToolButton9Click(CollectionRun& run) {
         s.line(" ");
         s.blue("TechReference.exe");
         s.line(s.fileAndVersionLine(install + "TechReference.exe"));
-    }
-    // The reference is part of the CAPP product's delivery: its folder is listed with that product's option.
-    if (s.on(O::Tessarin)) {
-        if (install.empty()) {
-            s.notInstalled("Handbrix");
-        } else {
+        // The reference is part of the CAPP product's delivery: where it is installed, its folder is
+        // listed with that product's option.
+        if (s.on(O::Tessarin)) {
             s.walk(kHandbookBranch);
             s.walk(kHandbookInventory);
         }
