@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 #include "products/ProductSections.h"
 #include "results/ResultTree.h"
+#include "tests/products/ProductTest.h"
 
 namespace kw {
 namespace {
@@ -152,6 +153,20 @@ TEST(ProductRowsTest, EveryFileARowWritesIsATopicOrKnownNotToBe) {
         bool known = std::find(std::begin(kNotInTree), std::end(kNotInTree), o.name) != std::end(kNotInTree);
         EXPECT_TRUE(shown || known) << o.name << " [" << o.table << "]";
         EXPECT_FALSE(shown && known) << o.name << " is in the tree after all";
+    }
+}
+
+// On a computer without any TAVIR product every section finds what it looks for missing, and none of
+// them calls that an error: a default run there must not report "При сборе информации встретились
+// ошибки" (finding S05).
+class CleanMachineTest : public test::ProductTest {};
+
+TEST_F(CleanMachineTest, NoSectionLogsAnErrorForWhatIsMissing) {
+    for (const SectionDeclaration* section : productSections())
+        section->collect(run);
+    for (const std::string& line : log()) {
+        EXPECT_FALSE(line.starts_with("[!!]")) << line;
+        EXPECT_EQ(line.find("Не могу получить список файлов Handbrix"), std::string::npos) << line;
     }
 }
 
