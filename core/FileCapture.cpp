@@ -164,8 +164,13 @@ void FileCapture::showInCaptureBuffer(const std::string& header, const std::stri
 }
 
 FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::string& target,
-                                          const std::string& header, std::string& error) {
+                                          const std::string& header, std::string& error, bool emptyToo) {
     FileSystem& files = run_.platform().files;
+    if (samePath(source, target)) {
+        // Reading and writing one file would grow it until the drive is full.
+        error = "EFCreateError ошибка, с сообщением: Копия и исходный файл совпадают";
+        return Copy::WriteFailed;
+    }
     FileError err;
     std::unique_ptr<FileReader> in = files.openRead(source, err);
     if (!in) {
@@ -178,7 +183,7 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
         logError(" 1) Открыть файл не удалось", source, "EReadError", in->error().message);
         return Copy::ReadFailed;
     }
-    if (got == 0)
+    if (got == 0 && !emptyToo)
         return Copy::Empty;
     std::unique_ptr<FileWriter> out = files.createWrite(target, err);
     if (!out) {
@@ -188,6 +193,7 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
     std::string preview;
     bool ended = false;
     bool ok = out->write(header);
+    char last = header.empty() ? '\n' : header.back(); // nothing written yet needs no line break
     while (ok && got > 0 && !ended) {
         std::string_view chunk(block.data(), static_cast<size_t>(got));
         size_t nul = chunk.find('\0');
@@ -196,6 +202,8 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
         if (preview.size() < kPreviewBytes)
             preview.append(chunk.substr(0, kPreviewBytes - preview.size()));
         ok = out->write(chunk);
+        if (!chunk.empty())
+            last = chunk.back();
         if (ok && !ended)
             got = in->read(block.data(), block.size());
     }
@@ -205,14 +213,25 @@ FileCapture::Copy FileCapture::copyAsText(const std::string& source, const std::
         files.deleteFile(target); // a truncated copy must not pass for the whole file
         return Copy::ReadFailed;
     }
-    if (ok)
-        ok = out->write("\r\n");
+    // The text ends with one line break, as the capture buffer saves it: added only where missing.
+    if (ok && last != '\n')
+        ok = out->write(last == '\r' ? "\n" : "\r\n");
     if (!ok) {
         error = "EWriteError ошибка, с сообщением: " + out->error().message;
         return Copy::WriteFailed;
     }
     showInCaptureBuffer(header, preview);
     return Copy::Written;
+}
+
+bool FileCapture::fallBackToShellCopy(const std::string& source, const std::string& targetName) {
+    // The fallback keeps the bytes unchanged and has no header, but the file reaches support.
+    if (ShellCopyFile(source, run_.folders().workPath(targetName))) {
+        run_.eventLog().append("[ 3)" + source + "] ---> \"" + targetName + "\"");
+        return true;
+    }
+    run_.eventLog().append("[!!] [ 3) Скопировать файл не удалось][" + source + "] x " + targetName);
+    return false;
 }
 
 void FileCapture::CaptureFile(const std::string& folder, const std::string& tag, const std::string& prefix,
@@ -247,11 +266,7 @@ void FileCapture::CaptureFile(const std::string& folder, const std::string& tag,
         break;
     }
     log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
-    // The fallback keeps the bytes unchanged and has no header, but the file reaches support.
-    if (ShellCopyFile(source, target))
-        log.append("[ 3)" + source + "] ---> \"" + targetName + "\"");
-    else
-        log.append("[!!] [ 3) Скопировать файл не удалось][" + source + "] x " + targetName);
+    fallBackToShellCopy(source, targetName);
 }
 
 std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::string& key,
@@ -284,7 +299,7 @@ std::string FileCapture::CaptureRegisteredFile(RegistryRoot root, const std::str
         log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
         break;
     }
-    return {};
+    return fallBackToShellCopy(source, targetName) ? source : std::string();
 }
 
 void FileCapture::CaptureLockedFile(const std::string& folder, const std::string& prefix,
@@ -316,6 +331,7 @@ void FileCapture::CaptureLockedFile(const std::string& folder, const std::string
         break;
     case Copy::WriteFailed:
         log.append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
+        fallBackToShellCopy(source, targetName);
         break;
     }
     // Without a prefix the copy is the captured file itself and stays.
@@ -393,6 +409,20 @@ void FileCapture::CaptureUnicodeFile(const std::string& folder, const std::strin
     unsigned code = files.deleteFileWithCode(copy);
     log.append(copy + (code == 0 ? " - временный файл удалён"
                                  : " - временный файл удалить не удалось, ошибка = " + std::to_string(code)));
+}
+
+bool FileCapture::CopyWithHeader(const std::string& source, const std::string& targetName,
+                                 const std::string& header) {
+    std::string error;
+    switch (copyAsText(source, run_.folders().workPath(targetName), header, error, true)) {
+    case Copy::Written:
+        return true;
+    case Copy::WriteFailed:
+        run_.eventLog().append("[!!] [ 2) Создать файл не удалось] [\"" + source + "\"] - " + error);
+        return false;
+    default:
+        return false;
+    }
 }
 
 bool FileCapture::ReadWholeFile(const std::string& path, std::string& text) {

@@ -36,6 +36,9 @@ class FileCapture {
     void CaptureUnicodeFile(const std::string& folder, const std::string& prefix,
                             const std::string& fileName);
 
+    // source as text into the work folder as targetName after header (ANSI bytes), streamed; an empty
+    // source gives the header alone. False when it could not be read or written (logged).
+    bool CopyWithHeader(const std::string& source, const std::string& targetName, const std::string& header);
     // The whole file (small files only); false when it is empty or cannot be read (logged).
     bool ReadWholeFile(const std::string& path, std::string& text);
     bool ShellCopyFile(const std::string& source, const std::string& destination);
@@ -43,9 +46,12 @@ class FileCapture {
 
   private:
     enum class Copy { Written, Empty, ReadFailed, WriteFailed };
-    // Header (ANSI) and the source's bytes up to the first NUL, then a line break.
+    // Header (ANSI) and the source's bytes up to the first NUL, ending in one line break; an empty
+    // source is Empty unless emptyToo. A target that is the source is refused.
     Copy copyAsText(const std::string& source, const std::string& target, const std::string& header,
-                    std::string& error);
+                    std::string& error, bool emptyToo = false);
+    // The byte copy after a failed text copy, with its "[ 3)" lines; true when the copy was made.
+    bool fallBackToShellCopy(const std::string& source, const std::string& targetName);
     void logError(const std::string& what, const std::string& path, const std::string& errorClass,
                   const std::string& message);
     void showInCaptureBuffer(const std::string& header, const std::string& textStart);

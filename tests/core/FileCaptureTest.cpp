@@ -87,8 +87,25 @@ TEST_F(FileCaptureTest, LargeFileIsStreamedWithTheSameBytes) {
     capture.CaptureFile(folder(), "", "(B)", "big.log");
     std::string out = test::readFileBytes(work("(B)big.log"));
     std::string header = utf8ToAnsi("big.log : [" + folder() + "\\big.log]\r\n" + kRule + "\r\n  \r\n");
-    EXPECT_EQ(out.size(), header.size() + big.size() + 2);
-    EXPECT_TRUE(out == header + big + "\r\n");
+    // The text ends with one line break, its own: none is added to it.
+    EXPECT_EQ(out.size(), header.size() + big.size());
+    EXPECT_TRUE(out == header + big);
+}
+
+TEST_F(FileCaptureTest, CopyWithHeaderEndsInOneLineBreak) {
+    const std::string header = "h: [x]\r\n" + kRule + "\r\n";
+    for (auto [text, copied] :
+         std::vector<std::pair<std::string, std::string>>{{"a\r\nb\r\n", "a\r\nb\r\n"},
+                                                          {"a\r\nb", "a\r\nb\r\n"},
+                                                          {"a\r", "a\r\n"},
+                                                          {"", ""},
+                                                          {std::string("a\r\n\0b", 5), "a\r\n"}}) {
+        put("s.log", text);
+        ASSERT_TRUE(capture.CopyWithHeader(src + "s.log", "s.log", header));
+        EXPECT_EQ(test::readFileBytes(work("s.log")), header + copied) << text;
+    }
+    EXPECT_FALSE(capture.CopyWithHeader(src + "none.log", "none.log", header));
+    EXPECT_FALSE(inWork("none.log"));
 }
 
 TEST_F(FileCaptureTest, UnicodeFilesByTheirByteOrderMark) {
@@ -162,6 +179,28 @@ TEST_F(FileCaptureTest, LockedAndRegisteredFiles) {
                                             "", "\\", "reg.ini", "Prod", "NoSuchValue"),
               "");
     EXPECT_TRUE(logHas("(Prod)reg.ini - не найден."));
+}
+
+TEST_F(FileCaptureTest, RegisteredAndLockedFilesFallBackToAByteCopy) {
+    put("r.ini", "r");
+    windowsFileSystem().createFolder(work("(Prod)r.ini")); // the text copy cannot be created
+    EXPECT_EQ(capture.CaptureRegisteredFile(RegistryRoot::LocalMachine, "", "", src, "", "r.ini", "Prod", ""),
+              src + "r.ini");
+    EXPECT_TRUE(logHas("[ 3)" + src + "r.ini] ---> \"(Prod)r.ini\""));
+    EXPECT_EQ(test::readFileBytes(work("(Prod)r.ini\\r.ini")), "r");
+
+    put("l.log", "held");
+    windowsFileSystem().createFolder(work("(L)l.log"));
+    capture.CaptureLockedFile(folder(), "(L)", "l.log");
+    EXPECT_TRUE(logHas("[ 3)" + folder() + "\\l.log] ---> \"(L)l.log\""));
+    EXPECT_EQ(test::readFileBytes(work("(L)l.log\\l.log")), "held");
+}
+
+TEST_F(FileCaptureTest, LockedFileWithoutPrefixIsNotCopiedOntoItself) {
+    put("same.log", "abc\r\n");
+    capture.CaptureLockedFile(folder(), "", "same.log");
+    EXPECT_EQ(test::readFileBytes(work("same.log")), "abc\r\n");
+    EXPECT_TRUE(logHas("[ 3)" + folder() + "\\same.log] ---> \"same.log\""));
 }
 
 TEST_F(FileCaptureTest, ReadWholeFileAndSpecialFolders) {
