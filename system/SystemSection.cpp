@@ -3,6 +3,8 @@
 #include "system/SystemSection.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #include "core/CollectionRun.h"
 #include "core/ConsoleCapture.h"
@@ -88,41 +90,67 @@ std::string SystemSection::fileLine(const std::string& prefix, const std::string
 }
 
 void SystemSection::CollectSystemSection() {
-    socketProxy();
-    windowsBlock();
-    domainAndUser();
-    dcom();
-    firewall();
-    comPlus();
-    uac();
-    dep();
-    internetExplorer();
-    dataAccess();
-    sqlServer();
+    // Each step on its own: one that fails (a log too large to copy, say) costs that step only.
+    auto step = [this](const char* name, auto&& work) {
+        try {
+            work();
+        } catch (const std::bad_alloc&) {
+            log(std::string("[!!] [Сведения о системе: ") + name +
+                "] - EOutOfMemory ошибка, с сообщением: Недостаточно памяти для завершения операции.");
+        } catch (const std::exception& e) {
+            log(std::string("[!!] [Сведения о системе: ") + name +
+                "] - Exception ошибка, с сообщением: " + e.what());
+        }
+    };
+    step("SocketProxyServer", [&] { socketProxy(); });
+    step("Windows", [&] { windowsBlock(); });
+    step("Домен и пользователь", [&] { domainAndUser(); });
+    step("DCOM", [&] { dcom(); });
+    step("Брандмауэр", [&] { firewall(); });
+    step("COM+", [&] { comPlus(); });
+    step("UAC", [&] { uac(); });
+    step("DEP", [&] { dep(); });
+    step("Internet Explorer", [&] { internetExplorer(); });
+    step("Доступ к данным", [&] { dataAccess(); });
+    step("SQL Server", [&] { sqlServer(); });
 
-    ListInstalledPrograms(run_, RegistryView::Default);
-    checkpoint("Список установленных 32-разрядных программ");
-    ListInstalledPrograms(run_, RegistryView::Wow64_64);
-    checkpoint("Список установленных 64-разрядных программ");
-    saveText("software.txt");
-    text().clear();
-    checkpoint("software.txt");
+    step("programs.csv", [&] {
+        ListInstalledPrograms(run_, RegistryView::Default);
+        checkpoint("Список установленных 32-разрядных программ");
+    });
+    step("programs64.csv", [&] {
+        ListInstalledPrograms(run_, RegistryView::Wow64_64);
+        checkpoint("Список установленных 64-разрядных программ");
+    });
+    step("software.txt", [&] {
+        saveText("software.txt");
+        text().clear();
+        checkpoint("software.txt");
+    });
 
-    processorAndBoard();
-    add(" ");
-    add("Память:");
-    Button16Click();
-    checkpoint("Память");
-    Button7Click();
-    checkpoint("Системные диски");
-    Button11Click();
-    checkpoint("Информация о видеокарте");
-    screenAndNetwork();
-    serialPorts();
-    saveText("hardware.txt");
-    text().clear();
-    checkpoint("hardware.txt");
-    shellFolders();
+    step("Процессор", [&] { processorAndBoard(); });
+    step("Память", [&] {
+        add(" ");
+        add("Память:");
+        Button16Click();
+        checkpoint("Память");
+    });
+    step("Системные диски", [&] {
+        Button7Click();
+        checkpoint("Системные диски");
+    });
+    step("Информация о видеокарте", [&] {
+        Button11Click();
+        checkpoint("Информация о видеокарте");
+    });
+    step("Экран и сеть", [&] { screenAndNetwork(); });
+    step("Последовательные порты", [&] { serialPorts(); });
+    step("hardware.txt", [&] {
+        saveText("hardware.txt");
+        text().clear();
+        checkpoint("hardware.txt");
+    });
+    step("Paths.txt", [&] { shellFolders(); });
 }
 
 void SystemSection::socketProxy() {
@@ -135,17 +163,17 @@ void SystemSection::socketProxy() {
     FileSystem& files = run_.platform().files;
     bool first = true;
     for (const char* name : {"SocketProxyServer.log", "SocketProxySvc.log"}) {
-        std::string source = folder + name, copy = run_.folders().workPath(name);
+        std::string source = folder + name;
         if (files.plainFileExists(source)) {
+            // The shell copy reads a log the service holds open; the copy is then streamed into the
+            // work folder under the log's own name, after the header in the ANSI code page.
+            std::string copy = run_.folders().workPath(std::string("(tmp)") + name);
             if (!capture.ShellCopyFile(source, copy))
                 log(std::string("Copy Failed ") + name);
-            std::string body;
-            capture.ReadWholeFile(copy, body);
-            // Header in the ANSI code page, then the log's own bytes up to a NUL, as a text copy holds them.
-            body = body.substr(0, body.find('\0'));
             std::string header = utf8ToAnsi(std::string(name) + ": [" + folder + "]\r\n" + kRule + "\r\n");
-            if (!files.writeFile(copy, header + body + "\r\n"))
+            if (!capture.CopyWithHeader(copy, name, header))
                 log(std::string("[!!] Не удалось записать файл ") + name);
+            files.deleteFile(copy);
             log("[" + folder + name + "] ---> " + name);
         } else {
             log("[-][" + folder + name + "] x " + name);
@@ -389,8 +417,9 @@ void SystemSection::sqlServer() {
     std::string major = patchLevel.substr(
         0, patchLevel.find('.') == std::string::npos ? patchLevel.size() : patchLevel.find('.') + 1);
     std::string sni = "SOFTWARE\\Microsoft\\MSSQLServer\\Client\\SNI" + major + "0";
+    // The first list has a blank line before it; each list ends with one, which also leads the next.
+    add(" ");
     auto listLine = [&](const char* heading, const std::string& key, const char* value) {
-        add(" ");
         add(heading);
         if (!readMultiString(key, value))
             return false;

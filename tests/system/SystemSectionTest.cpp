@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 
 #include "core/CollectionRun.h"
 #include "platform/Text.h"
@@ -49,10 +50,11 @@ class SystemSectionTest : public testing::Test {
     }
 
     // Runs the section once and gives the lines of a work-folder file (nothing when it is missing).
-    std::optional<std::vector<std::string>> collect(const char* file = "software.txt") {
-        run = std::make_unique<CollectionRun>(
-            Platform{windowsFileSystem(), machine, windowsDesktop(), processes, registry, com}, options,
-            settings);
+    std::optional<std::vector<std::string>> collect(const char* file = "software.txt",
+                                                    SystemInfo* system = nullptr) {
+        run = std::make_unique<CollectionRun>(Platform{windowsFileSystem(), system ? *system : machine,
+                                                       windowsDesktop(), processes, registry, com},
+                                              options, settings);
         run->folders().CreateWorkFolder("KW_Temp");
         SystemSection(*run, com).CollectSystemSection();
         return lines(file);
@@ -94,6 +96,21 @@ TEST_F(SystemSectionTest, SoftwareHoldsWindowsDcomAndDefaultTexts) {
     EXPECT_TRUE(has(*s, "параметр реестра не обнаружен"));
     EXPECT_TRUE(has(*s, "DEP: \"Включить DEP только для основных программ и служб Windows\" (ключ реестра не "
                         "обнаружен)"));
+}
+
+// Memory that runs out in one step (a huge log, say) costs that step only: the files of the others are
+// written, and the log says which step failed.
+TEST_F(SystemSectionTest, AStepThatFailsCostsThatStepOnly) {
+    struct NoMemory : test::FakeSystem {
+        MemoryStatus memoryStatus() override { throw std::bad_alloc(); }
+    } system;
+    system.drives = machine.drives, system.types = machine.types, system.spaces = machine.spaces;
+    auto software = collect("software.txt", &system);
+    ASSERT_TRUE(software);
+    EXPECT_TRUE(lines("hardware.txt"));
+    EXPECT_TRUE(lines("Paths.txt"));
+    EXPECT_TRUE(has(events(), "[!!] [Сведения о системе: Память] - EOutOfMemory ошибка, с сообщением: "
+                              "Недостаточно памяти для завершения операции."));
 }
 
 TEST_F(SystemSectionTest, SecuritySettingsFromTheRegistry) {
@@ -164,6 +181,7 @@ TEST_F(SystemSectionTest, SqlServerBlockWithSniKeyFromPatchLevel) {
     auto instances = std::find(s->begin(), s->end(), "Instances SQL: ");
     ASSERT_NE(instances, s->end());
     EXPECT_EQ(*(instances + 1), "MSSQLSERVER");
+    EXPECT_EQ(std::vector<std::string>(instances - 2, instances), (std::vector<std::string>{"np", " "}));
     EXPECT_TRUE(has(*s, "Aliases SQL: "));
 }
 
