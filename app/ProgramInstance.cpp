@@ -36,7 +36,9 @@ bool ProgramInstance::isHotKey(WPARAM id) const {
 }
 
 void ProgramInstance::close() {
-    if (second_)
+    // The folders belong to whoever holds the lock now: this instance too, once the first has closed
+    // (its collection may be in them).
+    if (lock_ && lock_->heldElsewhere())
         return;
     if (keepWork_)
         engine_.folders().DeleteFolderTree(engine_.folders().folderPath(kCompareFolder));

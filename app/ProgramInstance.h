@@ -23,7 +23,7 @@ class ProgramInstance {
     void start(HWND window);
     bool second() const { return second_; }
     bool isHotKey(WPARAM id) const;
-    void close(); // FormClose: the work folders go, unless they are another instance's
+    void close(); // FormClose: the work folders go, unless another instance holds them then
     // The work folder outlives the program: a hidden run whose package could not be written.
     void keepWorkFolder() { keepWork_ = true; }
     void destroy(); // FormDestroy: the hot key is released

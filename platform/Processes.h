@@ -6,11 +6,13 @@
 
 namespace kw {
 
-// A lock held for the lifetime of the object; tells whether another process held it first.
+// A lock held for the lifetime of the object by the first of the processes that ask for it. Each call
+// answers for that moment: a process that found it held takes it once the holder has ended. Ask from
+// the thread that created it.
 class InstanceLock {
   public:
     virtual ~InstanceLock() = default;
-    virtual bool heldElsewhere() const = 0;
+    virtual bool heldElsewhere() = 0;
 };
 
 struct ProcessLaunch {

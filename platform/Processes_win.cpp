@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <thread>
 
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
@@ -11,17 +12,51 @@
 namespace kw {
 namespace {
 
+// The first instance owns the mutex, through a thread of its own that holds it for the object's
+// lifetime; a later instance's thread waits and takes it over once the owner has gone (the system then
+// marks it abandoned). So each object counts as an instance of its own, within one process too.
 class MutexLock final : public InstanceLock {
   public:
-    explicit MutexLock(const std::string& name) {
-        mutex_.reset(CreateMutexW(nullptr, FALSE, toWide(name).c_str()));
-        elsewhere_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    explicit MutexLock(const std::string& name)
+        : mutex_(CreateMutexW(nullptr, FALSE, toWide(name).c_str())),
+          tried_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          owned_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          quit_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        if (!mutex_ || !tried_ || !owned_ || !quit_)
+            return;
+        holder_ = std::thread([this] { hold(); });
+        WaitForSingleObject(tried_.get(), INFINITE);
     }
-    bool heldElsewhere() const override { return elsewhere_; }
+    ~MutexLock() override {
+        if (holder_.joinable()) {
+            SetEvent(quit_.get());
+            holder_.join();
+        }
+    }
+    bool heldElsewhere() override {
+        return holder_.joinable() && WaitForSingleObject(owned_.get(), 0) != WAIT_OBJECT_0;
+    }
 
   private:
-    KernelHandle mutex_;
-    bool elsewhere_ = false;
+    void hold() {
+        DWORD taken = WaitForSingleObject(mutex_.get(), 0);
+        bool now = taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED;
+        if (now)
+            SetEvent(owned_.get());
+        SetEvent(tried_.get()); // the first answer is known
+        if (!now) {
+            HANDLE both[] = {quit_.get(), mutex_.get()};
+            taken = WaitForMultipleObjects(2, both, FALSE, INFINITE);
+            if (taken != WAIT_OBJECT_0 + 1 && taken != WAIT_ABANDONED_0 + 1)
+                return;
+            SetEvent(owned_.get());
+        }
+        WaitForSingleObject(quit_.get(), INFINITE);
+        ReleaseMutex(mutex_.get());
+    }
+
+    KernelHandle mutex_, tried_, owned_, quit_;
+    std::thread holder_;
 };
 
 // A started process in a job of its own, so that ending it also ends what it started (the programs a

@@ -218,6 +218,18 @@ TEST_F(MainWindowTest, SecondInstanceKeepsTheFirstOnesFoldersAndWarns) {
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
 }
 
+TEST_F(MainWindowTest, SecondInstanceCleansUpOnceTheFirstHasClosed) {
+    auto first = open();
+    auto second = open();
+    SendMessageW(first->hwnd(), WM_CLOSE, 0, 0);
+    first.reset();
+    Sleep(100); // the second takes the lock over
+    windowsFileSystem().createFolder(test::tempDir() + "KW_Temp");
+    test::writeFileBytes(work("(MIRTAL)mirtal.ini"), "the second instance's run");
+    SendMessageW(second->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
+}
+
 TEST_F(MainWindowTest, HotKeyHeldElsewhereIsReported) {
     desktop.hotKeyFree = false;
     auto w = open();
