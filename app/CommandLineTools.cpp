@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "platform/Text.h"
 #include "results/ResultPackage.h"
 
@@ -38,6 +41,20 @@ void tellStandardError(const std::string& text) {
 
 void tellStandardOutput(const std::string& text) {
     tellStream(STD_OUTPUT_HANDLE, text);
+}
+
+int runWindowlessCommand(int (*command)(const std::vector<std::string>&),
+                         const std::vector<std::string>& args) {
+    FileSystem& files = windowsFileSystem();
+    removeStaleStagingFolders(files, files.tempDirectory());
+    try {
+        return command(args);
+    } catch (const std::bad_alloc&) {
+        tellStandardError("Недостаточно памяти для выполнения команды " + args.front());
+    } catch (const std::exception& e) {
+        tellStandardError("Команда " + args.front() + " не выполнена: " + e.what());
+    }
+    return 2;
 }
 
 std::optional<std::string> UnpackedPackage::unpack(const std::string& package) {

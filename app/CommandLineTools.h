@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Cabinet.h"
 #include "platform/FileSystem.h"
@@ -14,6 +15,12 @@ namespace kw {
 void tellStandardError(const std::string& text);
 // One line of a command's result to standard output, the same way.
 void tellStandardOutput(const std::string& text);
+
+// Runs a window-less command: first the staging folders that ended processes left behind go, and a
+// failure nobody foresaw (memory ran out, say) ends it with a message and exit code 2, once its own
+// folders have been removed.
+int runWindowlessCommand(int (*command)(const std::vector<std::string>&),
+                         const std::vector<std::string>& args);
 
 // A folder of this run's own for one package, removed again when the object goes.
 class UnpackedPackage {

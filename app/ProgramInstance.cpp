@@ -1,6 +1,7 @@
 #include "app/ProgramInstance.h"
 
 #include "app/StartArguments.h"
+#include "results/ResultPackage.h"
 
 namespace kw {
 namespace {
@@ -15,9 +16,11 @@ void ProgramInstance::start(HWND window) {
     lock_ = processes_.lockInstance(instanceLockName(temp));
     second_ = lock_->heldElsewhere();
 
-    // A second instance leaves the folders of the first one alone.
+    // A second instance leaves the folders of the first one alone; what ended instances and commands
+    // left behind goes.
     if (!second_)
         engine_.folders().deleteWorkFolders();
+    removeStaleStagingFolders(engine_.platform().files, temp);
     engine_.eventLog().append("Пожалуйста закройте все программы ТАВИР до начала сканирования\r\n");
     engine_.folders().CreateWorkFolder(kWorkFolder);
     engine_.folders().CreateWorkFolder(kCompareFolder);

@@ -4,9 +4,11 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CheckCommand.h"
+#include "app/CommandLineTools.h"
 #include "app/CompareCommand.h"
 #include "app/MainWindow.h"
 #include "app/VerifyCommand.h"
@@ -20,15 +22,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             args.push_back(kw::toUtf8(argv[i]));
         LocalFree(argv);
     }
-    // "compare" works without a window: a report of two packages for scripts.
-    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "compare"))
-        return kw::runCompareCommand(args);
-    // "check" too: the findings of a package, told by the exit code.
-    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "check"))
-        return kw::runCheckCommand(args);
-    // "verify" too: whether a package arrived as it was made.
-    if (!args.empty() && kw::sameTextIgnoringCase(args[0], "verify"))
-        return kw::runVerifyCommand(args);
+    // The commands that work without a window, for scripts: "compare" (a report of two packages),
+    // "check" (the findings of a package, told by the exit code), "verify" (whether a package arrived as
+    // it was made).
+    using Command = int (*)(const std::vector<std::string>&);
+    static constexpr std::pair<const char*, Command> kCommands[] = {
+        {"compare", kw::runCompareCommand}, {"check", kw::runCheckCommand}, {"verify", kw::runVerifyCommand}};
+    for (auto [name, command] : kCommands)
+        if (!args.empty() && kw::sameTextIgnoringCase(args[0], name))
+            return kw::runWindowlessCommand(command, args);
     kw::Platform platform{kw::windowsFileSystem(), kw::windowsSystemInfo(), kw::windowsDesktop(),
                           kw::windowsProcesses()};
     kw::MainWindow window(platform, kw::parseStartArguments(args));

@@ -60,7 +60,9 @@ bool isCabinet(const std::string& path);
 
 // Unpacks every member that `filter` lets through into `folder` (which must exist) under the member's
 // name. A file that is no cabinet, a damaged or truncated one, or one that continues in another cabinet is
-// an error; files written before the error stay for the caller to remove.
+// an error; files written before the error stay for the caller to remove. The filter sees every member
+// before anything is written, and nothing is when the members let through would not fit on the folder's
+// drive with room to spare (ERROR_DISK_FULL).
 std::optional<FileError> extractCabinet(const std::string& cabinet, const std::string& folder,
                                         const MemberFilter& filter, ExtractedCabinet& result,
                                         const CabinetProgress& progress = {});

@@ -434,6 +434,27 @@ bool isCabinet(const std::string& path) {
     return in.open(toWide(path)) && looksLikeCabinet(in, continues) && !layoutFault(in, true);
 }
 
+namespace {
+
+// A package that would fill the drive is not unpacked at all: a small cabinet can hold gigabytes of
+// zeros. Room is wanted for what it unpacks to, and a margin for the system and the program's own work.
+std::optional<FileError> roomFault(const std::wstring& folder, std::int64_t bytes) {
+    ULARGE_INTEGER available{};
+    if (bytes == 0 || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    constexpr std::int64_t kMegabyte = 1 << 20;
+    std::int64_t margin = std::max<std::int64_t>(64 * kMegabyte, bytes / 10);
+    auto free = static_cast<std::int64_t>(std::min<ULONGLONG>(available.QuadPart, INT64_MAX));
+    if (free >= bytes + margin)
+        return std::nullopt;
+    auto mb = [&](std::int64_t n) { return std::to_string((n + kMegabyte - 1) / kMegabyte); };
+    return FileError{ERROR_DISK_FULL, "файлы пакета занимают " + mb(bytes) + " МБ, а на диске каталога " +
+                                          toUtf8(folder) + " свободно " + mb(free) +
+                                          " МБ: пакет не распакован"};
+}
+
+} // namespace
+
 std::optional<FileError> extractCabinet(const std::string& cabinet, const std::string& folder,
                                         const MemberFilter& filter, ExtractedCabinet& result,
                                         const CabinetProgress& progress) {
@@ -456,6 +477,23 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
     std::wstring into = toWide(folder);
     if (!into.empty() && into.back() != L'\\')
         into += L'\\';
+    // Which members are written, decided before any is: what they unpack to must fit on the drive.
+    std::vector<std::optional<CabinetMember>> wanted;
+    std::int64_t unpacked = 0;
+    for (const FileEntry& file : tables.files) {
+        CabinetMember member{(file.attribs & cab::kAttributeNameIsUtf8) ? file.name : ansiToUtf8(file.name),
+                             file.size};
+        std::optional<std::string> reason = filter ? filter(member) : std::nullopt;
+        if (reason) {
+            result.refused.emplace_back(member.name, *reason);
+            wanted.emplace_back();
+        } else {
+            unpacked += member.size;
+            wanted.emplace_back(std::move(member));
+        }
+    }
+    if (auto full = roomFault(into, unpacked))
+        return full;
     FolderReader data(in, tables);
     std::optional<FileError> error;
     {
@@ -472,17 +510,13 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
                 error = failure;
             return !error;
         };
-        for (const FileEntry& file : tables.files) {
+        for (std::size_t i = 0; i < tables.files.size(); ++i) {
             if (!report())
                 break;
-            CabinetMember member{
-                (file.attribs & cab::kAttributeNameIsUtf8) ? file.name : ansiToUtf8(file.name), file.size};
-            if (filter) {
-                if (auto reason = filter(member)) {
-                    result.refused.emplace_back(member.name, *reason);
-                    continue;
-                }
-            }
+            if (!wanted[i])
+                continue;
+            const FileEntry& file = tables.files[i];
+            const CabinetMember& member = *wanted[i];
             writer.open(into + toWide(member.name), member.name, file.date, file.time);
             if (auto failure = unpackMember(data, file, writer)) {
                 error = failure;

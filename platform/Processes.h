@@ -51,5 +51,7 @@ Processes& windowsProcesses();
 
 // This process's number: what tells the folders of two running instances apart.
 unsigned currentProcessId();
+// Whether a process of that number runs now (one of another user's counts too).
+bool processRunning(unsigned id);
 
 } // namespace kw

@@ -153,6 +153,13 @@ Processes& windowsProcesses() {
     return instance;
 }
 
+bool processRunning(unsigned id) {
+    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
 unsigned currentProcessId() {
     return GetCurrentProcessId();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "results/HeldFiles.h"
 #include "results/LocaleText.h"
 #include "results/ResultTree.h"
 #include "results/RichTextPlain.h"
@@ -22,6 +23,11 @@ class TopicSide {
         present_ = files.plainFileExists(path);
         if (!present_)
             return;
+        size_ = files.fileSize(path);
+        if (size_ > (table_ ? kHeldTableBytes : kHeldTextBytes)) {
+            readable_ = tooLarge_ = true; // compared piece by piece, not line by line
+            return;
+        }
         std::optional<std::string> bytes = files.readFile(path);
         if (!bytes)
             return;
@@ -45,6 +51,8 @@ class TopicSide {
 
     bool present() const { return present_; }
     bool readable() const { return readable_; }
+    bool tooLarge() const { return tooLarge_; }
+    std::int64_t size() const { return size_; }
     bool table() const { return table_; }
     size_t count() const { return table_ ? rows().size() : lines_.size(); }
     std::span<const std::wstring_view> lines() const { return lines_; }
@@ -75,7 +83,8 @@ class TopicSide {
     }
 
     bool table_;
-    bool present_ = false, readable_ = false, masked_ = false;
+    bool present_ = false, readable_ = false, masked_ = false, tooLarge_ = false;
+    std::int64_t size_ = 0;
     std::wstring text_, maskedText_;
     std::vector<std::wstring_view> lines_, maskedLines_;
     TableModel tableModel_, maskedModel_;
@@ -114,7 +123,7 @@ std::vector<std::string> nodePaths(std::span<const ResultNode> tree) {
     return paths;
 }
 
-// The file's name, and in which folder it could not be read, if it could not.
+// The file's name, and in which folder it could not be read or was too large to compare line by line.
 std::string fileText(std::string_view file, const TopicSide& a, const TopicSide& b) {
     bool lost1 = a.present() && !a.readable(), lost2 = b.present() && !b.readable();
     std::string text(file);
@@ -122,6 +131,14 @@ std::string fileText(std::string_view file, const TopicSide& a, const TopicSide&
         text += lost1 && lost2 ? " (не удалось прочитать в (1) и (2))"
                 : lost1        ? " (не удалось прочитать в (1))"
                                : " (не удалось прочитать в (2))";
+    if (a.tooLarge() || b.tooLarge()) {
+        auto mb = [](std::int64_t n) { return std::to_string((n + (1 << 20) - 1) >> 20) + " МБ"; };
+        text += " (слишком велик для построчного сравнения: " +
+                (a.tooLarge() && b.tooLarge() ? mb(a.size()) + " в (1), " + mb(b.size()) + " в (2)"
+                 : a.tooLarge()               ? mb(a.size()) + " в (1)"
+                                              : mb(b.size()) + " в (2)") +
+                "; сравнён побайтно)";
+    }
     return text;
 }
 
@@ -197,6 +214,10 @@ FolderComparison compareFolders(FileSystem& files, const std::string& folder1, c
             // What cannot be read cannot be shown to be the same.
             row.left1 = side1.count();
             row.left2 = side2.count();
+        } else if (side1.tooLarge() || side2.tooLarge()) {
+            // Too large to hold: the same bytes or not, without lines to show.
+            if (sameBytes(files, folder1 + "\\" + file, folder2 + "\\" + file).value_or(false))
+                row.state = TopicState::Same;
         } else {
             // A big table is stopped inside too; the topic it was in is then left out.
             const StopPoll stop = [&] { return !goOn(); };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Text.h"
+#include "results/HeldFiles.h"
 #include "results/LocaleText.h"
 #include "results/RichTextPlain.h"
 
@@ -42,8 +43,10 @@ const std::vector<std::string>* FolderEvidence::lines(const std::string& name) {
     auto [it, added] = read_.try_emplace(lowerAscii(name));
     if (added) {
         std::string path = folder_ + "\\" + name;
-        std::optional<std::string> bytes =
-            files_.plainFileExists(path) ? files_.readFile(path) : std::optional<std::string>();
+        // The evidence of a file too large to hold is its beginning.
+        std::optional<std::string> bytes = files_.plainFileExists(path)
+                                               ? readFirstBytes(files_, path, kHeldTextBytes)
+                                               : std::optional<std::string>();
         if (bytes) {
             std::wstring text =
                 isRichText(*bytes) ? richTextToPlain(*bytes) : decodeText(*bytes, Encoding::Ansi);

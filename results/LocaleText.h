@@ -1,6 +1,7 @@
 // Text operations of the views that follow the user's locale: letter case, comparison, and the
 // decoding of a shown file by its byte-order mark or code page.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,11 @@ bool quickOrderHolds();
 enum class Encoding { Ansi, Oem };
 // A file's bytes as text: by its byte-order mark (UTF-8, UTF-16 LE/BE), else in the given code page.
 std::wstring decodeText(std::string_view bytes, Encoding fallback);
-// A file's text as decodeText gives it, read to its end; nothing when a read fails. A file of a code page
-// of one byte per character is decoded in the text's own memory, so its bytes are never held apart.
-std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback);
+// A file's text as decodeText gives it, read to its end or to `limit` bytes (then cut after its last whole
+// line, and *cut set); nothing when a read fails. A file of a code page of one byte per character is
+// decoded in the text's own memory, so its bytes are never held apart.
+std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback,
+                                            std::int64_t limit = INT64_MAX, bool* cut = nullptr);
 // True when the bytes are rich text (they start with "{\rtf").
 bool isRichText(std::string_view bytes);
 

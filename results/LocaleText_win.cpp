@@ -156,11 +156,12 @@ std::wstring decodeText(std::string_view bytes, Encoding fallback) {
     return w;
 }
 
-std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback) {
+std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback, std::int64_t limit,
+                                            bool* cut) {
     // The bytes the file is said to have are read into the upper half of the text's memory; unit i is then
     // written over bytes 2i and 2i+1, below byte n+i, which was read before: front to back, no byte is
     // overwritten before it is decoded.
-    const std::int64_t said = file.size();
+    const std::int64_t said = std::min(file.size(), limit);
     const size_t n = said > 0 && said < (std::int64_t{1} << 30) ? static_cast<size_t>(said) : 0;
     std::wstring text(n, L'\0');
     char* const bytes = reinterpret_cast<char*>(text.data()) + n;
@@ -173,27 +174,44 @@ std::optional<std::wstring> readDecodedFile(FileReader& file, Encoding fallback)
             break;
         have += static_cast<size_t>(got);
     }
-    // Whatever the file holds beyond its size (it grew meanwhile, or its size was not told).
+    // Whatever the file holds beyond its size (it grew meanwhile, or its size was not told), up to the limit.
     std::string rest;
+    bool more = false;
     for (char piece[16384];;) {
         std::int64_t got = file.read(piece, sizeof piece);
         if (got < 0)
             return std::nullopt;
         if (got == 0)
             break;
+        std::int64_t room = limit - static_cast<std::int64_t>(have + rest.size());
+        if (got > room) {
+            rest.append(piece, static_cast<size_t>(std::max<std::int64_t>(room, 0)));
+            more = true;
+            break;
+        }
         rest.append(piece, static_cast<size_t>(got));
     }
+    if (cut)
+        *cut = more;
+    // A text cut short ends after its last whole line.
+    auto wholeLines = [more](std::wstring t) {
+        if (more) {
+            size_t last = t.rfind(L'\n');
+            t.resize(last == std::wstring::npos ? 0 : last + 1);
+        }
+        return t;
+    };
     wchar_t map[256];
     if (have == n && rest.empty() && !hasByteOrderMark(std::string_view(bytes, n)) &&
         singleByteMap(codePageOf(fallback), map)) {
         for (size_t i = 0; i < n; ++i)
             text[i] = map[static_cast<unsigned char>(bytes[i])];
-        return text;
+        return wholeLines(std::move(text));
     }
     std::string all(bytes, have);
     text = {};
     all += rest;
-    return decodeText(all, fallback);
+    return wholeLines(decodeText(all, fallback));
 }
 
 bool isRichText(std::string_view bytes) {

@@ -5,6 +5,7 @@
 
 #include "platform/Digest.h"
 #include "platform/Text.h"
+#include "results/HeldFiles.h"
 #include "results/ResultTree.h"
 
 namespace kw {
@@ -151,7 +152,13 @@ PackageCheck checkUnpackedPackage(FileSystem& files, const std::string& folder,
     if (manifest == written.end())
         return check; // ManifestState::Missing
     check.manifest = ManifestState::Unreadable;
-    auto bytes = files.readFile(folder + "\\" + *manifest);
+    // A list of thousands of members is well under a megabyte; a huge one is no list of ours.
+    const std::string path = folder + "\\" + *manifest;
+    if (files.fileSize(path) > kHeldTextBytes) {
+        check.problem = "это не состав пакета KW_Scan!";
+        return check;
+    }
+    auto bytes = files.readFile(path);
     if (!bytes) {
         check.problem = "файл не читается";
         return check;

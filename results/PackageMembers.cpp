@@ -84,6 +84,8 @@ std::optional<FileError> writeMaskedCopy(FileSystem& files, const std::string& p
     return std::nullopt;
 }
 
+constexpr std::size_t kLongestHeldLine = 4 << 20;
+
 } // namespace
 
 std::optional<FileError> prepareMember(FileSystem& files, const std::string& path, const std::string& name,
@@ -114,6 +116,10 @@ std::optional<FileError> prepareMember(FileSystem& files, const std::string& pat
             // Whole lines go to the masker; the rest waits for the next block.
             lines.append(data);
             std::size_t cut = got == 0 ? lines.size() : masker->wholeLines(lines);
+            // A line longer than any text's goes to the masker in pieces (of whole UTF-16 units), so
+            // that a file of one endless line is never held whole.
+            if (cut == 0 && lines.size() >= kLongestHeldLine)
+                cut = lines.size() & ~std::size_t{1};
             if (cut > 0) {
                 masker->feed(std::string_view(lines).substr(0, cut),
                              size - static_cast<std::int64_t>(lines.size() - data.size()), edits, out.masked);

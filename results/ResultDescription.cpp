@@ -6,6 +6,7 @@
 
 #include "platform/Text.h"
 #include "results/Comparison.h"
+#include "results/HeldFiles.h"
 #include "results/LocaleText.h"
 #include "results/RichTextPlain.h"
 
@@ -13,7 +14,8 @@ namespace kw {
 namespace {
 
 std::vector<std::string> linesOf(FileSystem& files, const std::string& path, Encoding encoding) {
-    std::optional<std::string> bytes = files.readFile(path);
+    // The head of a result is in its first lines: a huge file is read from its beginning only.
+    std::optional<std::string> bytes = readFirstBytes(files, path, kHeldTextBytes);
     if (!bytes)
         return {};
     std::wstring text = isRichText(*bytes) ? richTextToPlain(*bytes) : decodeText(*bytes, encoding);

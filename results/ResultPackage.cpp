@@ -134,6 +134,29 @@ std::optional<FileError> WritePackageList(FileSystem& files, const std::string& 
     });
 }
 
+void removeStaleStagingFolders(FileSystem& files, const std::string& temp) {
+    static constexpr std::string_view kStems[] = {"KW_Compare_", "KW_Check_", "KW_Verify_",
+                                                  "KW_Open_",    "KW_Pack_",  "KW_Library_"};
+    std::vector<std::string> stale;
+    files.listFolder(withoutSeparator(temp) + "\\", [&](const FolderEntry& e) {
+        for (std::string_view stem : kStems) {
+            if (!e.folder || e.name.size() <= stem.size() || !e.name.starts_with(stem))
+                continue;
+            std::size_t end = e.name.find('_', stem.size());
+            std::string number = e.name.substr(stem.size(), end - stem.size());
+            if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
+                number.size() > 10)
+                continue;
+            unsigned id = static_cast<unsigned>(std::stoull(number));
+            if (id != currentProcessId() && !processRunning(id))
+                stale.push_back(e.name);
+        }
+        return true;
+    });
+    for (const std::string& name : stale)
+        files.deleteFolderTree(withoutSeparator(temp) + "\\" + name);
+}
+
 std::string ResultPackages::stagingFolder(const std::string& stem) {
     return engine_.folders().GetTempDirectory() + stem + "_" + std::to_string(currentProcessId());
 }

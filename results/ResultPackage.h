@@ -40,6 +40,10 @@ std::optional<FileError> unpackPlainMembers(const std::string& package, const st
                                             const std::string& target, ExtractedCabinet& result,
                                             const CabinetProgress& progress = {});
 
+// The staging folders of the processes that ended without removing theirs (killed, or crashed): their
+// names carry the process number ("KW_Compare_1234_1").
+void removeStaleStagingFolders(FileSystem& files, const std::string& temp);
+
 // WritePackageList: the files directly in the folder (ending in a separator or not), by-products,
 // sub-folders and the package's own lists ("KW_Masked.csv", "KW_Manifest.csv", written anew at every save)
 // left out, in the order the file system lists them; their bytes added up in `bytes`.

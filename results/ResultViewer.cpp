@@ -6,7 +6,9 @@
 
 #include "platform/Text.h"
 #include "results/Findings.h"
+#include "results/HeldFiles.h"
 #include "results/LocaleText.h"
+#include "results/RichTextPlain.h"
 
 namespace kw {
 
@@ -64,16 +66,28 @@ void ResultViewer::loadText(Side& s, const std::string& name) {
         s.views.setPlainText(toWide(notFoundLine(name)));
         return;
     }
-    // A file that exists but cannot be read says so in the view instead of showing nothing.
-    std::optional<std::string> bytes = files_.readFile(path);
+    showFileText(s, path, name, Encoding::Ansi);
+}
+
+void ResultViewer::showFileText(Side& s, const std::string& path, const std::string& name,
+                                Encoding encoding) {
+    // A file that exists but cannot be read says so in the view instead of showing nothing; one too
+    // large to hold shows its beginning and says how much that is.
+    std::optional<std::string> bytes = readFirstBytes(files_, path, kHeldTextBytes);
     if (!bytes) {
         s.views.setPlainText(toWide("Файл: " + name + " не удалось прочитать"));
         return;
     }
-    if (isRichText(*bytes))
+    std::int64_t size = files_.fileSize(path);
+    if (static_cast<std::int64_t>(bytes->size()) < size) {
+        std::wstring text = isRichText(*bytes) ? richTextToPlain(*bytes) : decodeText(*bytes, encoding);
+        s.views.setPlainText(text + L"\r\n" +
+                             toWide(notShownText(static_cast<std::int64_t>(bytes->size()), size)));
+    } else if (isRichText(*bytes) && encoding == Encoding::Ansi) {
         s.views.setRichText(*bytes);
-    else
-        s.views.setPlainText(decodeText(*bytes, Encoding::Ansi));
+    } else {
+        s.views.setPlainText(decodeText(*bytes, encoding));
+    }
 }
 
 void ResultViewer::ShowTextFile(const std::string& name) {
@@ -104,13 +118,8 @@ void ResultViewer::loadConsole(Side& s, const std::string& name) {
         loadText(s, name);
         return;
     }
-    std::optional<std::string> bytes = files_.readFile(path);
-    if (!bytes) {
-        s.views.setPlainText(toWide("Файл: " + name + " не удалось прочитать"));
-        return;
-    }
     // Shown converted; the stored file stays as the tool wrote it.
-    s.views.setPlainText(decodeText(*bytes, Encoding::Oem));
+    showFileText(s, path, name, Encoding::Oem);
 }
 
 void ResultViewer::ShowConsoleFile(const std::string& name) {
@@ -127,11 +136,16 @@ void ResultViewer::loadTable(Side& s, const std::string& name) {
     }
     // Read and decoded in one go: a large inventory's bytes are never held beside its text.
     std::optional<std::wstring> text;
-    const bool empty = files_.fileSize(path) == 0;
+    const std::int64_t size = files_.fileSize(path);
+    const bool empty = size == 0;
     if (!empty) {
         FileError error{};
+        bool cut = false;
         if (std::unique_ptr<FileReader> file = files_.openRead(path, error))
-            text = readDecodedFile(*file, Encoding::Ansi);
+            text = readDecodedFile(*file, Encoding::Ansi, kHeldTableBytes, &cut);
+        // A table too large to hold shows its first rows, and a last one that says so.
+        if (text && cut)
+            *text += toWide(notShownText(kHeldTableBytes, size)) + L"\r\n";
     }
     if (empty || !text) {
         // An empty (or unreadable) table file: no table, and no text of the previous node either.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "results/LocaleText.h"
 #include "results/ResultTree.h"
 #include "results/TableModel.h"
 #include "settings/OptionSet.h"
@@ -51,6 +52,7 @@ class ResultViewer {
     std::string pathOf(const Side& s, const std::string& name) const { return s.folder + "\\" + name; }
     void loadText(Side& s, const std::string& name);
     void loadConsole(Side& s, const std::string& name);
+    void showFileText(Side& s, const std::string& path, const std::string& name, Encoding encoding);
     void loadTable(Side& s, const std::string& name);
 
     FileSystem& files_;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/FileCapture.h"
+#include "platform/Cabinet.h"
 #include "results/ResultPackage.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
@@ -84,6 +85,40 @@ TEST_F(FullDriveTest, HiddenRunOnAFullDriveExitsWithOneAndKeepsItsWorkFolder) {
     GetExitCodeProcess(child.process.get(), &code);
     EXPECT_EQ(code, 1u);
     EXPECT_TRUE(windowsFileSystem().folderExists(temp_ + "KW_Temp")) << "the collection is lost";
+}
+
+// A small package that unpacks to more than the drive holds (megabytes of zeros) is refused before any
+// of it is written, in the window's unpacking and on the command line alike.
+TEST_F(FullDriveTest, PackageLargerThanTheDriveIsRefusedBeforeAnythingIsWritten) {
+    const std::string zeros = "C:\\windows\\temp\\kw_zeros_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    const std::string bomb = "C:\\windows\\temp\\kw_bomb_" + std::to_string(GetCurrentProcessId()) + ".cab";
+    test::writeFileBytes(zeros, std::string(24 << 20, '\0'));
+    ASSERT_FALSE(writeCabinet(bomb, {{zeros, "(cmd)set.txt"}}, "KW"));
+    DeleteFileW(toWide(zeros).c_str());
+    ASSERT_LT(windowsFileSystem().fileSize(bomb), 1 << 20);
+
+    const std::string into = temp_ + "into";
+    ASSERT_TRUE(windowsFileSystem().createFolder(into));
+    ExtractedCabinet members;
+    std::optional<FileError> error = unpackPlainMembers(bomb, into, into, members);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, static_cast<unsigned>(ERROR_DISK_FULL)) << error->message;
+    EXPECT_TRUE(members.written.empty());
+    EXPECT_FALSE(test::fileExists(into + "\\(cmd)set.txt"));
+
+    Child child = start("compare \"" + bomb + "\" \"" + bomb + "\" \"" + temp_ + "r.tsv\"");
+    ASSERT_TRUE(child.process);
+    ASSERT_EQ(WaitForSingleObject(child.process.get(), 120000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(child.process.get(), &code);
+    EXPECT_EQ(code, 2u);
+    int left = 0;
+    windowsFileSystem().listFolder(temp_, [&](const FolderEntry& e) {
+        left += e.name.starts_with("KW_Compare_");
+        return true;
+    });
+    EXPECT_EQ(left, 0) << "a staging folder stays behind";
+    DeleteFileW(toWide(bomb).c_str());
 }
 
 } // namespace

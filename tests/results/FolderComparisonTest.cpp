@@ -10,6 +10,7 @@
 #include "platform/Text.h"
 #include "platform/WinHandle.h"
 #include "results/ComparisonReport.h"
+#include "results/HeldFiles.h"
 #include "results/ResultTree.h"
 #include "results/RichTextPlain.h"
 #include "tests/TempFolder.h"
@@ -218,6 +219,26 @@ TEST(FolderComparisonTest, AFileThatCannotBeReadIsDifferentAndSaysWhere) {
     const TopicComparison& lockedAlone = rowOf(c, "MasterCache.ini");
     EXPECT_EQ(lockedAlone.state, TopicState::OnlyIn1);
     EXPECT_EQ(lockedAlone.left1, 0u);
+}
+
+// A file too large to hold (a package's gigabytes of zeros, say) is compared piece by piece: the same
+// bytes are the same topic, other bytes a differing one that says why it shows no lines.
+TEST(FolderComparisonTest, AFileTooLargeToHoldIsComparedByItsBytes) {
+    TwoResults r("large");
+    std::string big(static_cast<size_t>(kHeldTextBytes) + 1, 'a');
+    r.putBoth("(cmd)set.txt", big);
+    big.back() = 'b';
+    r.put(1, "(cmd)systeminfo.txt", big);
+    big.back() = 'c';
+    r.put(2, "(cmd)systeminfo.txt", big);
+    big.clear();
+    FolderComparison c = r.compare();
+    EXPECT_EQ(rowOf(c, "(cmd)set.txt").state, TopicState::Same);
+    const TopicComparison& changed = rowOf(c, "(cmd)systeminfo.txt");
+    EXPECT_EQ(changed.state, TopicState::Different);
+    EXPECT_NE(changed.file.find("слишком велик для построчного сравнения: 65 МБ в (1), 65 МБ в (2)"),
+              std::string::npos)
+        << changed.file;
 }
 
 TEST(FolderComparisonTest, StopEndsBetweenTopicsAndInsideABigTable) {

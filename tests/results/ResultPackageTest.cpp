@@ -129,6 +129,29 @@ TEST(ResultPackageNames, OnlyPlainNamesAreWrittenIntoTheFolder) {
     EXPECT_TRUE(memberRefusal(std::string(256, 'a'), "C:\\T"));
 }
 
+// What a killed process left in the temporary folder goes; a running one's folders stay.
+TEST(StagingFolders, OnlyThoseOfEndedProcessesAreRemoved) {
+    FileSystem& files = windowsFileSystem();
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"cmd.exe /c exit";
+    ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess); // its number is free now
+    const std::string temp = test::tempDir();
+    const std::string ended = temp + "KW_Compare_" + std::to_string(pi.dwProcessId) + "_1";
+    const std::string mine = temp + "KW_Check_" + std::to_string(GetCurrentProcessId());
+    const std::string other = temp + "KW_Comparison_1";
+    for (const std::string& f : {ended, mine, other})
+        ASSERT_TRUE(files.createFolder(f));
+    removeStaleStagingFolders(files, temp);
+    EXPECT_FALSE(files.folderExists(ended));
+    EXPECT_TRUE(files.folderExists(mine));
+    EXPECT_TRUE(files.folderExists(other));
+}
+
 TEST_F(ResultPackageTest, SavedPackageHoldsEveryFileOfTheFolderAndOpensAgain) {
     const std::string binary = [] {
         std::string b(300000, '\0');

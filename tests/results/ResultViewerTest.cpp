@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Text.h"
+#include "results/HeldFiles.h"
 #include "tests/TempFolder.h"
 
 namespace kw {
@@ -106,6 +107,19 @@ TEST_F(ResultViewerTest, TextFilesKeepTheirEncodingAndRichTextItsFormatting) {
     select("BIOS");
     EXPECT_FALSE(side1.wrap);
     EXPECT_FALSE(side2.wrap);
+}
+
+// A file too large to hold shows its beginning and how much that is, a table its first rows.
+TEST_F(ResultViewerTest, FilesTooLargeToHoldShowTheirBeginning) {
+    std::string line = utf8ToAnsi("строка") + "\r\n";
+    std::string text;
+    while (text.size() <= static_cast<size_t>(kHeldTextBytes))
+        text += line;
+    put(work, "software.txt", text);
+    select("Параметры программного обеспечения");
+    EXPECT_EQ(side1.plain.substr(0, 8), L"строка\r\n");
+    EXPECT_NE(side1.plain.rfind(L"показано начало, 64 МБ из 65 МБ]"), std::wstring::npos);
+    text.clear();
 }
 
 TEST_F(ResultViewerTest, TheOemToggleConvertsConsoleFilesOnly) {
