@@ -22,6 +22,15 @@ int runCheckCommand(const std::vector<std::string>& args) {
         tellStandardError("Не удалось открыть файл \"" + args[1] + "\": " + *error);
         return 2;
     }
+    // A cabinet of some other program has neither the settings copy nor the event log of a run: its
+    // findings would say nothing about a computer.
+    if (!files.plainFileExists(unpacked.folder() + "\\KW_scan.ini") &&
+        !files.plainFileExists(unpacked.folder() + "\\KW_Scan!.rtf")) {
+        tellStandardError(
+            "Файл \"" + args[1] +
+            "\" не является пакетом результатов KW_Scan!: в нём нет ни KW_scan.ini, ни KW_Scan!.rtf");
+        return 2;
+    }
     std::vector<Finding> findings =
         evaluateFindings(files, unpacked.folder(), builtInRules().rules, &builtInEditionLookup());
     for (const std::string& line : findingLogLines(findings))

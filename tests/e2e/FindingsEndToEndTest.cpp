@@ -128,6 +128,12 @@ TEST(FindingsEndToEndTest, PlantedProblemsAreFoundCheckedAndShownFirst) {
     test::writeFileBytes(damaged, bytes);
     EXPECT_EQ(runToEnd("check \"" + damaged + "\" \"" + damagedReport + "\""), 2u);
     EXPECT_FALSE(test::fileExists(damagedReport));
+    // A sound cabinet of another program is no package either.
+    std::string readme = test::tempDir() + "readme.txt", foreign = test::tempDir() + "foreign.cab";
+    test::writeFileBytes(readme, "not a run");
+    ASSERT_FALSE(writeCabinet(foreign, {{readme, "readme.txt"}}, "X"));
+    EXPECT_EQ(runToEnd("check \"" + foreign + "\" \"" + damagedReport + "\""), 2u);
+    EXPECT_FALSE(test::fileExists(damagedReport));
 
     // Opened into side 1: the first node shows the findings as a table, and a double click on the first row
     // selects its source topic.
