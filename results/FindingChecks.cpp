@@ -185,6 +185,13 @@ std::optional<std::string> checkLeft(Call& c) {
     return out;
 }
 
+std::optional<std::string> checkJoin(Call& c) {
+    std::string out;
+    for (const std::string& part : c.args)
+        out += part;
+    return out;
+}
+
 std::optional<std::string> checkNumber(Call& c) {
     std::string_view text = c.args[0];
     if (c.args.size() > 1) {
@@ -244,7 +251,7 @@ const CheckRow kChecks[] = {
     {"reg", 2, 2, checkReg},         {"cell", 4, 4, checkCell},       {"line", 2, kMany, checkLine},
     {"first", 2, 2, checkLine},      {"count", 2, 2, checkCount},     {"after", 2, kMany, checkAfter},
     {"missing", 1, 1, checkMissing}, {"exists", 1, 1, checkExists},   {"left", 2, 2, checkLeft},
-    {"number", 1, 2, checkNumber},   {"edition", 1, 1, checkEdition},
+    {"number", 1, 2, checkNumber},   {"edition", 1, 1, checkEdition}, {"join", 2, kMany, checkJoin},
 };
 
 const CheckRow* checkNamed(std::string_view name) {

@@ -157,6 +157,11 @@ const RuleCase kCases[] = {
        eventLog({"CommonPath = \\\\srv\\COD",
                  "COD:", "[-] Не могу получить список файлов COD, каталог [\\\\srv\\COD] не найден."})}},
      {"P03"}},
+    {"P03 only a sub-folder missing",
+     {{"KW_Scan!.rtf",
+       eventLog({"CommonPath = \\\\srv\\COD", "COD:",
+                 "[-] Не могу получить список файлов COD, каталог [\\\\srv\\COD\\PluginStore] не найден."})}},
+     {}},
     {"P03 listed",
      {{"KW_Scan!.rtf", eventLog({"CommonPath = \\\\srv\\COD",
                                  "[-] Не могу получить список файлов COD_x, каталог [a] не найден."})}},
@@ -180,6 +185,8 @@ const RuleCase kCases[] = {
                              "\t01.01.2020\t - версия: 1.0.0.0\r\n"
                              "Подключение успешно (Ошибок не обнаружено)\r\n"}},
      {}},
+    {"S06 fires", {{"hardware.txt", "Компьютер не подключен к сети (-)\r\n"}}, {"S06"}},
+    {"S06 connected", {{"hardware.txt", "Компьютер подключен к сети (+)\r\n"}}, {}},
     {"M01 program missing",
      {{"(Materials)Set.txt", "Materials.exe: \r\nФайл Materials.exe не найден в: C:\\M\\Materials.exe\r\n"}},
      {}},
@@ -192,6 +199,19 @@ TEST_F(FindingsTest, EachRuleFiresOnItsEvidenceAndNotOnALookAlike) {
         files.createFolder(folder);
         write(c.files);
         EXPECT_EQ(codes(), c.fired);
+    }
+}
+
+// Every rule of the table has both cases above: one on its evidence, one on a look-alike that stays silent.
+TEST(FindingRulesTest, EveryRuleHasACaseAndALookAlike) {
+    for (const FindingRule& rule : builtInRules().rules) {
+        bool fires = false, silent = false;
+        for (const RuleCase& c : kCases) {
+            if (!std::string_view(c.name).starts_with(rule.code + " "))
+                continue;
+            (c.fired.contains(rule.code) ? fires : silent) = true;
+        }
+        EXPECT_TRUE(fires && silent) << rule.code;
     }
 }
 
@@ -285,7 +305,8 @@ TEST(FindingRulesTest, TheRuleTableConforms) {
             if (!t.call)
                 return;
             EXPECT_TRUE(isKnownCheck(t.text, t.args.size())) << t.text;
-            bool readsFile = t.text != "left" && t.text != "number" && t.text != "missing";
+            bool readsFile =
+                t.text != "left" && t.text != "number" && t.text != "missing" && t.text != "join";
             if (readsFile && !t.args.empty() && !t.args[0].call) {
                 bool listed = false;
                 for (const std::string& s : rule.sources)
