@@ -97,7 +97,8 @@ ResultNames namesIn(FileSystem& files, const std::string& folder) {
         if (node.kind != ViewKind::Text && node.kind != ViewKind::Console)
             continue;
         bool named = std::any_of(noiseRules().begin(), noiseRules().end(), [&](const NoiseRule& r) {
-            return (r.kind == NoiseKind::ComputerName || r.kind == NoiseKind::UserName) &&
+            return (r.kind == NoiseKind::ComputerName || r.kind == NoiseKind::UserName ||
+                    r.kind == NoiseKind::TemporaryFolder) &&
                    fileNameMatches(r.files, node.file);
         });
         if (!named)
@@ -181,8 +182,8 @@ FolderComparison compareFolders(FileSystem& files, const std::string& folder1, c
     result.result2 = describeResult(files, folder2);
     // Each result's noise is masked with its own names.
     const bool masking = noise.any();
-    const NoiseMask mask1(noise, noise.hostAndUser ? namesIn(files, folder1) : ResultNames{}),
-        mask2(noise, noise.hostAndUser ? namesIn(files, folder2) : ResultNames{});
+    const NoiseMask mask1(noise, noise.any() ? namesIn(files, folder1) : ResultNames{}),
+        mask2(noise, noise.any() ? namesIn(files, folder2) : ResultNames{});
     for (size_t n = 0; n < tree.size(); ++n) {
         const ResultNode& node = tree[n];
         if (node.kind == ViewKind::Category)

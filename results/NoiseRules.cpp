@@ -23,7 +23,8 @@ std::optional<NoiseKind> kindOf(std::string_view name) {
     constexpr std::pair<std::string_view, NoiseKind> kKinds[] = {{"время", NoiseKind::TimeOrPath},
                                                                  {"имя", NoiseKind::HostOrUser},
                                                                  {"компьютер", NoiseKind::ComputerName},
-                                                                 {"пользователь", NoiseKind::UserName}};
+                                                                 {"пользователь", NoiseKind::UserName},
+                                                                 {"временный", NoiseKind::TemporaryFolder}};
     for (auto [text, kind] : kKinds)
         if (text == name)
             return kind;
@@ -131,12 +132,18 @@ bool fileNameMatches(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
+bool namesSomething(NoiseKind kind) {
+    return kind == NoiseKind::ComputerName || kind == NoiseKind::UserName ||
+           kind == NoiseKind::TemporaryFolder;
+}
+
 void collectNames(std::string_view file, std::span<const std::wstring_view> lines, ResultNames& names) {
     for (const NoiseRule& rule : noiseRules()) {
-        if ((rule.kind != NoiseKind::ComputerName && rule.kind != NoiseKind::UserName) ||
-            !fileNameMatches(rule.files, file))
+        if (!namesSomething(rule.kind) || !fileNameMatches(rule.files, file))
             continue;
-        std::vector<std::wstring>& into = rule.kind == NoiseKind::ComputerName ? names.computer : names.user;
+        std::vector<std::wstring>& into = rule.kind == NoiseKind::ComputerName ? names.computer
+                                          : rule.kind == NoiseKind::UserName   ? names.user
+                                                                               : names.temporary;
         for (std::wstring_view line : lines) {
             if (!patternMayApply(line, rule))
                 continue;
@@ -146,20 +153,29 @@ void collectNames(std::string_view file, std::span<const std::wstring_view> line
             std::wstring name = m[1].str();
             while (!name.empty() && std::iswspace(name.back()))
                 name.pop_back();
-            if (name.size() >= kShortestName && std::find(into.begin(), into.end(), name) == into.end())
+            // A drive's root as the temporary folder would mask every path of that drive.
+            bool root = rule.kind == NoiseKind::TemporaryFolder && name.find(L'\\') == std::wstring::npos;
+            if (!root && name.size() >= kShortestName &&
+                std::find(into.begin(), into.end(), name) == into.end())
                 into.push_back(name);
         }
     }
 }
 
 NoiseMask::NoiseMask(const NoiseOptions& options, ResultNames names) : options_(options) {
-    if (!options.hostAndUser)
+    if (!options.hostAndUser && (!options.timesAndPaths || names.temporary.empty()))
         return;
     lowerCase_ = std::make_shared<LowerCaseMap>();
-    for (const std::wstring& name : names.computer)
-        lowerNames_.push_back({lowerCase_->lower(name), L"‹компьютер›"});
-    for (const std::wstring& name : names.user)
-        lowerNames_.push_back({lowerCase_->lower(name), L"‹пользователь›"});
+    if (options.hostAndUser) {
+        for (const std::wstring& name : names.computer)
+            lowerNames_.push_back({lowerCase_->lower(name), L"‹компьютер›"});
+        for (const std::wstring& name : names.user)
+            lowerNames_.push_back({lowerCase_->lower(name), L"‹пользователь›"});
+    }
+    // The result's own temporary folder, whatever it is called, is where this run happened to work.
+    if (options.timesAndPaths)
+        for (const std::wstring& name : names.temporary)
+            lowerNames_.push_back({lowerCase_->lower(name), L"‹временный каталог›"});
     // A longer name that holds a shorter one is masked first.
     std::stable_sort(lowerNames_.begin(), lowerNames_.end(),
                      [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });

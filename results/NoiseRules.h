@@ -25,8 +25,9 @@ struct NoiseOptions {
 enum class NoiseKind {
     TimeOrPath, // masked under "Не учитывать время, длительности и временные пути"
     HostOrUser, // masked under "Не учитывать имя компьютера и пользователя"
-    ComputerName, // the pattern's first group names the computer on a line of the file
-    UserName,     // ... the user
+    ComputerName,    // the pattern's first group names the computer on a line of the file
+    UserName,        // ... the user
+    TemporaryFolder, // ... the result's own temporary folder
 };
 
 struct NoiseRule {
@@ -46,9 +47,10 @@ std::span<const std::string> brokenNoiseRules();
 // Whether `name` is matched by the pattern (letter case ignored for ASCII letters).
 bool fileNameMatches(std::string_view pattern, std::string_view name);
 
-// The names one result gives its computer and its user (from the files the name rules point to).
+// The names one result gives its computer, its user and its temporary folder (from the files the name
+// rules point to).
 struct ResultNames {
-    std::vector<std::wstring> computer, user;
+    std::vector<std::wstring> computer, user, temporary;
 };
 // Takes the names from one topic file's lines when a name rule points to that file.
 void collectNames(std::string_view file, std::span<const std::wstring_view> lines, ResultNames& names);

@@ -224,6 +224,30 @@ TEST(FolderNoiseTest, AnotherComputerAndUserAgreeOnlyWhenTheirNamesAreLeftOut) {
     EXPECT_EQ(rowOf(c, "software.txt").state, TopicState::SameWithoutNoise);
 }
 
+// Each result's own temporary folder, named by its event log, is noise whatever the folder is called;
+// a drive's root is not taken for one.
+TEST(FolderNoiseTest, EachSidesOwnTemporaryFolderIsNoiseWhateverItsName) {
+    TwoResults r("temp");
+    r.put(1, "KW_Scan!.rtf",
+          utf8ToAnsi("{\\rtf1\\ansi \\par создан временный каталог: C:\\\\TMP\\\\KW_Temp\\par "
+                     "[C:\\\\TMP\\\\KW_Temp\\\\a.txt]\\par}"));
+    r.put(2, "KW_Scan!.rtf",
+          utf8ToAnsi("{\\rtf1\\ansi \\par создан временный каталог: D:\\\\Scratch\\\\KW_Temp\\par "
+                     "[D:\\\\Scratch\\\\KW_Temp\\\\a.txt]\\par}"));
+    r.put(1, "(cmd)set.txt", ansiLines({"TEMP=C:\\TMP", "TMP=C:\\TMP", "OS=Windows_NT"}));
+    r.put(2, "(cmd)set.txt", ansiLines({"TEMP=D:\\Scratch", "TMP=D:\\Scratch", "OS=Windows_NT"}));
+    FolderComparison c = r.compare();
+    EXPECT_EQ(rowOf(c, "(cmd)set.txt").state, TopicState::SameWithoutNoise);
+    EXPECT_EQ(rowOf(c, "KW_Scan!.rtf").state, TopicState::SameWithoutNoise);
+    EXPECT_EQ(rowOf(r.compare({.timesAndPaths = false}), "(cmd)set.txt").state, TopicState::Different);
+
+    ResultNames root;
+    std::wstring line = L"создан временный каталог: C:\\KW_Temp";
+    std::wstring_view view = line;
+    collectNames("KW_Scan!.rtf", std::span(&view, 1), root);
+    EXPECT_TRUE(root.temporary.empty());
+}
+
 TEST(ComparisonHtmlTest, ThePageIsWellFormedAndShowsTheDifferingLinesOnly) {
     TwoResults r("html");
     writeTwoRuns(r);
