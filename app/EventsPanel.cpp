@@ -182,8 +182,8 @@ void EventsPanel::settingsLoaded() {
     if (!options_.get(Option::Debug)) {
         timingShown_ = true;
         relayout();
-    } else {
-        show(showLog_, true);
+    } else if (running_) {
+        show(showLog_, true); // the progress group's button: never over the results while idle
     }
 }
 

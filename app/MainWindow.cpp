@@ -169,6 +169,7 @@ void MainWindow::createControls() {
     viewer().onProgress = [this](int percent) { status_.setPercent(percent); };
     events_.createLogPanes(hwnd(), engine_.eventLog(), engine_.timingLog(), engine_.captureBuffer());
     status_.create(hwnd());
+    status_.setNote(windowSettings_.statusNote());
     engine_.setStartVariant(StartVariant::PerSettings);
 }
 
@@ -383,6 +384,8 @@ void MainWindow::loadSettings() {
     if (busy())
         return;
     if (auto path = windowSettings_.load()) {
+        viewer().applyTreeWidth();
+        status_.setNote(windowSettings_.statusNote());
         events_.settingsLoaded();
         engine_.eventLog().append("Загружен файл настроек: " + *path);
     }

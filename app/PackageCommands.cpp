@@ -7,7 +7,7 @@
 namespace kw {
 namespace {
 
-constexpr const char* kOpenFilter = "KW_Scan! (*.kw)|*.kw;*.cab|Все файлы (*.*)|*.*";
+constexpr const char* kOpenFilter = "KW_Scan! (*.kw;*.cab)|*.kw;*.cab|Все файлы (*.*)|*.*";
 constexpr const char* kSaveFilter = "Пакет KW_Scan! (*.cab)|*.cab|Все файлы (*.*)|*.*";
 
 std::string fileNameOf(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/resource.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
@@ -13,9 +15,23 @@ void StatusBar::create(HWND window) {
                                 .text = nullptr,
                                 .style = WS_VISIBLE | SBARS_SIZEGRIP,
                                 .id = IDC_STATUS});
-    int parts[] = {scaledPixels(window, 90), scaledPixels(window, 150), -1};
-    SendMessageW(bar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    window_ = window;
+    setParts();
     showEventsToggle(true);
+}
+
+// Panel 3 keeps its width at the right edge; the topic takes what is left.
+void StatusBar::setParts() {
+    RECT r{};
+    GetClientRect(bar_, &r);
+    int toggle = scaledPixels(window_, 90), percent = scaledPixels(window_, 150);
+    int topicEnd = std::max<int>(percent + scaledPixels(window_, 60), r.right - scaledPixels(window_, 220));
+    int parts[] = {toggle, percent, topicEnd, -1};
+    SendMessageW(bar_, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
+}
+
+void StatusBar::setNote(const std::string& text) {
+    setText(3, text);
 }
 
 void StatusBar::showEventsToggle(bool eventsShown) {
@@ -44,6 +60,7 @@ bool StatusBar::toggleClicked(const NMHDR& hdr) const {
 
 int StatusBar::height() {
     SendMessageW(bar_, WM_SIZE, 0, 0);
+    setParts();
     RECT r;
     GetWindowRect(bar_, &r);
     return r.bottom - r.top;

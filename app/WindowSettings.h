@@ -28,6 +28,8 @@ class WindowSettings {
     // Before the window exists: it takes its geometry from them.
     void readOnStart();
     const WindowGeometry& geometry() const { return settings_.geometry; }
+    // The text of the status bar's last panel ("status1" of the file).
+    const std::string& statusNote() const { return settings_.handSet.status1; }
     // The group "Прозрачность" with its track bar, created hidden: no path shows it, and the track bar
     // keeps the position the settings file gave it.
     void createTransparencyControls(HWND window);

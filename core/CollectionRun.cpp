@@ -158,7 +158,8 @@ void CollectionRun::prepare() {
         log_.clear();
         platform_.processes.sleepMs(500);
     }
-    capture_.clear();
+    // The capture pane keeps what it shows: the scratch list that preparation clears is the Unicode
+    // capture's, which here lives inside each conversion.
     folders_.CreateWorkFolder(kWorkFolder);
     setProgress(0);
     LogBanner(std::string(kStars) + " Начало сбора информации " + nowText() + " " + kStars);

@@ -116,7 +116,7 @@ bool ViewerPane::create(HWND parent, HFONT font) {
     compareJob_.onProgress = [this](int done, int total) { compareProgress(done, total); };
     compareJob_.onFinished = [this](FolderComparison result) { compareAllDone(std::move(result)); };
 
-    treeSplitter_.extent = settings_.geometry.treeWidth > 0 ? settings_.geometry.treeWidth : 312;
+    applyTreeWidth();
     treeSplitter_.onMoved = [this] {
         settings_.geometry.treeWidth = treeSplitter_.extent;
         layout();
@@ -146,6 +146,11 @@ void ViewerPane::createSides() {
             compareAll();
     };
     reportBar_.onSave = [this] { saveReportHtml(); };
+}
+
+void ViewerPane::applyTreeWidth() {
+    treeSplitter_.extent = settings_.geometry.treeWidth > 0 ? settings_.geometry.treeWidth : 312;
+    layout();
 }
 
 void ViewerPane::move(int x, int y, int width, int height) {

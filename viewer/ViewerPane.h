@@ -40,6 +40,8 @@ class ViewerPane : public Window {
 
     bool create(HWND parent, HFONT font);
     void move(int x, int y, int width, int height);
+    // The tree panel as wide as the settings say (after "Загрузить настройки").
+    void applyTreeWidth();
 
     void RefreshCurrentNode();
     // The main window became the active window: the draw options are applied again, and side 1's table

@@ -230,6 +230,23 @@ TEST_F(MainWindowTest, SecondInstanceCleansUpOnceTheFirstHasClosed) {
     EXPECT_FALSE(windowsFileSystem().folderExists(test::tempDir() + "KW_Temp"));
 }
 
+// "Загрузить настройки" sets the tree panel's width and the status bar's last panel from the file.
+TEST_F(MainWindowTest, LoadedSettingsSetTheTreeWidthAndTheLastStatusPanel) {
+    auto w = open();
+    const std::string ini = test::tempDir() + "loaded.ini";
+    test::writeFileBytes(ini, utf8ToAnsi("[position]\r\nTree_width=200\r\n[Tools]\r\nstatus1=Отдел СТП\r\n"));
+    desktop.chosenFile = ini;
+    w->options().set(Option::Debug, true);
+    command(*w, IDC_LOAD_SETTINGS);
+    pump();
+    EXPECT_EQ(statusText(w->hwnd(), 3), "Отдел СТП");
+    // "Показать лог" belongs to the progress group: never over the results of an idle window.
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(w->hwnd(), IDC_SHOW_LOG)));
+    RECT tree{};
+    GetWindowRect(FindWindowExW(w->viewer().hwnd(), nullptr, L"SysTreeView32", nullptr), &tree);
+    EXPECT_EQ(tree.right - tree.left, 200);
+}
+
 TEST_F(MainWindowTest, HotKeyHeldElsewhereIsReported) {
     desktop.hotKeyFree = false;
     auto w = open();
@@ -269,7 +286,7 @@ TEST_F(MainWindowTest, CancelledOpenDialogChangesNothing) {
     command(*w, IDC_LOAD_PACKAGE);
     pump();
     ASSERT_EQ(desktop.filters.size(), 1u);
-    EXPECT_EQ(desktop.filters[0], "KW_Scan! (*.kw)|*.kw;*.cab|Все файлы (*.*)|*.*");
+    EXPECT_EQ(desktop.filters[0], "KW_Scan! (*.kw;*.cab)|*.kw;*.cab|Все файлы (*.*)|*.*");
     EXPECT_EQ(test::readFileBytes(work("KW_Scan!.rtf")), "{\\rtf1 results}");
     EXPECT_EQ(w->engine().eventLog().texts().size(), lines);
     // "(2)" waits for results to compare with.

@@ -69,7 +69,9 @@ TEST_F(CollectionRunTest, RunWithEveryOptionOffWritesOnlyTheFixedLines) {
     allCollectionOptionsOff();
     // The units step has no option: it would report the demo machine's units product here.
     run.replaceSection(CollectUnits, [] {});
+    run.captureBuffer().setLines({"the last capture"}); // stays shown: no capture replaced it
     run.ToolButton30Click();
+    EXPECT_EQ(run.captureBuffer().lines(), std::vector<std::string>{"the last capture"});
 
     std::string when = clock.shortDate(clock.time) + " - " + clockText(10, 0, 0);
     std::vector<std::string> expected = {
