@@ -51,7 +51,7 @@ Leftovers CompareLines(std::span<const std::wstring_view> side1, std::span<const
     }
     auto anyLine = [](size_t) { return true; };
     return walkSides(side1.size(), side2.size(), stop,
-                     [&](size_t i, size_t from, const std::vector<char>& taken, StopCheck& check) {
+                     [&](size_t i, size_t from, const std::vector<char>& taken, StopCheck& check, size_t&) {
                          auto at = textIds.find(side1[i]);
                          if (at == textIds.end())
                              return kNoPartner;

@@ -34,6 +34,9 @@ using StopPoll = std::function<bool()>;
 struct Leftovers {
     std::vector<size_t> side1, side2;
     bool stopped = false;
+    // Where, among the side-2 entries left at that moment, the last one a side-1 entry was tried against
+    // stood (a table: the last row whose name test passed); SIZE_MAX when none was.
+    size_t lastTried2 = static_cast<size_t>(-1);
 };
 
 // Each side-1 line takes the first equal side-2 line (letter case counts). Side 2 is searched from its

@@ -45,13 +45,17 @@ class PartnerList {
 
     // The first position at or after `from`, not taken, that `accepts`; kNoPartner when there is
     // none or when the comparison was stopped on the way.
+    // `seen` gets the last position tried.
     template <class Accepts>
-    size_t firstPartner(size_t from, const std::vector<char>& taken, StopCheck& check, Accepts&& accepts) {
+    size_t firstPartner(size_t from, const std::vector<char>& taken, StopCheck& check, Accepts&& accepts,
+                        size_t* seen = nullptr) {
         size_t k = static_cast<size_t>(std::lower_bound(positions_.begin(), positions_.end(), from) -
                                        positions_.begin());
         for (k = untakenFrom(k, taken); k < positions_.size(); k = untakenFrom(k + 1, taken)) {
             if (check.step())
                 return kNoPartner;
+            if (seen)
+                *seen = positions_[k];
             if (accepts(positions_[k]))
                 return positions_[k];
         }
@@ -76,29 +80,45 @@ class PartnerList {
     std::vector<uint32_t> skip_;
 };
 
-// Side-1 entries in order, each given the first partner `findPartner(i, from, taken2, check)` finds
-// from position `from` of side 2. The search begins at side 2's top, but right after a match only
-// below the matched entry: an entry whose partner lies above it stays.
+// Side-1 entries in order, each given the first partner `findPartner(i, from, taken2, check, tried)`
+// finds from position `from` of side 2 (`tried`: the last side-2 position it looked at, if any). The
+// search begins at side 2's top, but right after a match only below the matched entry: an entry whose
+// partner lies above it stays.
 template <class FindPartner>
 Leftovers walkSides(size_t count1, size_t count2, const StopPoll& stop, FindPartner&& findPartner) {
     StopCheck check(stop);
     std::vector<char> taken1(count1), taken2(count2);
+    // When each side-2 entry was taken (the number of matches then), for where the last one looked at
+    // stood among the entries left at that moment.
+    std::vector<uint32_t> takenAt(count2);
+    uint32_t matches = 0, matchesThen = 0;
+    size_t lastTried = kNoPartner;
     size_t from = 0;
     for (size_t i = 0; i < count1; ++i) {
         if (check.step())
             break;
-        size_t partner = findPartner(i, from, static_cast<const std::vector<char>&>(taken2), check);
+        size_t tried = kNoPartner;
+        size_t partner = findPartner(i, from, static_cast<const std::vector<char>&>(taken2), check, tried);
         if (check.stopped())
             break;
+        if (tried != kNoPartner)
+            lastTried = tried, matchesThen = matches;
         if (partner == kNoPartner) {
             from = 0;
             continue;
         }
         taken1[i] = taken2[partner] = 1;
+        takenAt[partner] = ++matches;
         from = partner + 1;
     }
     Leftovers left;
     left.stopped = check.stopped();
+    if (lastTried != kNoPartner) {
+        size_t above = 0;
+        for (size_t j = 0; j < lastTried; ++j)
+            above += takenAt[j] != 0 && takenAt[j] <= matchesThen;
+        left.lastTried2 = lastTried - above;
+    }
     for (size_t i = 0; i < count1; ++i)
         if (!taken1[i])
             left.side1.push_back(i);

@@ -183,14 +183,15 @@ Leftovers CompareTables(std::span<const TableRow> side1, std::span<const TableRo
     const ComparedSide a(side1, lowerCase), b(side2, lowerCase);
     const RowTests tests(a, b, options, lowerCase);
     CandidateRows candidates(a.names, b.names);
-    return walkSides(side1.size(), side2.size(), stop,
-                     [&](size_t r1, size_t from, const std::vector<char>& taken, StopCheck& check) {
-                         PartnerList* rows = candidates.forName(a.names.ofRow(r1));
-                         if (!rows)
-                             return kNoPartner;
-                         return rows->firstPartner(from, taken, check,
-                                                   [&](size_t r2) { return tests.agree(r1, r2); });
-                     });
+    return walkSides(
+        side1.size(), side2.size(), stop,
+        [&](size_t r1, size_t from, const std::vector<char>& taken, StopCheck& check, size_t& tried) {
+            PartnerList* rows = candidates.forName(a.names.ofRow(r1));
+            if (!rows)
+                return kNoPartner;
+            return rows->firstPartner(
+                from, taken, check, [&](size_t r2) { return tests.agree(r1, r2); }, &tried);
+        });
 }
 
 } // namespace kw

@@ -1,5 +1,7 @@
 // "Построчное сравнение" on the two sides of the open node: the engine finds what the sides have in
 // common, and the views lose those lines or rows. The files are not touched.
+#include <algorithm>
+
 #include "results/Comparison.h"
 #include "viewer/ViewerPane.h"
 
@@ -54,7 +56,11 @@ void ViewerPane::compareVisiblePair() {
         m2.keepDataRows(left.side2);
         side1_.grid.modelChanged();
         side2_.grid.modelChanged();
-        // The walk ends on side 1's last row, which is where its current cell is left.
+        // The walk ends on side 1's last row, which is where its current cell is left; side 2's stays on
+        // the last row a side-1 row was tried against (where that place still exists).
+        if (left.lastTried2 != static_cast<size_t>(-1) && m2.rowCount() > 1)
+            side2_.grid.setCurrent({0, static_cast<int>(std::min<size_t>(
+                                           left.lastTried2 + 1, static_cast<size_t>(m2.rowCount() - 1)))});
         side1_.grid.setCurrent({0, m1.rowCount() - 1});
         SetFocus(side1_.grid.hwnd());
     }

@@ -29,12 +29,17 @@ template <class Item> std::vector<size_t> indexesOf(const std::vector<Indexed<It
     return out;
 }
 
-template <class Item, class Match>
-Leftovers deleteMatchedPairs(std::span<const Item> side1, std::span<const Item> side2, Match&& match) {
+// `named(a, b)`: the first test a pair must pass; where the last pair that passed it stood on side 2.
+template <class Item, class Match, class Named>
+Leftovers deleteMatchedPairs(std::span<const Item> side1, std::span<const Item> side2, Match&& match,
+                             Named&& named) {
     auto s1 = indexed(side1);
     auto s2 = indexed(side2);
+    size_t lastTried = static_cast<size_t>(-1);
     for (size_t i = 0; i < s1.size(); ++i) {
         for (size_t j = 0; j < s2.size() && i < s1.size();) {
+            if (named(s1[i].item, s2[j].item))
+                lastTried = j;
             if (match(s1[i].item, s2[j].item)) {
                 s1.erase(s1.begin() + static_cast<std::ptrdiff_t>(i));
                 s2.erase(s2.begin() + static_cast<std::ptrdiff_t>(j));
@@ -43,12 +48,14 @@ Leftovers deleteMatchedPairs(std::span<const Item> side1, std::span<const Item> 
             }
         }
     }
-    return {indexesOf(s1), indexesOf(s2), false};
+    return {indexesOf(s1), indexesOf(s2), false, lastTried};
 }
 
 inline Leftovers oracleCompareLines(std::span<const std::wstring_view> side1,
                                     std::span<const std::wstring_view> side2) {
-    return deleteMatchedPairs(side1, side2, [](std::wstring_view a, std::wstring_view b) { return a == b; });
+    return deleteMatchedPairs(
+        side1, side2, [](std::wstring_view a, std::wstring_view b) { return a == b; },
+        [](std::wstring_view, std::wstring_view) { return false; });
 }
 
 inline bool oracleContains(std::wstring_view hay, std::wstring_view needle) {
@@ -94,8 +101,9 @@ inline bool oracleRowsMatch(const TableRow& a, const TableRow& b, const CompareO
 
 inline Leftovers oracleCompareTables(std::span<const TableRow> side1, std::span<const TableRow> side2,
                                      const CompareOptions& o) {
-    return deleteMatchedPairs(side1, side2,
-                              [&](const TableRow& a, const TableRow& b) { return oracleRowsMatch(a, b, o); });
+    return deleteMatchedPairs(
+        side1, side2, [&](const TableRow& a, const TableRow& b) { return oracleRowsMatch(a, b, o); },
+        [](const TableRow& a, const TableRow& b) { return oracleContains(b[0], a[0]); });
 }
 
 } // namespace kw::test

@@ -316,6 +316,7 @@ TEST(ComparisonTest, TablesMatchThePlainProcedureOnRandomInventories) {
                 << "seed " << seed << " md5 rule " << static_cast<int>(o.md5);
             ASSERT_EQ(engine.side2, oracle.side2)
                 << "seed " << seed << " md5 rule " << static_cast<int>(o.md5);
+            ASSERT_EQ(engine.lastTried2, oracle.lastTried2) << "seed " << seed; // side 2's current row
         }
     }
 }

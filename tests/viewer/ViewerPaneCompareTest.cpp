@@ -123,6 +123,21 @@ TEST_F(ViewerPaneCompareTest, TablesLoseTheirPartneredRowsAndATableMeetsNoText) 
     pane.RefreshCurrentNode();
     pane.compareVisiblePair();
     EXPECT_EQ(firstCells(pane.table(1).model()), (std::vector<std::string>{"a.dll", "b.dll"}));
+
+    // Side 2's current cell stays on the last row a side-1 row was tried against, counted among the rows
+    // left at that moment.
+    both(
+        "(MIRTAL_Bin)Files.csv",
+        header + "a.dll\t10\t01.01.2020\t\tAAA\tC:\\TAVIR\\X\\\r\nc.dll\t30\t01.01.2020\t\tCCC\tC:"
+                 "\\TAVIR\\X\\\r\n",
+        header +
+            "b.dll\t20\t01.01.2020\t\tBBB\tC:\\TAVIR\\X\\\r\na.dll\t10\t01.01.2020\t\tAAA\tC:\\TAVIR\\X\\\r\n"
+            "c.dll\t30\t01.01.2020\t\tDDD\tC:\\TAVIR\\X\\\r\n");
+    options.set(Option::CompareNoMd5, false);
+    pane.RefreshCurrentNode();
+    pane.compareVisiblePair();
+    ASSERT_EQ(firstCells(pane.table(2).model()), (std::vector<std::string>{"b.dll", "c.dll"}));
+    EXPECT_EQ(pane.table(2).current().row, 2);
 }
 
 TEST_F(ViewerPaneCompareTest, WholeComparisonReportsDifferingTopicsFirstAndLeadsBackToThem) {
