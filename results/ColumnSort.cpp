@@ -1,6 +1,7 @@
 // The header-click sort: text by its lowered ANSI bytes, whole numbers by value in the places the text
-// order gives them, equal cells as they stood. A million rows must sort in well under a second, so the sort
-// orders small packed keys held beside the row numbers and compares whole cells only where the keys tie.
+// order gives them, equal cells (equal numbers written otherwise too) as they stood. A million rows must sort
+// in well under a second, so the sort orders small packed keys held beside the row numbers and compares whole
+// cells only where the keys tie.
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
@@ -248,14 +249,12 @@ void TableModel::SortByColumn(int col) {
     std::vector<size_t> order;
     order.reserve(n);
     if (numbers.size() == n) {
-        // Numbers only: by value, and equal values ("7", "007") as their texts order them.
+        // Numbers only: by value, and equal values written otherwise ("7", "007", "+7") as they stood,
+        // since the passes never swap two equal numbers.
         sortAndEmit(
             numbers,
             [&](const NumberKey& a, const NumberKey& b) {
-                if (a.value != b.value)
-                    return a.value < b.value;
-                int c = lower.compare(a.row, b.row, 0);
-                return c != 0 ? c < 0 : a.row < b.row;
+                return a.value != b.value ? a.value < b.value : a.row < b.row;
             },
             [&](const NumberKey& k) { order.push_back(k.row + 1); });
         applyOrder(order);
@@ -291,10 +290,11 @@ void TableModel::SortByColumn(int col) {
         valueOf = {};
         std::vector<size_t> rows;
         rows.reserve(numbers.size());
+        // Equal values as they stood in the table, not as their texts order them.
         sortAndEmit(
             numbers,
-            [](const NumberKey& a, const NumberKey& b) {
-                return a.value != b.value ? a.value < b.value : a.row < b.row;
+            [&](const NumberKey& a, const NumberKey& b) {
+                return a.value != b.value ? a.value < b.value : order[a.row] < order[b.row];
             },
             [&](const NumberKey& k) { rows.push_back(order[k.row]); });
         for (size_t k = 0; k < places.size(); ++k)
