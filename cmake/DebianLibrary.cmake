@@ -20,3 +20,5 @@ endfunction()
 # libjpeg-turbo for the screenshots' JPEG encoder, zlib for the cabinets' MSZIP blocks.
 kw_debian_library(kw_libjpeg libjpeg-turbo build-libjpeg.sh libjpeg.a jpeglib.h)
 kw_debian_library(kw_zlib zlib build-zlib.sh libz.a zlib.h)
+# SQLite for the support library's package index.
+kw_debian_library(kw_sqlite sqlite build-sqlite.sh libsqlite3.a sqlite3.h)

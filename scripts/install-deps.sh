@@ -6,8 +6,12 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
+# tcl and gcc make SQLite's amalgamation from its source tree (scripts/build-sqlite.sh); PostgreSQL and the
+# ODBC drivers of both architectures serve the database tests (scripts/postgres-server.sh): Wine's odbc32
+# loads the unixODBC library (libodbc2) of its own architecture, which loads that architecture's driver.
 packages=(cmake make mingw-w64 g++-mingw-w64-i686-posix wine wine32:i386 wine64
-          xvfb xauth x11-apps imagemagick locales googletest nasm dpkg-dev gcab cabextract clang-format)
+          xvfb xauth x11-apps imagemagick locales googletest nasm dpkg-dev gcab cabextract clang-format
+          gcc tcl postgresql-15 unixodbc odbc-postgresql libodbc2:i386 odbc-postgresql:i386)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,10 @@
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX="${KW_WINEPREFIX:-${KW_DEFAULT_PREFIX:-$here/../build/wine/win64}}"
 export WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+# The ODBC drivers as the tests' PostgreSQL server registered them (without a log file in /tmp per
+# process): the build folder is the prefix's grandparent.
+odbc="$(dirname "$(dirname "$WINEPREFIX")")/postgres"
+[ ! -f "$odbc/odbcinst.ini" ] || export ODBCSYSINI="$odbc"
 case "$(basename "$WINEPREFIX")" in
   *32*) export WINEARCH=win32 ;;
   *) export WINEARCH=win64 ;;
