@@ -5,6 +5,8 @@
 #include <windows.h>
 // after windows.h, which they need
 #include <commdlg.h>
+#include <sql.h>
+#include <sqlext.h>
 
 #include "platform/Cabinet.h"
 #include "platform/Com.h"
@@ -13,6 +15,7 @@
 #include "platform/JpegWriter.h"
 #include "platform/PeVersion.h"
 #include "platform/Processes.h"
+#include "platform/Protect.h"
 #include "platform/Registry.h"
 #include "platform/ScreenCapture.h"
 #include "platform/SystemInfo.h"
@@ -166,6 +169,18 @@ TEST(PlatformSmoke, ScreenAsJpeg) {
 // The file dialogs' DLL, on delay: one call that shows nothing.
 TEST(PlatformSmoke, FileDialogLibraryAnswers) {
     EXPECT_EQ(CommDlgExtendedError(), 0u);
+}
+
+// The data protection (crypt32) and the ODBC driver manager, both on delay.
+TEST(PlatformSmoke, ProtectedSecretAndOdbcEnvironment) {
+    std::optional<std::string> kept = protectForUser("пароль; DROP TABLE");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->find("пароль"), std::string::npos);
+    EXPECT_EQ(unprotectForUser(*kept), "пароль; DROP TABLE");
+    EXPECT_FALSE(unprotectForUser("bm90IHByb3RlY3RlZA=="));
+    SQLHENV env = nullptr;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 } // namespace
