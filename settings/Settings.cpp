@@ -179,7 +179,17 @@ std::string composeSettingsFile(const OptionSet& options, const Settings& settin
     IniFile ini;
     for (const Key& k : kKeys)
         ini.set(k.section, k.key, std::to_string(valueOf(k, options, settings)));
+    // After every key of the table: a file of an earlier version reads the same.
+    ini.set("Library", "Place", settings.library.place);
+    ini.set("Library", "Password", settings.library.protectedPassword);
+    ini.set("Library", "AddOpened", settings.library.addOpened ? "1" : "0");
     return ini.text();
+}
+
+void readLibrarySettings(const IniFile& ini, Settings& settings) {
+    settings.library.place = ini.getString("Library", "Place", "");
+    settings.library.protectedPassword = ini.getString("Library", "Password", "");
+    settings.library.addOpened = ini.getBool("Library", "AddOpened", true);
 }
 
 void readSettingsOnStart(const IniFile& ini, OptionSet& options, Settings& settings) {
@@ -194,6 +204,7 @@ void readSettingsOnStart(const IniFile& ini, OptionSet& options, Settings& setti
     h.count = ini.getString("Tools", "count", "12");
     h.blendValue = ini.getInt("Tools", "BlendValue", 50);
     h.status1 = ini.getString("Tools", "status1", "");
+    readLibrarySettings(ini, settings);
 }
 
 void readSettingsOnActivation(const IniFile& ini, OptionSet& options, Settings& settings) {

@@ -24,10 +24,19 @@ struct HandSetKeys {
     std::string status1;
 };
 
+// The support library of received packages: where it is, the server's password as the system's data
+// protection keeps it for this user (never in clear), and whether packages opened in the window join it.
+struct LibrarySettings {
+    std::string place; // an SQLite file's path, or "odbc:" and a connection string without its password
+    std::string protectedPassword; // base64 of the protected bytes; empty: none stored
+    bool addOpened = true;
+};
+
 struct Settings {
     WindowGeometry geometry;
     StartChoice startChoice = StartChoice::Po;
     HandSetKeys handSet;
+    LibrarySettings library;
 };
 
 inline constexpr const char* kSettingsFileName = "KW_scan.ini";
@@ -38,5 +47,7 @@ std::string composeSettingsFile(const OptionSet& options, const Settings& settin
 void readSettingsOnStart(const IniFile& ini, OptionSet& options, Settings& settings);
 void readSettingsOnActivation(const IniFile& ini, OptionSet& options, Settings& settings);
 void readSettingsOnLoad(const IniFile& ini, OptionSet& options, Settings& settings);
+// The library's keys alone (the window-less commands read only them).
+void readLibrarySettings(const IniFile& ini, Settings& settings);
 
 } // namespace kw

@@ -15,7 +15,20 @@ TEST(SettingsTest, WrittenInTheFixedOrderWithEveryKey) {
     EXPECT_EQ(text.rfind("[position]\r\nleft=0\r\nwidth=500\r\ntop=0\r\nheight=500\r\n", 0), 0u);
     EXPECT_NE(text.find("\r\n[System_Information]\r\nnetstat=1\r\nMS_Office=0\r\nCOM_Plus=0\r\n"),
               std::string::npos);
-    EXPECT_TRUE(text.ends_with("[Start]\r\nRBpo=1\r\nRBpoLIBS=0\r\nRBtools=0\r\nRBopen=0\r\n"));
+    EXPECT_NE(text.find("[Start]\r\nRBpo=1\r\nRBpoLIBS=0\r\nRBtools=0\r\nRBopen=0\r\n\r\n[Library]"),
+              std::string::npos);
+    // The support library's place after every key of the table, read back on start.
+    s.library = {.place = "odbc:Driver={PostgreSQL Unicode};Server=СТП;",
+                 .protectedPassword = "AQID",
+                 .addOpened = false};
+    text = composeSettingsFile(o, s);
+    EXPECT_TRUE(text.ends_with("[Library]\r\nPlace=odbc:Driver={PostgreSQL "
+                               "Unicode};Server=СТП;\r\nPassword=AQID\r\nAddOpened=0\r\n"));
+    Settings read;
+    readSettingsOnStart(IniFile::parse(text), o, read);
+    EXPECT_EQ(read.library.place, s.library.place);
+    EXPECT_EQ(read.library.protectedPassword, "AQID");
+    EXPECT_FALSE(read.library.addOpened);
     // WordWrap, written last, joins the Tools section written earlier, as with the profile functions.
     EXPECT_NE(
         text.find(
