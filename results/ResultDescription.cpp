@@ -41,9 +41,22 @@ std::string afterLabel(const std::vector<std::string>& lines, std::string_view l
 
 ResultDescription describeResult(FileSystem& files, const std::string& folder) {
     ResultDescription d;
-    d.computer = afterLabel(linesOf(files, folder + "\\software.txt", Encoding::Ansi), "Имя компьютера:");
+    const std::vector<std::string> software = linesOf(files, folder + "\\software.txt", Encoding::Ansi);
+    std::vector<std::string> set;
+    auto fromSet = [&](std::string_view label) {
+        if (set.empty())
+            set = linesOf(files, folder + "\\(cmd)set.txt", Encoding::Oem);
+        return afterLabel(set, label);
+    };
+    d.computer = afterLabel(software, "Имя компьютера:");
     if (d.computer.empty())
-        d.computer = afterLabel(linesOf(files, folder + "\\(cmd)set.txt", Encoding::Oem), "COMPUTERNAME=");
+        d.computer = fromSet("COMPUTERNAME=");
+    d.user = afterLabel(software, "Имя пользователя:");
+    if (d.user.empty())
+        d.user = fromSet("USERNAME=");
+    for (size_t i = 0; i + 1 < software.size() && d.windows.empty(); ++i)
+        if (software[i] == "Windows:")
+            d.windows = afterLabel({software[i + 1]}, "");
 
     // "********************* Начало сбора информации DATE - TIME | Тип: ..."
     std::string opening = afterLabel(linesOf(files, folder + "\\KW_Scan!.txt", Encoding::Ansi),
