@@ -71,13 +71,7 @@ int runCompareCommand(const std::vector<std::string>& commandLine) {
         return 2;
     }
     FileSystem& files = windowsFileSystem();
-    // The options of the group "Сравнение" as the user last saved them.
-    OptionSet options;
-    Settings settings;
     std::string temp = files.tempDirectory();
-    readSettingsOnActivation(
-        IniFile::parse(ansiToUtf8(files.readFile(temp + kSettingsFileName).value_or(""))), options, settings);
-
     std::string stem = temp + "KW_Compare_" + std::to_string(GetCurrentProcessId()) + "_";
     UnpackedPackage first(files, stem + "1"), second(files, stem + "2");
     for (auto [package, side] : {std::pair{&args[1], &first}, std::pair{&args[2], &second}}) {
@@ -86,15 +80,27 @@ int runCompareCommand(const std::vector<std::string>& commandLine) {
             return 2;
         }
     }
-    FolderComparison report =
-        compareFolders(files, first.folder(), second.folder(), compareOptionsOf(options), {}, noise);
-    const std::string text =
-        wantsHtml(args[3]) ? comparisonReportHtml(report, args[1], args[2]) : comparisonReportTsv(report);
-    if (!files.writeFile(args[3], text)) {
-        tellStandardError("Не удалось записать отчёт \"" + args[3] + "\"");
+    return reportComparison(first.folder(), second.folder(), args[1], args[2], args[3], noise);
+}
+
+int reportComparison(const std::string& folder1, const std::string& folder2, const std::string& package1,
+                     const std::string& package2, const std::string& report, const NoiseOptions& noise) {
+    FileSystem& files = windowsFileSystem();
+    // The options of the group "Сравнение" as the user last saved them.
+    OptionSet options;
+    Settings settings;
+    readSettingsOnActivation(
+        IniFile::parse(ansiToUtf8(files.readFile(files.tempDirectory() + kSettingsFileName).value_or(""))),
+        options, settings);
+    FolderComparison comparison =
+        compareFolders(files, folder1, folder2, compareOptionsOf(options), {}, noise);
+    const std::string text = wantsHtml(report) ? comparisonReportHtml(comparison, package1, package2)
+                                               : comparisonReportTsv(comparison);
+    if (!files.writeFile(report, text)) {
+        tellStandardError("Не удалось записать отчёт \"" + report + "\"");
         return 2;
     }
-    for (const TopicComparison& row : report.rows)
+    for (const TopicComparison& row : comparison.rows)
         if (differs(row.state))
             return 1;
     return 0;

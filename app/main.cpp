@@ -10,6 +10,7 @@
 #include "app/CheckCommand.h"
 #include "app/CommandLineTools.h"
 #include "app/CompareCommand.h"
+#include "app/LibraryCommand.h"
 #include "app/MainWindow.h"
 #include "app/VerifyCommand.h"
 #include "platform/Text.h"
@@ -24,10 +25,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     // The commands that work without a window, for scripts: "compare" (a report of two packages),
     // "check" (the findings of a package, told by the exit code), "verify" (whether a package arrived as
-    // it was made).
+    // it was made), "library" (the support library of received packages).
     using Command = int (*)(const std::vector<std::string>&);
-    static constexpr std::pair<const char*, Command> kCommands[] = {
-        {"compare", kw::runCompareCommand}, {"check", kw::runCheckCommand}, {"verify", kw::runVerifyCommand}};
+    static constexpr std::pair<const char*, Command> kCommands[] = {{"compare", kw::runCompareCommand},
+                                                                    {"check", kw::runCheckCommand},
+                                                                    {"verify", kw::runVerifyCommand},
+                                                                    {"library", kw::runLibraryCommand}};
     for (auto [name, command] : kCommands)
         if (!args.empty() && kw::sameTextIgnoringCase(args[0], name))
             return kw::runWindowlessCommand(command, args);

@@ -1,0 +1,138 @@
+#include "library/PackageIntake.h"
+
+#include <memory>
+
+#include "platform/Digest.h"
+#include "platform/Text.h"
+#include "results/FindingRules.h"
+#include "results/Findings.h"
+#include "results/PackageManifest.h"
+#include "results/ResultPackage.h"
+
+namespace kw {
+namespace {
+
+bool isPackageName(std::string_view name) {
+    auto ends = [&](std::string_view ext) {
+        return name.size() > ext.size() && sameTextIgnoringCase(name.substr(name.size() - ext.size()), ext);
+    };
+    return ends(".cab") || ends(".kw");
+}
+
+std::string baseName(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void searchFolder(FileSystem& files, const std::string& folder, std::vector<std::string>& out, int depth) {
+    // Links are not entered, and a tree deeper than any real one is a loop.
+    if (depth > 64)
+        return;
+    std::vector<std::string> below;
+    files.listFolder(folder + "\\", [&](const FolderEntry& e) {
+        if (e.folder && !e.reparsePoint)
+            below.push_back(folder + "\\" + e.name);
+        else if (!e.folder && isPackageName(e.name))
+            out.push_back(folder + "\\" + e.name);
+        return true;
+    });
+    for (const std::string& f : below)
+        searchFolder(files, f, out, depth + 1);
+}
+
+// Removed on every way out.
+class StagingFolder {
+  public:
+    StagingFolder(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {
+        files_.deleteFolderTree(path_);
+    }
+    ~StagingFolder() { files_.deleteFolderTree(path_); }
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    FileSystem& files_;
+    std::string path_;
+};
+
+IntakeOutcome refused(std::string reason, std::string id = {}) {
+    return {IntakeState::Refused, std::move(reason), std::move(id)};
+}
+
+} // namespace
+
+std::string intakeText(const IntakeOutcome& o) {
+    switch (o.state) {
+    case IntakeState::Added:
+        return "добавлен";
+    case IntakeState::AlreadyThere:
+        return "уже есть";
+    case IntakeState::Refused:
+        break;
+    }
+    return "отклонён: " + o.reason;
+}
+
+std::vector<std::string> packagesUnder(FileSystem& files, const std::vector<std::string>& paths,
+                                       std::vector<std::string>& missing) {
+    std::vector<std::string> out;
+    for (std::string path : paths) {
+        while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+            path.pop_back();
+        if (files.plainFileExists(path))
+            out.push_back(path);
+        else if (files.folderExists(path))
+            searchFolder(files, path, out, 0);
+        else
+            missing.push_back(path);
+    }
+    return out;
+}
+
+IntakeOutcome PackageIntake::add(const std::string& package, const std::string& addedAt) {
+    PackageFacts facts;
+    facts.fileName = baseName(package);
+    std::int64_t size = 0;
+    if (auto error = hashFile(files_, package, size, facts.id))
+        return refused("файл не читается: " + error->message);
+    facts.cabinetSize = size;
+    try {
+        // Known already: only where it lies now is new.
+        if (library_.has(facts.id)) {
+            library_.add(facts, package, addedAt);
+            return {IntakeState::AlreadyThere, "", facts.id};
+        }
+        StagingFolder staging(files_, staging_);
+        if (!files_.createFolder(staging.path()))
+            return refused("не удалось создать каталог " + staging.path(), facts.id);
+        ExtractedCabinet members;
+        if (auto error = unpackPlainMembers(package, staging.path(), staging.path(), members))
+            return refused(error->message, facts.id);
+        PackageCheck check = checkUnpackedPackage(files_, staging.path(), members.written, members.refused);
+        if (check.manifest != ManifestState::Checked)
+            return refused(check.manifest == ManifestState::Missing
+                               ? "в пакете нет состава KW_Manifest.csv"
+                               : "состав пакета не читается: " + check.problem,
+                           facts.id);
+        if (int differing = check.differing())
+            return refused("пакет изменён после сборки: " + std::to_string(differing) +
+                               " файл(ов) не совпадает с составом KW_Manifest.csv",
+                           facts.id);
+        if (!files_.plainFileExists(staging.path() + "\\KW_scan.ini") &&
+            !files_.plainFileExists(staging.path() + "\\KW_Scan!.rtf"))
+            return refused("это не пакет результатов KW_Scan!", facts.id);
+        facts.members = parseManifest(files_.readFile(staging.path() + "\\" + kManifestFile).value_or(""))
+                            .value_or(std::vector<ManifestRow>{});
+        facts.findings = evaluateFindings(files_, staging.path(), builtInRules().rules, editions_);
+        readPackageFacts(files_, staging.path(), facts);
+        AddState state = library_.add(facts, package, addedAt);
+        return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", facts.id};
+    } catch (const SqlError& e) {
+        return refused("библиотека не приняла пакет: " + std::string(e.what()), facts.id);
+    } catch (const std::bad_alloc&) {
+        return refused("недостаточно памяти", facts.id);
+    }
+}
+
+} // namespace kw

@@ -1,0 +1,49 @@
+// One package on its way into the library: unpacked into a staging folder of this process, checked
+// against its contents list, its findings evaluated and its facts read; refused, with its reason, when it
+// is damaged, altered or no package of ours. Packages are taken from files and from folders searched
+// through.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "library/PackageLibrary.h"
+#include "results/FolderEvidence.h"
+
+namespace kw {
+
+enum class IntakeState { Added, AlreadyThere, Refused };
+
+struct IntakeOutcome {
+    IntakeState state = IntakeState::Refused;
+    std::string reason; // why it was refused, in Russian
+    std::string id;     // the package's identity, when it could be read
+};
+
+// "добавлен", "уже есть", "отклонён: " + reason.
+std::string intakeText(const IntakeOutcome& outcome);
+
+class PackageIntake {
+  public:
+    // `staging`: a folder of this process's own (it is made and removed again); `editions` for the
+    // findings of the standard-parts library.
+    PackageIntake(FileSystem& files, PackageLibrary& library, std::string staging,
+                  const EditionLookup* editions)
+        : files_(files), library_(library), staging_(std::move(staging)), editions_(editions) {}
+
+    // Never throws: a failure of the database is a refusal that names it.
+    IntakeOutcome add(const std::string& package, const std::string& addedAt);
+
+  private:
+    FileSystem& files_;
+    PackageLibrary& library_;
+    std::string staging_;
+    const EditionLookup* editions_;
+};
+
+// The packages named: files as they are, folders searched through (with their sub-folders) for ".cab" and
+// ".kw" files, in the order the file system lists them; a name that is neither goes into `missing`.
+std::vector<std::string> packagesUnder(FileSystem& files, const std::vector<std::string>& paths,
+                                       std::vector<std::string>& missing);
+
+} // namespace kw

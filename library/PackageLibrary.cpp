@@ -1,0 +1,336 @@
+// Adding writes a package's rows with every value a parameter, inventory rows in batches of many rows a
+// statement (a server is a round trip away); a search is one statement whose conditions are subqueries
+// over the indexes, joined with the findings so that one pass gives the report's codes too.
+#include "library/PackageLibrary.h"
+
+#include <algorithm>
+#include <map>
+#include <thread>
+#include <unordered_set>
+
+#include "library/LibrarySchema.h"
+#include "platform/Digest.h"
+#include "platform/Text.h"
+
+namespace kw {
+namespace {
+
+constexpr size_t kRowsPerInsert = 100;
+
+std::vector<SqlValue> values(std::initializer_list<SqlValue> v) {
+    return v;
+}
+
+// "!" escapes the LIKE pattern's own characters: a version typed as "22.0_1" means just that.
+std::string likeBeginning(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '!' || c == '%' || c == '_')
+            out += '!';
+        out += c;
+    }
+    return out + "%";
+}
+
+// Inserts rows of `columns` values each, many rows a statement; a row whose key is there already is
+// skipped (another package, or another program adding at the same time, wrote it).
+class BatchInsert {
+  public:
+    BatchInsert(SqlConnection& db, std::string head, size_t columns)
+        : db_(db), head_(std::move(head)), columns_(columns) {}
+    void add(std::vector<SqlValue> row) {
+        for (SqlValue& v : row)
+            pending_.push_back(std::move(v));
+        if (pending_.size() == kRowsPerInsert * columns_)
+            flush();
+    }
+    void flush() {
+        const size_t rows = pending_.size() / columns_;
+        if (rows == 0)
+            return;
+        if (rows != kRowsPerInsert && rows != partialRows_) {
+            partial_.reset();
+            partialRows_ = rows;
+        }
+        std::unique_ptr<SqlStatement>& statement = rows == kRowsPerInsert ? full_ : partial_;
+        if (!statement)
+            statement = db_.prepare(sqlFor(rows));
+        statement->run(pending_);
+        pending_.clear();
+    }
+
+  private:
+    std::string sqlFor(size_t rows) const {
+        std::string one = "(";
+        for (size_t c = 0; c < columns_; ++c)
+            one += c ? ", ?" : "?";
+        one += ")";
+        std::string sql = head_ + " VALUES ";
+        for (size_t r = 0; r < rows; ++r)
+            sql += (r ? ", " : "") + one;
+        return sql + " ON CONFLICT DO NOTHING";
+    }
+
+    SqlConnection& db_;
+    std::string head_;
+    size_t columns_;
+    std::vector<SqlValue> pending_;
+    std::unique_ptr<SqlStatement> full_, partial_;
+    size_t partialRows_ = 0;
+};
+
+std::string fileKey(const InventoryFact& f) {
+    return contentKey(f.tag + '\t' + f.folder + '\t' + f.name + '\t' + std::to_string(f.size) + '\t' +
+                      f.date + '\t' + f.version + '\t' + f.md5);
+}
+
+constexpr const char* kPackageColumns =
+    "SELECT p.id, p.file_name, p.computer, p.user_name, p.collected, p.collected_order, p.program_version, "
+    "p.windows, p.source_path, f.code FROM packages p LEFT JOIN findings f ON f.package_id = p.id";
+
+} // namespace
+
+bool LibraryPlace::odbc() const {
+    return text.size() >= 5 && sameTextIgnoringCase(std::string_view(text).substr(0, 5), "odbc:");
+}
+
+std::string LibraryPlace::connectionString() const {
+    return odbc() ? text.substr(5) : std::string();
+}
+
+std::string LibraryPlace::shown() const {
+    if (!odbc())
+        return text;
+    // The password stays out of every message.
+    std::string out;
+    for (const std::string& part : connectionParts(connectionString())) {
+        std::string key = part.substr(0, part.find('='));
+        bool secret = sameTextIgnoringCase(key, "pwd") || sameTextIgnoringCase(key, "password");
+        out += (out.empty() ? "" : ";") + (secret ? key + "=********" : part);
+    }
+    return "odbc:" + out;
+}
+
+std::vector<std::string> connectionParts(std::string_view text) {
+    std::vector<std::string> parts;
+    std::string part;
+    bool braced = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (braced) {
+            part += c;
+            if (c == '}') {
+                if (i + 1 < text.size() && text[i + 1] == '}')
+                    part += text[++i]; // "}}" stands for one
+                else
+                    braced = false;
+            }
+        } else if (c == ';') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            braced = c == '{' && !part.empty() && part.back() == '=';
+            part += c;
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+std::string connectionValue(std::string_view value) {
+    if (value.find_first_of(";{}= ") == std::string_view::npos)
+        return std::string(value);
+    std::string out = "{";
+    for (char c : value)
+        out += c == '}' ? std::string("}}") : std::string(1, c);
+    return out + "}";
+}
+
+std::string contentKey(std::string_view text) {
+    return sha256Hex(text).substr(0, 32);
+}
+
+PackageLibrary::PackageLibrary(const LibraryPlace& place)
+    : db_(place.odbc() ? openOdbc(place.connectionString()) : openSqlite(place.text)) {
+    // Two programs that make a new library at once: the one that loses the race finds it made.
+    try {
+        prepareLibrarySchema(*db_);
+    } catch (const SqlError&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        prepareLibrarySchema(*db_);
+    }
+}
+
+PackageLibrary::~PackageLibrary() = default;
+
+AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePath,
+                             const std::string& addedAt) {
+    SqlTransaction t(*db_);
+    std::int64_t inserted = db_->execute(
+        "INSERT INTO packages (id, file_name, cabinet_size, computer, computer_key, user_name, collected, "
+        "collected_order, program_version, windows, added, source_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?, "
+        "?, ?) ON CONFLICT DO NOTHING",
+        values({p.id, p.fileName, p.cabinetSize, p.computer, foldedName(p.computer), p.user, p.collected,
+                p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath}));
+    if (inserted == 0) {
+        db_->execute("UPDATE packages SET source_path = ? WHERE id = ?", values({sourcePath, p.id}));
+        t.commit();
+        return AddState::AlreadyThere;
+    }
+    BatchInsert products(*db_, "INSERT INTO products (package_id, tag, tag_key, version, folder)", 5);
+    for (const ProductFact& f : p.products)
+        products.add({p.id, f.tag, foldedName(f.tag), f.version, f.folder});
+    products.flush();
+    BatchInsert findings(
+        *db_, "INSERT INTO findings (package_id, seq, code, code_key, importance, problem, source)", 7);
+    for (size_t i = 0; i < p.findings.size(); ++i) {
+        const Finding& f = p.findings[i];
+        findings.add({p.id, static_cast<std::int64_t>(i), f.code, foldedName(f.code),
+                      std::string(importanceText(f.importance)), f.problem, f.source});
+    }
+    findings.flush();
+    BatchInsert members(*db_, "INSERT INTO members (package_id, name, size, sha256)", 4);
+    for (const ManifestRow& m : p.members)
+        members.add({p.id, m.name, m.size, m.sha256});
+    members.flush();
+
+    // The rows of each folder of each table are a group; a group the library knows is only referred to.
+    std::map<std::pair<std::string, std::string>, std::vector<const InventoryFact*>> groups;
+    for (const InventoryFact& f : p.inventory)
+        groups[{foldedName(f.tag), foldedName(f.folder)}].push_back(&f);
+    BatchInsert files(
+        *db_, "INSERT INTO files (id, tag, folder, name, name_key, size, file_date, version, md5)", 9);
+    BatchInsert groupFiles(*db_, "INSERT INTO file_groups (group_id, file_id)", 2);
+    BatchInsert uses(*db_, "INSERT INTO package_groups (package_id, group_id)", 2);
+    std::unique_ptr<SqlStatement> known = db_->prepare("SELECT 1 FROM file_groups WHERE group_id = ?");
+    for (auto& [where, rows] : groups) {
+        std::vector<std::string> keys;
+        keys.reserve(rows.size());
+        for (const InventoryFact* f : rows)
+            keys.push_back(fileKey(*f));
+        std::vector<std::string> sorted = keys;
+        std::sort(sorted.begin(), sorted.end());
+        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        std::string joined;
+        for (const std::string& k : sorted)
+            joined += k;
+        const std::string group = contentKey(joined);
+        uses.add({p.id, group});
+        bool there = false;
+        known->run(values({group}), [&](const SqlRow&) { there = true; });
+        if (there)
+            continue;
+        std::unordered_set<std::string> written; // a row twice in one table is one file
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!written.insert(keys[i]).second)
+                continue;
+            const InventoryFact& f = *rows[i];
+            files.add(
+                {keys[i], f.tag, f.folder, f.name, foldedName(f.name), f.size, f.date, f.version, f.md5});
+        }
+        for (const std::string& k : sorted)
+            groupFiles.add({group, k});
+    }
+    files.flush();
+    groupFiles.flush();
+    uses.flush();
+    t.commit();
+    return AddState::Added;
+}
+
+std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, const std::vector<SqlValue>& v,
+                                                   const std::string& tail) {
+    std::vector<LibraryPackage> out;
+    db_->execute(std::string(kPackageColumns) + where + tail + ", p.id, f.seq", v, [&](const SqlRow& r) {
+        auto text = [&](size_t i) { return r[i].value_or(""); };
+        if (out.empty() || out.back().id != text(0))
+            out.push_back({.id = text(0),
+                           .fileName = text(1),
+                           .computer = text(2),
+                           .user = text(3),
+                           .collected = text(4),
+                           .collectedOrder = text(5),
+                           .programVersion = text(6),
+                           .windows = text(7),
+                           .sourcePath = text(8)});
+        if (r[9])
+            out.back().findingCodes.push_back(*r[9]);
+    });
+    return out;
+}
+
+bool PackageLibrary::has(const std::string& id) {
+    bool found = false;
+    db_->execute("SELECT 1 FROM packages WHERE id = ?", values({id}), [&](const SqlRow&) { found = true; });
+    return found;
+}
+
+std::optional<LibraryPackage> PackageLibrary::package(const std::string& id) {
+    std::vector<LibraryPackage> one = select(" WHERE p.id = ?", values({id}));
+    if (one.empty())
+        return std::nullopt;
+    return one.front();
+}
+
+std::vector<LibraryPackage> PackageLibrary::find(const LibraryFilter& f) {
+    std::string where = " WHERE 1 = 1";
+    std::vector<SqlValue> v;
+    if (!f.computer.empty()) {
+        where += " AND p.computer_key = ?";
+        v.push_back(foldedName(f.computer));
+    }
+    if (!f.product.empty() || !f.version.empty()) {
+        where += " AND p.id IN (SELECT x.package_id FROM products x WHERE 1 = 1";
+        if (!f.product.empty()) {
+            where += " AND x.tag_key = ?";
+            v.push_back(foldedName(f.product));
+        }
+        if (!f.version.empty()) {
+            where += " AND x.version LIKE ? ESCAPE '!'";
+            v.push_back(likeBeginning(f.version));
+        }
+        where += ")";
+    }
+    if (!f.finding.empty()) {
+        where += " AND p.id IN (SELECT y.package_id FROM findings y WHERE y.code_key = ?)";
+        v.push_back(foldedName(f.finding));
+    }
+    const char* inventory =
+        "SELECT g.package_id FROM files fl JOIN file_groups fg ON fg.file_id = fl.id JOIN "
+        "package_groups g ON g.group_id = fg.group_id WHERE ";
+    if (!f.file.empty()) {
+        where += std::string(" AND p.id IN (") + inventory + "fl.name_key = ?)";
+        v.push_back(foldedName(f.file));
+    }
+    if (!f.hash.empty()) {
+        where += std::string(" AND (p.id IN (") + inventory +
+                 "fl.md5 = ?) OR p.id IN (SELECT m.package_id FROM members m WHERE m.sha256 = ?))";
+        v.push_back(foldedName(f.hash));
+        v.push_back(foldedName(f.hash));
+    }
+    return select(where, v);
+}
+
+std::optional<LibraryPackage> PackageLibrary::previous(const LibraryPackage& package) {
+    std::string id;
+    db_->execute(
+        "SELECT id FROM packages WHERE computer_key = ? AND collected_order < ? AND id <> ? ORDER BY "
+        "collected_order DESC LIMIT 1",
+        values({foldedName(package.computer), package.collectedOrder, package.id}),
+        [&](const SqlRow& r) { id = r[0].value_or(""); });
+    if (id.empty())
+        return std::nullopt;
+    return this->package(id);
+}
+
+std::int64_t PackageLibrary::packageCount() {
+    std::int64_t n = 0;
+    db_->execute("SELECT COUNT(*) FROM packages", {},
+                 [&](const SqlRow& r) { n = std::stoll(r[0].value_or("0")); });
+    return n;
+}
+
+} // namespace kw
