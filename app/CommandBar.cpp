@@ -35,6 +35,7 @@ const Command kCommands[] = {
      .tip = L"Сохранить информацию...",
      .initially = Initially::Disabled},
     {.id = IDC_COMPARE_ALL, .menuText = L"Сравнить все разделы", .initially = Initially::Disabled},
+    {.id = IDC_LIBRARY, .menuText = L"Библиотека пакетов..."},
     {.id = IDC_OPEN_FOLDER,
      .menuText = L"Открыть каталог с результатами",
      .button = L"Каталог",
@@ -56,7 +57,7 @@ const Command kCommands[] = {
      .link = customerAreaLink},
 };
 
-// Where the commands stand, each list in its order: the menus "Файл" and "Вид" and the tool bar.
+// Where the commands stand, each list in its order: the menus "Файл", "Вид" and "Пакеты" and the tool bar.
 // "Параметры" stands in the menu bar itself, beside the help menu "Справка".
 constexpr int kSeparator = 0;
 constexpr int kFileMenu[] = {IDC_START,        IDC_STOP,         kSeparator,      IDC_LOAD_PACKAGE,
@@ -64,6 +65,7 @@ constexpr int kFileMenu[] = {IDC_START,        IDC_STOP,         kSeparator,    
                              kSeparator,       IDC_CLEAR,        kSeparator,      IDC_LOAD_SETTINGS,
                              kSeparator,       IDC_EXIT};
 constexpr int kViewMenu[] = {IDC_EVENTS};
+constexpr int kPackagesMenu[] = {IDC_LIBRARY};
 constexpr int kToolBar[] = {IDC_START,        IDC_STOP,        IDC_OPTIONS, IDC_CLEAR, IDC_LOAD_PACKAGE,
                             IDC_SAVE_PACKAGE, IDC_OPEN_FOLDER, IDC_EVENTS,  IDC_FAQ,   IDC_SERVICEDESK};
 
@@ -148,6 +150,7 @@ void CommandBar::createMenu() {
     menu_ = CreateMenu();
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(popupOf(kFileMenu)), L"Файл");
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(popupOf(kViewMenu)), L"Вид");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(popupOf(kPackagesMenu)), L"Пакеты");
     appendItem(menu_, IDC_OPTIONS);
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(buildHelpMenu(IDC_HELP_FIRST)), L"Справка");
     SetMenu(window_, menu_);

@@ -56,12 +56,7 @@ Arguments parse(const std::vector<std::string>& args, std::initializer_list<std:
 }
 
 std::string now() {
-    SystemInfo& system = windowsSystemInfo();
-    LocalTime t = system.now();
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return text;
+    return libraryTimestamp(windowsSystemInfo());
 }
 
 std::string stagingFor(FileSystem& files, int n) {

@@ -100,7 +100,9 @@ void MainWindow::wireParts() {
         {IDC_EXIT, [this] { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }},
         {IDC_OPTIONS, [this] { showOptionsDialog(); }},
         {IDC_LOAD_SETTINGS, [this] { loadSettings(); }},
+        {IDC_LIBRARY, [this] { showLibrary(); }},
     };
+    wireLibrary();
 }
 
 bool MainWindow::create(HINSTANCE instance) {

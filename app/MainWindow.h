@@ -13,6 +13,7 @@
 #include "app/ClearResults.h"
 #include "app/CommandBar.h"
 #include "app/EventsPanel.h"
+#include "app/LibraryWindow.h"
 #include "app/PackageCommands.h"
 #include "app/ProgramInstance.h"
 #include "app/ResultsArea.h"
@@ -78,6 +79,10 @@ class MainWindow final : public Window, public RunObserver {
     }
 
     void ToolButton5Click(); // screenshot (Alt+Shift+F9), MainWindowScreenshot.cpp
+    // "Библиотека пакетов...", MainWindowLibrary.cpp: the box made when first asked for, wired here.
+    void showLibrary();
+    void wireLibrary();
+    LibraryWindow& library();
     void showOptionsDialog();
     void loadSettings(); // "Загрузить настройки"
     void openHelpEntry(const HelpEntry& entry);
@@ -93,6 +98,7 @@ class MainWindow final : public Window, public RunObserver {
     AboutBox aboutBox_;
     OptionsDialog optionsDialog_{options_};
     StartForm startForm_{settings_};
+    std::unique_ptr<LibraryWindow> library_;
 
     ProgramInstance instance_{platform_.processes, platform_.desktop, engine_};
     WindowThreadObserver handOver_{*this};

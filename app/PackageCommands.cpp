@@ -142,7 +142,7 @@ void PackageCommands::saveHiddenRunPackage(std::function<void(bool saved)> done)
            });
 }
 
-void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
+void PackageCommands::openPackage(bool side2, std::optional<std::string> path, std::function<void()> then) {
     if (windowBusy())
         return;
     // "(2)" needs results to compare with: a finished run or an opened package.
@@ -153,19 +153,25 @@ void PackageCommands::openPackage(bool side2, std::optional<std::string> path) {
     if (!path)
         return; // cancelled: nothing changes
     auto outcome = std::make_shared<OpenOutcome>();
+    auto library = std::make_shared<std::string>();
     std::string package = *path;
     runJob(
-        [this, package, side2, outcome] {
+        [this, package, side2, outcome, library] {
             const char* folder = side2 ? kCompareFolder : kWorkFolder;
             *outcome = packages_.OpenPackage(package, folder);
             // Older packages carry no findings, and newer rules may find more: they are made again.
             if (outcome->opened)
                 writeOpenedFindings(files_, engine_.folders().folderPath(folder));
+            if (outcome->opened && addToLibrary)
+                *library = addToLibrary(package);
         },
-        [this, package, side2, outcome] { afterOpen(side2, package, *outcome); });
+        [this, package, side2, outcome, library, then = std::move(then)] {
+            afterOpen(side2, package, *outcome, *library, then);
+        });
 }
 
-void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome) {
+void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome,
+                                const std::string& library, const std::function<void()>& then) {
     if (!outcome.opened) {
         report(
             "Не удалось открыть файл \"" + path + "\":\r\n" + outcome.reason +
@@ -179,6 +185,8 @@ void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenO
         return;
     }
     opened(side2, fileNameOf(path));
+    if (!library.empty())
+        status(library);
     // One message per package: what was left out, and what differs from the contents list.
     std::string text;
     if (!outcome.refused.empty()) {
@@ -193,6 +201,8 @@ void PackageCommands::afterOpen(bool side2, const std::string& path, const OpenO
     }
     if (!text.empty())
         report(text, MessageKind::Warning);
+    if (then)
+        then();
     openArgumentPackages();
 }
 

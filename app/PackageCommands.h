@@ -39,6 +39,10 @@ class PackageCommands {
     // "fullin": the package into the folder of the command line, or beside the program.
     void saveHiddenRunPackage(std::function<void(bool saved)> done);
     void open(bool side2) { openPackage(side2, std::nullopt); }
+    // A package the library names; `then` runs once it is open.
+    void openNamed(bool side2, const std::string& path, std::function<void()> then = {}) {
+        openPackage(side2, path, std::move(then));
+    }
     void openArgumentPackages();
     void openResultsFolder();
 
@@ -52,12 +56,16 @@ class PackageCommands {
     std::function<void()> beforeSave;                    // the save reports into the timing log: it is shown
     std::function<bool()> compareOffered;                // "(2)" is enabled
     std::function<void(bool side2, const std::string& fileName)> opened;
+    // Off the window's thread, after a package has opened: its place in the support library, if it is to
+    // join one; the text goes to the status bar.
+    std::function<std::string(const std::string& package)> addToLibrary;
 
   private:
     void runJob(std::function<void()> work, std::function<void()> then); // off the window's thread
-    void openPackage(bool side2, std::optional<std::string> path);
+    void openPackage(bool side2, std::optional<std::string> path, std::function<void()> then = {});
     void afterSave(const SaveOutcome& outcome);
-    void afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome);
+    void afterOpen(bool side2, const std::string& path, const OpenOutcome& outcome,
+                   const std::string& library, const std::function<void()>& then);
     std::string programFolder();
 
     FileSystem& files_;

@@ -18,6 +18,7 @@
 #define IDC_LOAD_PACKAGE 1025 // "Загрузить информацию (1)" and its tool button "Загрузить информацию"
 #define IDC_OPEN_FOLDER 1026   // "Открыть каталог с результатами" (tool button)
 #define IDC_COMPARE_ALL 1027   // "Сравнить все разделы"
+#define IDC_LIBRARY 1028       // "Библиотека пакетов..." of the menu "Пакеты"
 #define IDC_LOAD_SETTINGS 1024 // "Загрузить настройки"
 #define IDC_FAQ 1006           // ToolButton50 "FAQ - База знаний СТП ТАВИР"
 #define IDC_SERVICEDESK 1007 // ToolButton51 "ServiceDESK - вопрос в СТП (Личный кабинет)"

@@ -1,5 +1,6 @@
 #include "library/PackageIntake.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/Digest.h"
@@ -72,6 +73,14 @@ std::string intakeText(const IntakeOutcome& o) {
         break;
     }
     return "отклонён: " + o.reason;
+}
+
+std::string libraryTimestamp(SystemInfo& system) {
+    LocalTime t = system.now();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
 }
 
 std::vector<std::string> packagesUnder(FileSystem& files, const std::vector<std::string>& paths,

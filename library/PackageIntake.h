@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/PackageLibrary.h"
+#include "platform/SystemInfo.h"
 #include "results/FolderEvidence.h"
 
 namespace kw {
@@ -40,6 +41,9 @@ class PackageIntake {
     std::string staging_;
     const EditionLookup* editions_;
 };
+
+// The time a package is added, as the library keeps it ("2026-12-10 15:04:05").
+std::string libraryTimestamp(SystemInfo& system);
 
 // The packages named: files as they are, folders searched through (with their sub-folders) for ".cab" and
 // ".kw" files, in the order the file system lists them; a name that is neither goes into `missing`.

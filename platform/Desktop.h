@@ -51,6 +51,12 @@ class Desktop {
         (void)extension;
         return std::nullopt;
     }
+    // The shell's folder dialog; nothing when cancelled.
+    virtual std::optional<std::string> chooseFolder(WindowHandle owner, const std::string& title) {
+        (void)owner;
+        (void)title;
+        return std::nullopt;
+    }
 };
 
 Desktop& windowsDesktop();

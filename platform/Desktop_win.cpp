@@ -5,6 +5,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -58,6 +59,21 @@ class WindowsDesktop final : public Desktop {
                                                 const std::string& name,
                                                 const std::string& extension) override {
         return fileDialog(owner, filter, name, extension, true);
+    }
+
+    std::optional<std::string> chooseFolder(WindowHandle owner, const std::string& title) override {
+        std::wstring caption = toWide(title);
+        BROWSEINFOW bi{};
+        bi.hwndOwner = static_cast<HWND>(owner);
+        bi.lpszTitle = caption.c_str();
+        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+        PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&bi);
+        if (!chosen)
+            return std::nullopt;
+        wchar_t path[MAX_PATH + 1] = {};
+        bool ok = SHGetPathFromIDListW(chosen, path);
+        CoTaskMemFree(chosen);
+        return ok ? std::optional<std::string>(toUtf8(path)) : std::nullopt;
     }
 
   private:

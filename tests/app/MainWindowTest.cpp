@@ -16,6 +16,7 @@
 #include "tests/TempFolder.h"
 #include "tests/WindowText.h"
 #include "tests/core/FakeProcesses.h"
+#include "tests/library/LibraryTestPackages.h"
 #include "viewer/TextView.h"
 
 namespace kw {
@@ -345,6 +346,22 @@ TEST_F(MainWindowTest, WorkFolderThatCannotBeListedIsAnErrorBoxTitledOshibka) {
         << desktop.messages.back();
     EXPECT_FALSE(w->destroyed()); // the results stay; nothing closes
     windowsFileSystem().deleteFile(test::tempDir() + "KW_Temp");
+}
+
+// With a library chosen, a package opened in the window joins it, and the status bar says so.
+TEST_F(MainWindowTest, APackageOpenedInTheWindowJoinsTheChosenLibrary) {
+    const std::string lib = test::tempDir() + "lib.sqlite";
+    std::string package =
+        test::savePackage(test::runFiles("PC-1", "ivan", 1), test::tempDir() + "in", "PC-1");
+    ASSERT_FALSE(package.empty());
+    test::writeFileBytes(test::tempDir() + "KW_scan.ini",
+                         utf8ToAnsi("[Set]\r\nAutoSave=0\r\n[Library]\r\nPlace=" + lib + "\r\n"));
+    auto w = open();
+    desktop.chosenFile = package;
+    command(*w, IDC_LOAD_PACKAGE);
+    ASSERT_TRUE(pumpUntil([&] { return statusText(w->hwnd(), 2) == "Библиотека пакетов: добавлен"; }))
+        << statusText(w->hwnd(), 2);
+    EXPECT_EQ(PackageLibrary({lib}).packageCount(), 1);
 }
 
 TEST_F(MainWindowTest, PackageOpenedForComparisonShowsSideTwoAndLeavesSideOne) {
