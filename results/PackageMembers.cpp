@@ -85,6 +85,26 @@ std::optional<FileError> writeMaskedCopy(FileSystem& files, const std::string& p
 }
 
 constexpr std::size_t kLongestHeldLine = 4 << 20;
+// A text file up to this size is kept as it is read, so that its masked copy is written without reading
+// it a second time; a larger one with a secret is read again.
+constexpr std::size_t kKeptWhole = 8 << 20;
+
+// The masked copy of bytes held in memory.
+std::optional<FileError> writeMaskedBytes(FileSystem& files, std::string_view bytes, const std::string& copy,
+                                          const std::vector<ByteEdit>& edits, PreparedMember& out) {
+    FileError error;
+    std::unique_ptr<FileWriter> writer = files.createWrite(copy, error);
+    if (!writer)
+        return error;
+    const std::string masked = applyEdits(bytes, edits);
+    if (!writer->write(masked))
+        return writer->error();
+    writer.reset();
+    out.source = copy;
+    out.size = static_cast<std::int64_t>(masked.size());
+    out.sha256 = sha256Hex(masked);
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -99,8 +119,10 @@ std::optional<FileError> prepareMember(FileSystem& files, const std::string& pat
     if (!hash.ok())
         return FileError{0, "алгоритм SHA-256 системы недоступен"};
     std::string& block = blockBuffer();
-    thread_local std::string lines;
+    thread_local std::string lines, whole;
     lines.clear();
+    whole.clear();
+    bool keeping = true;
     std::optional<SecretMasker> masker;
     std::vector<ByteEdit> edits;
     std::int64_t size = 0;
@@ -112,6 +134,12 @@ std::optional<FileError> prepareMember(FileSystem& files, const std::string& pat
         hash.update(data);
         if (first && mask && isMaskableText(data.substr(0, 65536)))
             masker.emplace(name, data.substr(0, 4));
+        if (masker && keeping) {
+            if (whole.size() + data.size() <= kKeptWhole)
+                whole.append(data);
+            else
+                keeping = false, whole.clear();
+        }
         if (masker) {
             // Whole lines go to the masker; the rest waits for the next block.
             lines.append(data);
@@ -136,6 +164,8 @@ std::optional<FileError> prepareMember(FileSystem& files, const std::string& pat
         out.sha256 = lowerHex(hash.finish());
         return std::nullopt;
     }
+    if (keeping && static_cast<std::int64_t>(whole.size()) == size)
+        return writeMaskedBytes(files, whole, staging + "\\" + name, edits, out);
     return writeMaskedCopy(files, path, staging + "\\" + name, edits, out);
 }
 

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/Digest.h"
 #include "platform/Text.h"
+#include "results/PackageMembers.h"
+#include "tests/TempFolder.h"
 
 namespace kw {
 namespace {
@@ -297,6 +300,26 @@ TEST(SecretMaskingTest, FedInPiecesAsInOneGo) {
         EXPECT_EQ(applyEdits(bytes, edits), whole.bytes);
         EXPECT_EQ(found.size(), 2000u);
         EXPECT_EQ(found.back().line, 4000);
+    }
+}
+
+// A package member's masked copy, read once where it is small and again where it is large, is the file
+// masked whole; a line longer than any text's is masked in pieces instead of held whole.
+TEST(SecretMaskingTest, MembersSmallAndLargeAreMaskedAsTheWholeFile) {
+    FileSystem& files = windowsFileSystem();
+    const std::string dir = test::tempDir();
+    const std::string secret = "[Server]\r\nPassword=Rg7!TavirSrv\r\n";
+    std::string large = secret + std::string(9 << 20, 'x') + "\r\n" + secret;
+    for (const std::string& text : {secret, large}) {
+        test::writeFileBytes(dir + "m.ini", text);
+        files.createFolder(dir + "staging");
+        PreparedMember member;
+        ASSERT_FALSE(prepareMember(files, dir + "m.ini", "m.ini", true, dir + "staging", member));
+        std::string masked = test::readFileBytes(member.source);
+        EXPECT_TRUE(masked == maskSecrets("m.ini", text).bytes) << text.size();
+        EXPECT_EQ(member.sha256, sha256Hex(masked));
+        EXPECT_EQ(masked.find("Rg7!TavirSrv"), std::string::npos);
+        EXPECT_EQ(member.masked.size(), 2u * (text.size() > secret.size()) + (text.size() == secret.size()));
     }
 }
 
