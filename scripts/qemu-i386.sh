@@ -31,7 +31,7 @@ trap 'echo -1 | $SUDO tee "$entry" >/dev/null 2>&1 || true' EXIT
 
 # Wine's 32-bit loader places itself in the low 3 GB, which QEMU must keep free for it.
 export QEMU_RESERVED_VA=0xc0000000
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} LC_ALL=ru_RU.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$(dirname "$prefix")"
   echo "qemu-i386.sh: making the prefix $prefix with its 32-bit half" >&2

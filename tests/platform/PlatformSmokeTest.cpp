@@ -70,19 +70,8 @@ TEST(PlatformSmoke, FilesAndShell) {
     EXPECT_FALSE(files.folderExists(folder));
 }
 
-TEST(PlatformSmoke, ChildProcessWritesItsOutput) {
-    Processes& processes = windowsProcesses();
-    const std::string out = tempPath("echo.txt");
-    LaunchResult started =
-        processes.launch({.commandLine = processes.commandInterpreter() + " /c echo kw", .outputFile = out});
-    ASSERT_TRUE(started.process) << started.error;
-    EXPECT_TRUE(started.process->wait(600000));
-    EXPECT_EQ(windowsFileSystem().readFile(out).value_or("").substr(0, 2), "kw");
-    auto lock = processes.lockInstance("kw_smoke_lock");
-    ASSERT_TRUE(lock);
-    EXPECT_FALSE(lock->heldElsewhere());
-}
-
+// Before the child process: under QEMU's emulation, Wine's 32-bit name lookup (gethostbyname, through
+// its network-interface query) crashes the emulator once the process has started a child.
 TEST(PlatformSmoke, SystemInformationWithTheNetwork) {
     SystemInfo& system = windowsSystemInfo();
     EXPECT_FALSE(system.computerName().empty());
@@ -95,12 +84,28 @@ TEST(PlatformSmoke, SystemInformationWithTheNetwork) {
     system.isAdministrator();
     system.displayAdapters();
     // Windows Sockets and NetBIOS: both on delay.
+    // Empty on a machine whose own name resolves to no address (no network at all).
     std::string host = system.hostAddress();
-    EXPECT_NE(host.find('.'), std::string::npos) << host;
+    if (!host.empty()) {
+        EXPECT_NE(host.find('.'), std::string::npos) << host;
+    }
     std::string adapter = system.adapterAddress();
     if (adapter != "mac not found") {
         EXPECT_EQ(adapter.size(), 17u) << adapter; // 00-11-22-33-44-55
     }
+}
+
+TEST(PlatformSmoke, ChildProcessWritesItsOutput) {
+    Processes& processes = windowsProcesses();
+    const std::string out = tempPath("echo.txt");
+    LaunchResult started =
+        processes.launch({.commandLine = processes.commandInterpreter() + " /c echo kw", .outputFile = out});
+    ASSERT_TRUE(started.process) << started.error;
+    EXPECT_TRUE(started.process->wait(600000));
+    EXPECT_EQ(windowsFileSystem().readFile(out).value_or("").substr(0, 2), "kw");
+    auto lock = processes.lockInstance("kw_smoke_lock");
+    ASSERT_TRUE(lock);
+    EXPECT_FALSE(lock->heldElsewhere());
 }
 
 TEST(PlatformSmoke, ComAndItsCatalogues) {
