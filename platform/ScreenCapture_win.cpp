@@ -19,6 +19,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 10;
+// How long the points that still show a hidden window's colour must stay so once others have changed.
+constexpr int kSettleMs = 150;
 
 // GDI calls do not always leave an error code behind.
 std::string lastErrorText() {
@@ -141,10 +143,24 @@ class WindowsScreenCapture final : public ScreenCapture {
         }
         // The window system may not have carried the hiding out on the display yet: Wine's X11 driver
         // keeps this thread's requests until it looks at its input again, and the server draws later
-        // still. Done once some point shows another colour than the window did.
+        // still. Other programs' windows beneath repaint their part only once they have read the
+        // server's exposure events, so the points change at different times. Done once every point shows
+        // another colour than the window did, or the ones that still show it have done so for a while
+        // since the last one changed (what lies beneath may have the window's colour).
         GdiFlush();
         GetQueueStatus(QS_ALLINPUT);
-        while (!trace.empty() && showsTrace(trace)) {
+        std::size_t changed = 0;
+        auto lastChange = Clock::now();
+        while (!trace.empty()) {
+            std::optional<std::size_t> now = changedPoints(trace);
+            if (!now || *now == trace.size())
+                break;
+            if (*now != changed) {
+                changed = *now;
+                lastChange = Clock::now();
+            } else if (changed > 0 && Clock::now() - lastChange >= std::chrono::milliseconds(kSettleMs)) {
+                break;
+            }
             if (Clock::now() >= deadline)
                 return false;
             Sleep(kPollMs);
@@ -180,15 +196,15 @@ class WindowsScreenCapture final : public ScreenCapture {
         return trace;
     }
 
-    // Whether every point of the trace still has its colour.
-    static bool showsTrace(const WindowTrace& trace) {
+    // How many points of the trace show another colour now; none when the screen cannot be read.
+    static std::optional<std::size_t> changedPoints(const WindowTrace& trace) {
         WindowTrace now = trace;
         if (!readColours(now))
-            return false;
+            return std::nullopt;
+        std::size_t changed = 0;
         for (std::size_t i = 0; i < now.size(); ++i)
-            if (now[i].colour != trace[i].colour)
-                return false;
-        return true;
+            changed += now[i].colour != trace[i].colour;
+        return changed;
     }
 
     // The screen's colours at the points, from one copy of the rectangle around them.
