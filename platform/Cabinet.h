@@ -67,4 +67,18 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
                                         const MemberFilter& filter, ExtractedCabinet& result,
                                         const CabinetProgress& progress = {});
 
+// A member unpacked into memory, with the local time the cabinet dates it.
+struct UnpackedMember {
+    std::string name;
+    LocalTime modified;
+    std::string bytes;
+};
+
+// The same unpacking into memory, when the members let through add up to no more than `limit` bytes;
+// else the error kTooLargeForMemory before anything is unpacked, so that the caller can take a folder.
+inline constexpr unsigned kTooLargeForMemory = 223; // ERROR_FILE_TOO_LARGE
+std::optional<FileError> extractCabinetToMemory(const std::string& cabinet, const MemberFilter& filter,
+                                                std::int64_t limit, std::vector<UnpackedMember>& members,
+                                                ExtractedCabinet& result);
+
 } // namespace kw

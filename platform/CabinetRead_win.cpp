@@ -455,44 +455,75 @@ std::optional<FileError> roomFault(const std::wstring& folder, std::int64_t byte
 
 } // namespace
 
-std::optional<FileError> extractCabinet(const std::string& cabinet, const std::string& folder,
-                                        const MemberFilter& filter, ExtractedCabinet& result,
-                                        const CabinetProgress& progress) {
+namespace {
+
+// What opening a cabinet for unpacking found: its tables, and which members the filter lets through.
+struct OpenedCabinet {
     CabinetInput in;
-    if (!in.open(toWide(cabinet))) {
+    Tables tables;
+    std::vector<std::optional<CabinetMember>> wanted; // per member; nothing for one refused
+    std::int64_t unpacked = 0;                        // what the members let through add up to
+};
+
+std::optional<FileError> openCabinet(const std::string& cabinet, const MemberFilter& filter, OpenedCabinet& c,
+                                     ExtractedCabinet& result) {
+    if (!c.in.open(toWide(cabinet))) {
         DWORD code = GetLastError();
         return FileError{code, systemErrorText(code)};
     }
     bool continues = false;
-    if (!looksLikeCabinet(in, continues))
+    if (!looksLikeCabinet(c.in, continues))
         return FileError{ERROR_BAD_FORMAT, "файл не является архивом CAB"};
     if (continues)
         return FileError{ERROR_INVALID_DATA, "пакет продолжается в другом файле, которого нет"};
-    if (auto fault = layoutFault(in, false))
+    if (auto fault = layoutFault(c.in, false))
         return damaged(*fault);
-    Tables tables;
-    if (!readTables(in, tables))
+    if (!readTables(c.in, c.tables))
         return damaged("таблица файлов за концом файла");
-
-    std::wstring into = toWide(folder);
-    if (!into.empty() && into.back() != L'\\')
-        into += L'\\';
-    // Which members are written, decided before any is: what they unpack to must fit on the drive.
-    std::vector<std::optional<CabinetMember>> wanted;
-    std::int64_t unpacked = 0;
-    for (const FileEntry& file : tables.files) {
+    // Which members are unpacked, decided before any is.
+    for (const FileEntry& file : c.tables.files) {
         CabinetMember member{(file.attribs & cab::kAttributeNameIsUtf8) ? file.name : ansiToUtf8(file.name),
                              file.size};
         std::optional<std::string> reason = filter ? filter(member) : std::nullopt;
         if (reason) {
             result.refused.emplace_back(member.name, *reason);
-            wanted.emplace_back();
+            c.wanted.emplace_back();
         } else {
-            unpacked += member.size;
-            wanted.emplace_back(std::move(member));
+            c.unpacked += member.size;
+            c.wanted.emplace_back(std::move(member));
         }
     }
-    if (auto full = roomFault(into, unpacked))
+    return std::nullopt;
+}
+
+// A cabinet's date and time fields as the local time they stand for.
+LocalTime dosTime(std::uint16_t date, std::uint16_t time) {
+    LocalTime t;
+    t.year = 1980 + (date >> 9);
+    t.month = (date >> 5) & 15;
+    t.day = date & 31;
+    t.hour = time >> 11;
+    t.minute = (time >> 5) & 63;
+    t.second = (time & 31) * 2;
+    return t;
+}
+
+} // namespace
+
+std::optional<FileError> extractCabinet(const std::string& cabinet, const std::string& folder,
+                                        const MemberFilter& filter, ExtractedCabinet& result,
+                                        const CabinetProgress& progress) {
+    OpenedCabinet opened;
+    if (auto error = openCabinet(cabinet, filter, opened, result))
+        return error;
+    CabinetInput& in = opened.in;
+    const Tables& tables = opened.tables;
+    const auto& wanted = opened.wanted;
+    std::wstring into = toWide(folder);
+    if (!into.empty() && into.back() != L'\\')
+        into += L'\\';
+    // What they unpack to must fit on the drive.
+    if (auto full = roomFault(into, opened.unpacked))
         return full;
     FolderReader data(in, tables);
     std::optional<FileError> error;
@@ -530,6 +561,38 @@ std::optional<FileError> extractCabinet(const std::string& cabinet, const std::s
         }
     }
     return error;
+}
+
+std::optional<FileError> extractCabinetToMemory(const std::string& cabinet, const MemberFilter& filter,
+                                                std::int64_t limit, std::vector<UnpackedMember>& members,
+                                                ExtractedCabinet& result) {
+    OpenedCabinet opened;
+    if (auto error = openCabinet(cabinet, filter, opened, result))
+        return error;
+    if (opened.unpacked > limit) {
+        result.refused.clear();
+        return FileError{kTooLargeForMemory, "файлы пакета не помещаются в памяти"};
+    }
+    FolderReader data(opened.in, opened.tables);
+    for (std::size_t i = 0; i < opened.tables.files.size(); ++i) {
+        if (!opened.wanted[i])
+            continue;
+        const FileEntry& file = opened.tables.files[i];
+        UnpackedMember member{opened.wanted[i]->name, dosTime(file.date, file.time), {}};
+        member.bytes.reserve(file.size);
+        if (auto error = data.seek(file.folder, file.offset))
+            return error;
+        while (member.bytes.size() < file.size) {
+            const unsigned char* bytes = nullptr;
+            std::size_t got = 0;
+            if (auto error = data.take(file.size - member.bytes.size(), bytes, got))
+                return error;
+            member.bytes.append(reinterpret_cast<const char*>(bytes), got);
+        }
+        result.written.push_back(member.name);
+        members.push_back(std::move(member));
+    }
+    return std::nullopt;
 }
 
 } // namespace kw

@@ -21,6 +21,9 @@ unsigned oemCodePage();
 
 // Equal without regard to letter case, Cyrillic included (the way Windows compares names).
 bool sameTextIgnoringCase(std::string_view a, std::string_view b);
+// A key under which names that sameTextIgnoringCase finds equal are equal: many names are compared by it
+// in a set instead of each with each.
+std::wstring caseKey(std::string_view text);
 // The system's message for an error code (GetLastError), without its trailing line break.
 std::string systemErrorText(unsigned code);
 

@@ -112,6 +112,13 @@ std::u32string decodeUtf8(std::string_view s) {
     return out;
 }
 
+std::wstring caseKey(std::string_view text) {
+    std::wstring wide = toWide(text);
+    if (!wide.empty())
+        CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return wide;
+}
+
 bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
     std::wstring wa = toWide(a), wb = toWide(b);
     return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()),

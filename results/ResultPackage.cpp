@@ -106,20 +106,33 @@ std::optional<std::string> memberRefusal(const std::string& name, const std::str
     return std::nullopt;
 }
 
+namespace {
+
+// Lets through the members that may land in `target`, and the first of names that repeat.
+MemberFilter plainMemberFilter(const std::string& target, std::set<std::wstring>& seen) {
+    return [&target, &seen](const CabinetMember& m) -> std::optional<std::string> {
+        if (auto reason = memberRefusal(m.name, target))
+            return reason;
+        if (!seen.insert(caseKey(m.name)).second)
+            return std::string("имя повторяется в пакете");
+        return std::nullopt;
+    };
+}
+
+} // namespace
+
 std::optional<FileError> unpackPlainMembers(const std::string& package, const std::string& folder,
                                             const std::string& target, ExtractedCabinet& result,
                                             const CabinetProgress& progress) {
-    std::vector<std::string> seen;
-    MemberFilter filter = [&](const CabinetMember& m) -> std::optional<std::string> {
-        if (auto reason = memberRefusal(m.name, target))
-            return reason;
-        for (const std::string& s : seen)
-            if (sameTextIgnoringCase(s, m.name))
-                return std::string("имя повторяется в пакете");
-        seen.push_back(m.name);
-        return std::nullopt;
-    };
-    return extractCabinet(package, folder, filter, result, progress);
+    std::set<std::wstring> seen;
+    return extractCabinet(package, folder, plainMemberFilter(target, seen), result, progress);
+}
+
+std::optional<FileError> unpackPlainMembersToMemory(const std::string& package, const std::string& target,
+                                                    std::int64_t limit, std::vector<UnpackedMember>& members,
+                                                    ExtractedCabinet& result) {
+    std::set<std::wstring> seen;
+    return extractCabinetToMemory(package, plainMemberFilter(target, seen), limit, members, result);
 }
 
 std::optional<FileError> WritePackageList(FileSystem& files, const std::string& folder,

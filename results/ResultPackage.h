@@ -40,6 +40,11 @@ std::optional<FileError> unpackPlainMembers(const std::string& package, const st
                                             const std::string& target, ExtractedCabinet& result,
                                             const CabinetProgress& progress = {});
 
+// The same into memory (extractCabinetToMemory), up to `limit` bytes.
+std::optional<FileError> unpackPlainMembersToMemory(const std::string& package, const std::string& target,
+                                                    std::int64_t limit, std::vector<UnpackedMember>& members,
+                                                    ExtractedCabinet& result);
+
 // The staging folders of the processes that ended without removing theirs (killed, or crashed): their
 // names carry the process number ("KW_Compare_1234_1").
 void removeStaleStagingFolders(FileSystem& files, const std::string& temp);

@@ -123,6 +123,15 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
         auto open =
             std::async(std::launch::async, [&] { return packages.OpenPackage(package, kCompareFolder); });
         ASSERT_EQ(open.wait_for(kLimit), std::future_status::ready) << variant.name << " hangs";
+        // The library unpacks into memory: the same verdict on the cabinet, within the same time.
+        std::vector<UnpackedMember> inMemory;
+        ExtractedCabinet listed;
+        auto unpack = std::async(std::launch::async, [&] {
+            return unpackPlainMembersToMemory(package, target, 1 << 20, inMemory, listed);
+        });
+        ASSERT_EQ(unpack.wait_for(kLimit), std::future_status::ready) << variant.name << " hangs in memory";
+        std::optional<FileError> memoryError = unpack.get();
+        const bool unpackedInMemory = !memoryError || memoryError->code == kTooLargeForMemory;
         if (auto took = std::chrono::steady_clock::now() - started; took > slowest) {
             slowest = took;
             slowestName = variant.name;
@@ -135,6 +144,7 @@ TEST_F(PackageFuzzTest, DamagedPackagesOpenOrAreRefusedWithinTheirTimeAndTouchNo
         EXPECT_EQ(snapshot(temp), before) << variant.name << " wrote outside its target";
         if (outcome.opened) {
             ++opened;
+            EXPECT_TRUE(unpackedInMemory) << variant.name << " opens, but not in memory";
             test::writeFileBytes(target + "\\kept.txt", "side 2 before");
         } else {
             ++refused;
