@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "library/MemoryFolder.h"
 #include "platform/Digest.h"
 #include "platform/Text.h"
 #include "results/FindingRules.h"
@@ -112,36 +113,53 @@ IntakeOutcome PackageIntake::add(const std::string& package, const std::string& 
             library_.add(facts, package, addedAt);
             return {IntakeState::AlreadyThere, "", facts.id};
         }
+        // In memory when it fits; a package too large for that goes through the staging folder.
+        ExtractedCabinet members;
+        std::vector<UnpackedMember> unpacked;
+        std::optional<FileError> error =
+            unpackPlainMembersToMemory(package, staging_, memoryLimit_, unpacked, members);
+        if (!error) {
+            MemoryFolder inMemory(staging_, std::move(unpacked));
+            return index(inMemory, staging_, members, facts, package, addedAt);
+        }
+        if (error->code != kTooLargeForMemory)
+            return refused(error->message, facts.id);
+        members = {};
         StagingFolder staging(files_, staging_);
         if (!files_.createFolder(staging.path()))
             return refused("не удалось создать каталог " + staging.path(), facts.id);
-        ExtractedCabinet members;
         if (auto error = unpackPlainMembers(package, staging.path(), staging.path(), members))
             return refused(error->message, facts.id);
-        PackageCheck check = checkUnpackedPackage(files_, staging.path(), members.written, members.refused);
-        if (check.manifest != ManifestState::Checked)
-            return refused(check.manifest == ManifestState::Missing
-                               ? "в пакете нет состава KW_Manifest.csv"
-                               : "состав пакета не читается: " + check.problem,
-                           facts.id);
-        if (int differing = check.differing())
-            return refused("пакет изменён после сборки: " + std::to_string(differing) +
-                               " файл(ов) не совпадает с составом KW_Manifest.csv",
-                           facts.id);
-        if (!files_.plainFileExists(staging.path() + "\\KW_scan.ini") &&
-            !files_.plainFileExists(staging.path() + "\\KW_Scan!.rtf"))
-            return refused("это не пакет результатов KW_Scan!", facts.id);
-        facts.members = parseManifest(files_.readFile(staging.path() + "\\" + kManifestFile).value_or(""))
-                            .value_or(std::vector<ManifestRow>{});
-        facts.findings = evaluateFindings(files_, staging.path(), builtInRules().rules, editions_);
-        readPackageFacts(files_, staging.path(), facts);
-        AddState state = library_.add(facts, package, addedAt);
-        return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", facts.id};
+        return index(files_, staging.path(), members, facts, package, addedAt);
     } catch (const SqlError& e) {
         return refused("библиотека не приняла пакет: " + std::string(e.what()), facts.id);
     } catch (const std::bad_alloc&) {
         return refused("недостаточно памяти", facts.id);
     }
+}
+
+IntakeOutcome PackageIntake::index(FileSystem& unpacked, const std::string& folder,
+                                   const ExtractedCabinet& members, PackageFacts& facts,
+                                   const std::string& package, const std::string& addedAt) {
+    PackageCheck check = checkUnpackedPackage(unpacked, folder, members.written, members.refused);
+    if (check.manifest != ManifestState::Checked)
+        return refused(check.manifest == ManifestState::Missing
+                           ? "в пакете нет состава KW_Manifest.csv"
+                           : "состав пакета не читается: " + check.problem,
+                       facts.id);
+    if (int differing = check.differing())
+        return refused("пакет изменён после сборки: " + std::to_string(differing) +
+                           " файл(ов) не совпадает с составом KW_Manifest.csv",
+                       facts.id);
+    if (!unpacked.plainFileExists(folder + "\\KW_scan.ini") &&
+        !unpacked.plainFileExists(folder + "\\KW_Scan!.rtf"))
+        return refused("это не пакет результатов KW_Scan!", facts.id);
+    facts.members = parseManifest(unpacked.readFile(folder + "\\" + kManifestFile).value_or(""))
+                        .value_or(std::vector<ManifestRow>{});
+    facts.findings = evaluateFindings(unpacked, folder, builtInRules().rules, editions_);
+    readPackageFacts(unpacked, folder, facts);
+    AddState state = library_.add(facts, package, addedAt);
+    return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", facts.id};
 }
 
 } // namespace kw

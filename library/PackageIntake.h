@@ -1,4 +1,5 @@
-// One package on its way into the library: unpacked into a staging folder of this process, checked
+// One package on its way into the library: unpacked into memory (a large one into a staging folder of this
+// process), checked
 // against its contents list, its findings evaluated and its facts read; refused, with its reason, when it
 // is damaged, altered or no package of ours. Packages are taken from files and from folders searched
 // through.
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "library/PackageLibrary.h"
+#include "platform/Cabinet.h"
 #include "platform/SystemInfo.h"
 #include "results/FolderEvidence.h"
 
@@ -35,11 +37,19 @@ class PackageIntake {
     // Never throws: a failure of the database is a refusal that names it.
     IntakeOutcome add(const std::string& package, const std::string& addedAt);
 
+    // The most a package may unpack to in memory: a 32-bit process keeps room for the rest.
+    static constexpr std::int64_t kMemoryLimit = 64LL << 20;
+    void setMemoryLimit(std::int64_t bytes) { memoryLimit_ = bytes; }
+
   private:
+    IntakeOutcome index(FileSystem& unpacked, const std::string& folder, const ExtractedCabinet& members,
+                        PackageFacts& facts, const std::string& package, const std::string& addedAt);
+
     FileSystem& files_;
     PackageLibrary& library_;
     std::string staging_;
     const EditionLookup* editions_;
+    std::int64_t memoryLimit_ = kMemoryLimit;
 };
 
 // The time a package is added, as the library keeps it ("2026-12-10 15:04:05").

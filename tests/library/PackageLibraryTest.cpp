@@ -68,8 +68,9 @@ class LibraryEngines : public testing::TestWithParam<std::string> {
             place = LibraryPlace{"odbc:" + odbc};
             // A fresh schema for every test: the server's database outlives the process.
             PackageLibrary library(place);
-            for (const char* table : {"package_groups", "file_groups", "files", "members", "findings",
-                                      "products", "packages", "kw_schema"})
+            for (const char* table :
+                 {"package_groups", "file_groups", "files", "package_member_groups", "member_groups",
+                  "member_rows", "members", "findings", "products", "packages", "kw_schema"})
                 library.connection().execute(std::string("DROP TABLE IF EXISTS ") + table);
         } else {
             place = LibraryPlace{test::tempDir() + "Библиотека с пробелом\\KW_Library.sqlite"};
@@ -157,6 +158,31 @@ TEST_P(LibraryEngines, AKnownInstallationIsStoredOnce) {
     EXPECT_EQ(countOf(library, "file_groups"), rows + 20); // the one folder of twenty files again
 }
 
+// A library of the first version keeps its packages: their members move into groups and are found.
+TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembers) {
+    const std::string id(64, 'd'), sha(64, 'e');
+    {
+        PackageLibrary library(place);
+        library.add(factsOf(id, "PC", "04", installation(3)), "d.cab", "now");
+        // Back to the first version as it stood: the members in a table of their own.
+        SqlConnection& db = library.connection();
+        for (const char* table : {"package_member_groups", "member_groups", "member_rows"})
+            db.execute(std::string("DROP TABLE ") + table);
+        db.execute(
+            "CREATE TABLE members (package_id TEXT NOT NULL, name TEXT NOT NULL, size BIGINT NOT NULL, "
+            "sha256 TEXT NOT NULL, PRIMARY KEY (package_id, name))");
+        for (const char* name : {"(MIRTAL)Files.csv", "(MIRTAL)MIRTAL.ini", "software.txt"})
+            db.execute("INSERT INTO members (package_id, name, size, sha256) VALUES (?, ?, ?, ?)",
+                       std::vector<SqlValue>{id, std::string(name), std::int64_t{10}, sha});
+        db.execute("UPDATE kw_schema SET version = 1");
+    }
+    PackageLibrary upgraded(place);
+    EXPECT_EQ(upgraded.find({.hash = sha}).size(), 1u);
+    EXPECT_EQ(countOf(upgraded, "member_rows"), 3);
+    EXPECT_EQ(countOf(upgraded, "package_member_groups"), 2); // MIRTAL's, and software.txt's own
+    EXPECT_THROW(countOf(upgraded, "members"), SqlError);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, LibraryEngines, testing::Values("sqlite", "odbc"));
 
 // Packages come in through the same checks as an opened one; what fails them is refused whole.
@@ -216,6 +242,42 @@ TEST(PackageIntakeTest, SoundPackagesAreAddedAndTheOthersRefusedWithTheirReason)
     std::vector<std::string> found = packagesUnder(files, {dir + "in", dir + "нет такого"}, missing);
     EXPECT_EQ(found, std::vector<std::string>{good});
     EXPECT_EQ(missing, std::vector<std::string>{dir + "нет такого"});
+}
+
+// A package too large to unpack in memory goes through the staging folder, and is indexed the same.
+TEST(PackageIntakeTest, ThroughMemoryOrTheStagingFolderAPackageGivesTheSameRows) {
+    FileSystem& files = windowsFileSystem();
+    const std::string dir = test::tempDir();
+    std::string package = test::savePackage(test::runFiles("PC-2", "ivan", 2), dir + "in");
+    ASSERT_FALSE(package.empty());
+    PackageLibrary inMemory({dir + "memory.sqlite"}), staged({dir + "staged.sqlite"});
+    PackageIntake fromMemory(files, inMemory, dir + "staging1", nullptr);
+    PackageIntake fromFolder(files, staged, dir + "staging2", nullptr);
+    fromFolder.setMemoryLimit(0);
+    ASSERT_EQ(fromMemory.add(package, "now").state, IntakeState::Added);
+    ASSERT_EQ(fromFolder.add(package, "now").state, IntakeState::Added);
+    EXPECT_FALSE(files.folderExists(dir + "staging1"));
+    EXPECT_FALSE(files.folderExists(dir + "staging2"));
+    for (const char* table :
+         {"packages", "products", "member_rows", "package_member_groups", "files", "package_groups"}) {
+        EXPECT_GT(countOf(inMemory, table), 0) << table;
+        EXPECT_EQ(countOf(inMemory, table), countOf(staged, table)) << table;
+    }
+    auto rows = [](PackageLibrary& library) {
+        std::string all;
+        library.connection().execute(
+            "SELECT p.computer, p.user_name, p.collected, p.windows, x.tag, x.version, m.name, m.sha256 FROM "
+            "packages p JOIN products x ON x.package_id = p.id JOIN package_member_groups u ON u.package_id "
+            "= "
+            "p.id JOIN member_groups g ON g.group_id = u.group_id JOIN member_rows m ON m.id = g.member_id "
+            "ORDER BY x.tag, m.name",
+            {}, [&](const SqlRow& r) {
+                for (const auto& v : r)
+                    all += v.value_or("-") + "\t";
+            });
+        return all;
+    };
+    EXPECT_EQ(rows(inMemory), rows(staged));
 }
 
 TEST(LibraryPlaceTest, ThePasswordNeverShowsAndBracesKeepItWhole) {
