@@ -6,8 +6,10 @@
 #     least half the peer's rate);
 #   - the median time of a search by computer, by MD5 and by finding code (target: under 50 ms);
 #   - the library's growth per package of an installation it knows (target: under 200 KB);
-# in an SQLite file, and on a PostgreSQL server on loopback (scripts/postgres-server.sh) unless PG=0.
+# in an SQLite file, and on a PostgreSQL server on loopback (scripts/postgres-server.sh) unless PG=0; there
+# the searches again with every package copied PG_COPIES times (9 by default: 10,000 packages of N = 1,000).
 # usage: bench/library-bench.sh [BUILD_DIR [N [PACKAGE]]]   (PACKAGE: a result package; default the demo's)
+#        KEEP=1 reuses the packages of the last run, PG=0 leaves PostgreSQL out
 set -euo pipefail
 build=$(realpath "${1:-build}")
 n=${2:-1000}
@@ -16,16 +18,25 @@ scripts="$here/../scripts"
 template=${3:-$(ls "$build"/../build/demo/*.cab "$build"/demo/*.cab 2>/dev/null | head -n 1 || true)}
 [ -f "$template" ] || { echo "no result package: run make demo first, or name one" >&2; exit 2; }
 work="$build/bench-library"
-rm -rf "$work" && mkdir -p "$work"
+# KEEP=1 takes the packages of the last run again when there are as many (they take minutes to make).
+if [ "${KEEP:-0}" = 1 ] && [ "$(ls "$work/in" 2>/dev/null | wc -l)" = "$n" ]; then
+  find "$work" -mindepth 1 -maxdepth 1 ! -name in -exec rm -rf {} +
+else
+  rm -rf "$work" && mkdir -p "$work"
+fi
 export KW_WINEPREFIX=${KW_WINEPREFIX:-$build/wine/win64}
 "$scripts/wineserver.sh" start "$KW_WINEPREFIX" win64 >/dev/null
 winpath() { echo "Z:${1//\//\\}"; }
 run() { "$scripts/wine-run.sh" "$@" </dev/null; }
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
 
-echo "making $n packages from $(basename "$template")"
-made=$(run "$(winpath "$build/bin/kw_library_bench.exe")" make "$(winpath "$template")" "$(winpath "$work/in")" "$n" 5 | tr -d '\r')
-echo "  made in ${made} s, $(du -sh "$work/in" | cut -f1)"
+if [ -d "$work/in" ]; then
+  echo "taking the $n packages of the last run again, $(du -sh "$work/in" | cut -f1)"
+else
+  echo "making $n packages from $(basename "$template")"
+  made=$(run "$(winpath "$build/bin/kw_library_bench.exe")" make "$(winpath "$template")" "$(winpath "$work/in")" "$n" 5 | tr -d '\r')
+  echo "  made in ${made} s, $(du -sh "$work/in" | cut -f1)"
+fi
 
 peer() {
   local out="$work/peer"
@@ -71,7 +82,13 @@ if [ "${PG:-1}" != 0 ]; then
     'DROP TABLE IF EXISTS package_groups, file_groups, files, members, findings, products, packages, kw_schema' \
     >/dev/null 2>&1 || true
   pg_size() { runuser -u postgres -- psql -h "$pg" -p "$port" -d kw_library_test -Atc "SELECT pg_database_size('kw_library_test')"; }
-  measure "odbc:Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=kw_library_test;Uid=kw_test;Pwd=$password;" \
-    "PostgreSQL" pg_size
+  odbc="odbc:Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=kw_library_test;Uid=kw_test;Pwd=$password;"
+  measure "$odbc" "PostgreSQL" pg_size
+  # The searches at ten times the packages: each one added copied nine times in SQL (PG_COPIES).
+  copies=${PG_COPIES:-9}
+  if [ "$copies" -gt 0 ]; then
+    echo "PostgreSQL with every package copied $copies times: $(run "$(winpath "$build/bin/kw_library_bench.exe")" copy "$odbc" "$copies" | tr -d '\r')"
+    run "$(winpath "$build/bin/kw_library_bench.exe")" find "$odbc" PC-0007 "$md5" "$code" 21 | tr -d '\r' | sed 's/^/  /'
+  fi
   "$scripts/postgres-server.sh" stop "$pg"
 fi

@@ -5,6 +5,10 @@
 //       its contents list is true. Prints the seconds it took.
 //   kw_library_bench find DB COMPUTER HASH CODE [RUNS]
 //       the median milliseconds of a search by computer, by MD5 and by finding code.
+//   kw_library_bench copy DB TIMES
+//       a library ten times as large without adding ten times as many packages: each package it holds
+//       copied TIMES times in SQL, as packages of other computers of the same installation (their
+//       contents and inventory rows shared). Prints the seconds it took and the packages it then holds.
 #include <windows.h>
 
 #include <algorithm>
@@ -130,8 +134,38 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (a.size() >= 3 && a[0] == "copy") {
+        const auto start = Clock::now();
+        kw::PackageLibrary library(kw::LibraryPlace{a[1]});
+        kw::SqlConnection& db = library.connection();
+        // Each copy in a transaction of its own; the id of copy k is the original's with "k_" before it.
+        const char* copies[] = {
+            "INSERT INTO packages SELECT ? || id, file_name, cabinet_size, computer || ?, computer_key || ?, "
+            "user_name, collected, collected_order, program_version, windows, added, source_path "
+            "FROM packages WHERE id NOT LIKE '%!_%' ESCAPE '!'",
+            "INSERT INTO products SELECT ? || package_id, tag, tag_key, version, folder "
+            "FROM products WHERE package_id NOT LIKE '%!_%' ESCAPE '!'",
+            "INSERT INTO findings SELECT ? || package_id, seq, code, code_key, importance, problem, source "
+            "FROM findings WHERE package_id NOT LIKE '%!_%' ESCAPE '!'",
+            "INSERT INTO package_member_groups SELECT ? || package_id, group_id "
+            "FROM package_member_groups WHERE package_id NOT LIKE '%!_%' ESCAPE '!'",
+            "INSERT INTO package_groups SELECT ? || package_id, group_id "
+            "FROM package_groups WHERE package_id NOT LIKE '%!_%' ESCAPE '!'",
+        };
+        for (int k = 1; k <= std::stoi(a[2]); ++k) {
+            const std::string prefix = std::to_string(k) + "_", suffix = "-" + std::to_string(k);
+            kw::SqlTransaction t(db);
+            for (size_t c = 0; c < std::size(copies); ++c)
+                db.execute(copies[c], c == 0 ? std::vector<kw::SqlValue>{prefix, suffix, suffix}
+                                             : std::vector<kw::SqlValue>{prefix});
+            t.commit();
+        }
+        std::printf("%.2f s, %lld packages\n", std::chrono::duration<double>(Clock::now() - start).count(),
+                    static_cast<long long>(library.packageCount()));
+        return 0;
+    }
     std::fprintf(stderr,
                  "usage: kw_library_bench make TEMPLATE OUT N [CHANGED_PERMILLE] | find DB COMPUTER HASH "
-                 "CODE [RUNS]\n");
+                 "CODE [RUNS] | copy DB TIMES\n");
     return 2;
 }

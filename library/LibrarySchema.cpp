@@ -1,8 +1,11 @@
 // Keys are content hashes (of the cabinet, of a file's row, of a group of rows), so that no engine needs
 // sequences and the same content written twice, by two processes at once too, is one row. Inventory rows
-// are stored once per distinct file and gathered in groups (the rows of one folder of one table), which
-// packages refer to: a thousand packages of one installation share their groups.
+// and members are stored once per distinct file and gathered in groups (the rows of one folder of one
+// table, the members of one product), which packages refer to: a thousand packages of one installation
+// share their groups.
 #include "library/LibrarySchema.h"
+
+#include "library/GroupedRows.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +13,8 @@
 namespace kw {
 namespace {
 
-// Version 1: every statement may run again on a schema that has it.
+// Version 1, without its table "members" (package_id, name, size, sha256), which version 2 replaced:
+// every statement may run again on a schema that has it.
 constexpr const char* kVersion1[] = {
     "CREATE TABLE IF NOT EXISTS packages (id TEXT PRIMARY KEY, file_name TEXT NOT NULL, cabinet_size BIGINT "
     "NOT "
@@ -28,9 +32,6 @@ constexpr const char* kVersion1[] = {
     "code_key TEXT NOT NULL, importance TEXT NOT NULL, problem TEXT NOT NULL, source TEXT NOT NULL, "
     "PRIMARY KEY (package_id, seq))",
     "CREATE INDEX IF NOT EXISTS findings_by_code ON findings (code_key)",
-    "CREATE TABLE IF NOT EXISTS members (package_id TEXT NOT NULL, name TEXT NOT NULL, size BIGINT NOT NULL, "
-    "sha256 TEXT NOT NULL, PRIMARY KEY (package_id, name))",
-    "CREATE INDEX IF NOT EXISTS members_by_sha256 ON members (sha256)",
     "CREATE TABLE IF NOT EXISTS files (id TEXT PRIMARY KEY, tag TEXT NOT NULL, folder TEXT NOT NULL, name "
     "TEXT "
     "NOT NULL, name_key TEXT NOT NULL, size BIGINT NOT NULL, file_date TEXT NOT NULL, version TEXT NOT NULL, "
@@ -46,6 +47,51 @@ constexpr const char* kVersion1[] = {
     "(package_id, group_id))",
     "CREATE INDEX IF NOT EXISTS package_groups_by_group ON package_groups (group_id)",
 };
+
+// Version 2: the members as groups, as the inventory rows are, since every member's row of every package
+// in an index by its hash made each package's commit write all over that index.
+constexpr const char* kVersion2[] = {
+    "CREATE TABLE IF NOT EXISTS member_rows (id TEXT PRIMARY KEY, name TEXT NOT NULL, size BIGINT NOT NULL, "
+    "sha256 TEXT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS member_rows_by_sha256 ON member_rows (sha256)",
+    "CREATE TABLE IF NOT EXISTS member_groups (group_id TEXT NOT NULL, member_id TEXT NOT NULL, PRIMARY KEY "
+    "(group_id, member_id))",
+    "CREATE INDEX IF NOT EXISTS member_groups_by_member ON member_groups (member_id)",
+    "CREATE TABLE IF NOT EXISTS package_member_groups (package_id TEXT NOT NULL, group_id TEXT NOT NULL, "
+    "PRIMARY KEY (package_id, group_id))",
+    "CREATE INDEX IF NOT EXISTS package_member_groups_by_group ON package_member_groups (group_id)",
+};
+
+// The members of version 1, package by package, into their groups.
+void regroupMembers(SqlConnection& db) {
+    std::string package;
+    std::vector<ManifestRow> members;
+    auto write = [&] {
+        if (!package.empty())
+            writeGroups(db, package, kMemberTables, memberGroups(members));
+        members.clear();
+    };
+    std::vector<std::pair<std::string, ManifestRow>> rows;
+    db.execute(
+        "SELECT package_id, name, size, sha256 FROM members ORDER BY package_id", {}, [&](const SqlRow& r) {
+            rows.push_back({r[0].value_or(""),
+                            {r[1].value_or(""), std::stoll(r[2].value_or("0")), r[3].value_or(""), ""}});
+        });
+    for (auto& [id, row] : rows) {
+        if (id != package) {
+            write();
+            package = id;
+        }
+        members.push_back(std::move(row));
+    }
+    write();
+    db.execute("DROP TABLE members");
+}
+
+void setVersion(SqlConnection& db, std::int64_t version) {
+    db.execute("DELETE FROM kw_schema");
+    db.execute("INSERT INTO kw_schema (version) VALUES (?)", std::vector<SqlValue>{version});
+}
 
 std::int64_t storedVersion(SqlConnection& db) {
     std::int64_t version = 0;
@@ -68,12 +114,18 @@ void prepareLibrarySchema(SqlConnection& db) {
         return;
     // Each upgrade step in one transaction: a library is at one version or the next, never between.
     SqlTransaction t(db);
-    if (storedVersion(db) < 1) {
+    const std::int64_t from = storedVersion(db);
+    if (from < 1) {
         for (const char* statement : kVersion1)
             db.execute(statement);
-        db.execute("DELETE FROM kw_schema");
-        db.execute("INSERT INTO kw_schema (version) VALUES (?)", std::vector<SqlValue>{std::int64_t{1}});
     }
+    if (from < 2) {
+        for (const char* statement : kVersion2)
+            db.execute(statement);
+        if (from == 1)
+            regroupMembers(db);
+    }
+    setVersion(db, kLibrarySchemaVersion);
     t.commit();
 }
 

@@ -1,6 +1,6 @@
-// Adding writes a package's rows with every value a parameter, inventory rows in batches of many rows a
-// statement (a server is a round trip away); a search is one statement whose conditions are subqueries
-// over the indexes, joined with the findings so that one pass gives the report's codes too.
+// Adding writes a package's rows with every value a parameter, its members and inventory rows as groups
+// (GroupedRows.h) in batches of many rows a statement; a search is one statement whose conditions are
+// subqueries over the indexes, joined with the findings so that one pass gives the report's codes too.
 #include "library/PackageLibrary.h"
 
 #include <algorithm>
@@ -8,14 +8,13 @@
 #include <thread>
 #include <unordered_set>
 
+#include "library/GroupedRows.h"
 #include "library/LibrarySchema.h"
 #include "platform/Digest.h"
 #include "platform/Text.h"
 
 namespace kw {
 namespace {
-
-constexpr size_t kRowsPerInsert = 100;
 
 std::vector<SqlValue> values(std::initializer_list<SqlValue> v) {
     return v;
@@ -31,53 +30,6 @@ std::string likeBeginning(std::string_view text) {
     }
     return out + "%";
 }
-
-// Inserts rows of `columns` values each, many rows a statement; a row whose key is there already is
-// skipped (another package, or another program adding at the same time, wrote it).
-class BatchInsert {
-  public:
-    BatchInsert(SqlConnection& db, std::string head, size_t columns)
-        : db_(db), head_(std::move(head)), columns_(columns) {}
-    void add(std::vector<SqlValue> row) {
-        for (SqlValue& v : row)
-            pending_.push_back(std::move(v));
-        if (pending_.size() == kRowsPerInsert * columns_)
-            flush();
-    }
-    void flush() {
-        const size_t rows = pending_.size() / columns_;
-        if (rows == 0)
-            return;
-        if (rows != kRowsPerInsert && rows != partialRows_) {
-            partial_.reset();
-            partialRows_ = rows;
-        }
-        std::unique_ptr<SqlStatement>& statement = rows == kRowsPerInsert ? full_ : partial_;
-        if (!statement)
-            statement = db_.prepare(sqlFor(rows));
-        statement->run(pending_);
-        pending_.clear();
-    }
-
-  private:
-    std::string sqlFor(size_t rows) const {
-        std::string one = "(";
-        for (size_t c = 0; c < columns_; ++c)
-            one += c ? ", ?" : "?";
-        one += ")";
-        std::string sql = head_ + " VALUES ";
-        for (size_t r = 0; r < rows; ++r)
-            sql += (r ? ", " : "") + one;
-        return sql + " ON CONFLICT DO NOTHING";
-    }
-
-    SqlConnection& db_;
-    std::string head_;
-    size_t columns_;
-    std::vector<SqlValue> pending_;
-    std::unique_ptr<SqlStatement> full_, partial_;
-    size_t partialRows_ = 0;
-};
 
 std::string fileKey(const InventoryFact& f) {
     return contentKey(f.tag + '\t' + f.folder + '\t' + f.name + '\t' + std::to_string(f.size) + '\t' +
@@ -192,51 +144,15 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
                       std::string(importanceText(f.importance)), f.problem, f.source});
     }
     findings.flush();
-    BatchInsert members(*db_, "INSERT INTO members (package_id, name, size, sha256)", 4);
-    for (const ManifestRow& m : p.members)
-        members.add({p.id, m.name, m.size, m.sha256});
-    members.flush();
-
-    // The rows of each folder of each table are a group; a group the library knows is only referred to.
-    std::map<std::pair<std::string, std::string>, std::vector<const InventoryFact*>> groups;
-    for (const InventoryFact& f : p.inventory)
-        groups[{foldedName(f.tag), foldedName(f.folder)}].push_back(&f);
-    BatchInsert files(
-        *db_, "INSERT INTO files (id, tag, folder, name, name_key, size, file_date, version, md5)", 9);
-    BatchInsert groupFiles(*db_, "INSERT INTO file_groups (group_id, file_id)", 2);
-    BatchInsert uses(*db_, "INSERT INTO package_groups (package_id, group_id)", 2);
-    std::unique_ptr<SqlStatement> known = db_->prepare("SELECT 1 FROM file_groups WHERE group_id = ?");
-    for (auto& [where, rows] : groups) {
-        std::vector<std::string> keys;
-        keys.reserve(rows.size());
-        for (const InventoryFact* f : rows)
-            keys.push_back(fileKey(*f));
-        std::vector<std::string> sorted = keys;
-        std::sort(sorted.begin(), sorted.end());
-        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-        std::string joined;
-        for (const std::string& k : sorted)
-            joined += k;
-        const std::string group = contentKey(joined);
-        uses.add({p.id, group});
-        bool there = false;
-        known->run(values({group}), [&](const SqlRow&) { there = true; });
-        if (there)
-            continue;
-        std::unordered_set<std::string> written; // a row twice in one table is one file
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (!written.insert(keys[i]).second)
-                continue;
-            const InventoryFact& f = *rows[i];
-            files.add(
-                {keys[i], f.tag, f.folder, f.name, foldedName(f.name), f.size, f.date, f.version, f.md5});
-        }
-        for (const std::string& k : sorted)
-            groupFiles.add({group, k});
+    writeGroups(*db_, p.id, kMemberTables, memberGroups(p.members));
+    // The rows of each folder of each table are a group.
+    std::map<std::string, std::vector<GroupedRow>> groups;
+    for (const InventoryFact& f : p.inventory) {
+        std::string key = fileKey(f);
+        groups[foldedName(f.tag) + '\t' + foldedName(f.folder)].push_back(
+            {key, {key, f.tag, f.folder, f.name, foldedName(f.name), f.size, f.date, f.version, f.md5}});
     }
-    files.flush();
-    groupFiles.flush();
-    uses.flush();
+    writeGroups(*db_, p.id, kInventoryTables, groups);
     t.commit();
     return AddState::Added;
 }
@@ -306,8 +222,11 @@ std::vector<LibraryPackage> PackageLibrary::find(const LibraryFilter& f) {
         v.push_back(foldedName(f.file));
     }
     if (!f.hash.empty()) {
-        where += std::string(" AND (p.id IN (") + inventory +
-                 "fl.md5 = ?) OR p.id IN (SELECT m.package_id FROM members m WHERE m.sha256 = ?))";
+        where +=
+            std::string(" AND (p.id IN (") + inventory +
+            "fl.md5 = ?) OR p.id IN (SELECT u.package_id FROM member_rows mr JOIN member_groups mg ON "
+            "mg.member_id = mr.id JOIN package_member_groups u ON u.group_id = mg.group_id WHERE mr.sha256 = "
+            "?))";
         v.push_back(foldedName(f.hash));
         v.push_back(foldedName(f.hash));
     }

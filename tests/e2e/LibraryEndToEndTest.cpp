@@ -42,8 +42,8 @@ void expectEveryPackageWhole(std::int64_t expected) {
     EXPECT_EQ(library.packageCount(), expected);
     std::int64_t half = -1;
     library.connection().execute(
-        "SELECT COUNT(*) FROM packages p WHERE NOT EXISTS (SELECT 1 FROM members m WHERE m.package_id = "
-        "p.id) OR "
+        "SELECT COUNT(*) FROM packages p WHERE NOT EXISTS (SELECT 1 FROM package_member_groups m WHERE "
+        "m.package_id = p.id) OR "
         "NOT EXISTS (SELECT 1 FROM products x WHERE x.package_id = p.id) OR NOT EXISTS (SELECT 1 FROM "
         "package_groups g WHERE g.package_id = p.id)",
         {}, [&](const SqlRow& r) { half = std::stoll(r[0].value_or("-1")); });
