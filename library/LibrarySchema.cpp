@@ -7,6 +7,7 @@
 
 #include "library/GroupedRows.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,27 +65,13 @@ constexpr const char* kVersion2[] = {
 
 // The members of version 1, package by package, into their groups.
 void regroupMembers(SqlConnection& db) {
-    std::string package;
-    std::vector<ManifestRow> members;
-    auto write = [&] {
-        if (!package.empty())
-            writeGroups(db, package, kMemberTables, memberGroups(members));
-        members.clear();
-    };
-    std::vector<std::pair<std::string, ManifestRow>> rows;
-    db.execute(
-        "SELECT package_id, name, size, sha256 FROM members ORDER BY package_id", {}, [&](const SqlRow& r) {
-            rows.push_back({r[0].value_or(""),
-                            {r[1].value_or(""), std::stoll(r[2].value_or("0")), r[3].value_or(""), ""}});
-        });
-    for (auto& [id, row] : rows) {
-        if (id != package) {
-            write();
-            package = id;
-        }
-        members.push_back(std::move(row));
-    }
-    write();
+    std::map<std::string, std::vector<ManifestRow>> byPackage;
+    db.execute("SELECT package_id, name, size, sha256 FROM members", {}, [&](const SqlRow& r) {
+        byPackage[r[0].value_or("")].push_back(
+            {r[1].value_or(""), std::stoll(r[2].value_or("0")), r[3].value_or(""), ""});
+    });
+    for (const auto& [package, members] : byPackage)
+        writeGroups(db, package, kMemberTables, memberGroups(members));
     db.execute("DROP TABLE members");
 }
 

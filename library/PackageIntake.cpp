@@ -124,7 +124,6 @@ IntakeOutcome PackageIntake::add(const std::string& package, const std::string& 
         }
         if (error->code != kTooLargeForMemory)
             return refused(error->message, facts.id);
-        members = {};
         StagingFolder staging(files_, staging_);
         if (!files_.createFolder(staging.path()))
             return refused("не удалось создать каталог " + staging.path(), facts.id);

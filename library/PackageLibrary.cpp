@@ -3,10 +3,8 @@
 // subqueries over the indexes, joined with the findings so that one pass gives the report's codes too.
 #include "library/PackageLibrary.h"
 
-#include <algorithm>
 #include <map>
 #include <thread>
-#include <unordered_set>
 
 #include "library/GroupedRows.h"
 #include "library/LibrarySchema.h"
