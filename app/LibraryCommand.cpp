@@ -84,13 +84,13 @@ int add(PackageLibrary& library, const Arguments& a) {
         ++refused;
     }
     PackageIntake intake(files, library, stagingFor(files, 1), &builtInEditionLookup());
-    for (const std::string& package : packages) {
-        IntakeOutcome outcome = intake.add(package, now());
+    intake.addAll(packages, now, [&](const std::string& package, const IntakeOutcome& outcome) {
         tellStandardOutput(package + ": " + intakeText(outcome));
         (outcome.state == IntakeState::Added          ? added
          : outcome.state == IntakeState::AlreadyThere ? there
                                                       : refused)++;
-    }
+        return true;
+    });
     tellStandardOutput("Всего пакетов: " + std::to_string(added + there + refused) +
                        ", добавлено: " + std::to_string(added) + ", уже были: " + std::to_string(there) +
                        ", отклонено: " + std::to_string(refused));

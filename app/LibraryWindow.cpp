@@ -226,14 +226,13 @@ void LibraryWindow::addFolder() {
             std::string staging =
                 files_.tempDirectory() + "KW_Library_" + std::to_string(currentProcessId()) + "_window";
             PackageIntake intake(files_, library, staging, editions_);
-            for (const std::string& p : packages) {
-                if (stop_)
-                    break;
-                if (intake.add(p, nowText()).state == IntakeState::Refused)
+            intake.addAll(packages, nowText, [&](const std::string&, const IntakeOutcome& outcome) {
+                if (outcome.state == IntakeState::Refused)
                     ++refused_;
                 ++done_;
                 PostMessageW(box, kAddProgress, 0, 0);
-            }
+                return !stop_;
+            });
         } catch (const SqlError&) {
             refused_ = total_ - done_;
         }

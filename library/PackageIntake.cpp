@@ -1,7 +1,9 @@
 #include "library/PackageIntake.h"
 
 #include <cstdio>
+#include <future>
 #include <memory>
+#include <unordered_set>
 
 #include "library/MemoryFolder.h"
 #include "platform/Digest.h"
@@ -100,46 +102,50 @@ std::vector<std::string> packagesUnder(FileSystem& files, const std::vector<std:
     return out;
 }
 
-IntakeOutcome PackageIntake::add(const std::string& package, const std::string& addedAt) {
-    PackageFacts facts;
+PreparedPackage PackageIntake::prepare(const std::string& package,
+                                       const std::function<bool(const std::string&)>& known,
+                                       const std::string& staging) const {
+    PreparedPackage out{package, std::nullopt, false, {}};
+    PackageFacts& facts = out.facts;
     facts.fileName = baseName(package);
     std::int64_t size = 0;
-    if (auto error = hashFile(files_, package, size, facts.id))
-        return refused("файл не читается: " + error->message);
+    if (auto error = hashFile(files_, package, size, facts.id)) {
+        out.refusal = refused("файл не читается: " + error->message);
+        return out;
+    }
     facts.cabinetSize = size;
     try {
         // Known already: only where it lies now is new.
-        if (library_.has(facts.id)) {
-            library_.add(facts, package, addedAt);
-            return {IntakeState::AlreadyThere, "", facts.id};
-        }
+        if ((out.known = known(facts.id)))
+            return out;
         // In memory when it fits; a package too large for that goes through the staging folder.
         ExtractedCabinet members;
         std::vector<UnpackedMember> unpacked;
         std::optional<FileError> error =
-            unpackPlainMembersToMemory(package, staging_, memoryLimit_, unpacked, members);
+            unpackPlainMembersToMemory(package, staging, memoryLimit_, unpacked, members);
         if (!error) {
-            MemoryFolder inMemory(staging_, std::move(unpacked));
-            return index(inMemory, staging_, members, facts, package, addedAt);
+            MemoryFolder inMemory(staging, std::move(unpacked));
+            out.refusal = check(inMemory, staging, members, facts);
+        } else if (error->code != kTooLargeForMemory) {
+            out.refusal = refused(error->message, facts.id);
+        } else {
+            StagingFolder folder(files_, staging);
+            if (!files_.createFolder(folder.path()))
+                out.refusal = refused("не удалось создать каталог " + folder.path(), facts.id);
+            else if (auto error = unpackPlainMembers(package, folder.path(), folder.path(), members))
+                out.refusal = refused(error->message, facts.id);
+            else
+                out.refusal = check(files_, folder.path(), members, facts);
         }
-        if (error->code != kTooLargeForMemory)
-            return refused(error->message, facts.id);
-        StagingFolder staging(files_, staging_);
-        if (!files_.createFolder(staging.path()))
-            return refused("не удалось создать каталог " + staging.path(), facts.id);
-        if (auto error = unpackPlainMembers(package, staging.path(), staging.path(), members))
-            return refused(error->message, facts.id);
-        return index(files_, staging.path(), members, facts, package, addedAt);
-    } catch (const SqlError& e) {
-        return refused("библиотека не приняла пакет: " + std::string(e.what()), facts.id);
     } catch (const std::bad_alloc&) {
-        return refused("недостаточно памяти", facts.id);
+        out.refusal = refused("недостаточно памяти", facts.id);
     }
+    return out;
 }
 
-IntakeOutcome PackageIntake::index(FileSystem& unpacked, const std::string& folder,
-                                   const ExtractedCabinet& members, PackageFacts& facts,
-                                   const std::string& package, const std::string& addedAt) {
+std::optional<IntakeOutcome> PackageIntake::check(FileSystem& unpacked, const std::string& folder,
+                                                  const ExtractedCabinet& members,
+                                                  PackageFacts& facts) const {
     PackageCheck check = checkUnpackedPackage(unpacked, folder, members.written, members.refused);
     if (check.manifest != ManifestState::Checked)
         return refused(check.manifest == ManifestState::Missing
@@ -157,8 +163,74 @@ IntakeOutcome PackageIntake::index(FileSystem& unpacked, const std::string& fold
                         .value_or(std::vector<ManifestRow>{});
     facts.findings = evaluateFindings(unpacked, folder, builtInRules().rules, editions_);
     readPackageFacts(unpacked, folder, facts);
-    AddState state = library_.add(facts, package, addedAt);
-    return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", facts.id};
+    return std::nullopt;
+}
+
+IntakeOutcome PackageIntake::store(PreparedPackage p, const std::string& addedAt) {
+    if (p.refusal)
+        return *p.refusal;
+    try {
+        if (p.known) {
+            if (library_.relocate(p.facts.id, p.path))
+                return {IntakeState::AlreadyThere, "", p.facts.id};
+            // Gone since it was looked up: read in full after all, beside a preparation that may be
+            // running meanwhile.
+            p = prepare(
+                p.path, [](const std::string&) { return false; }, staging_ + "_again");
+            if (p.refusal)
+                return *p.refusal;
+        }
+        AddState state = library_.add(p.facts, p.path, addedAt);
+        return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", p.facts.id};
+    } catch (const SqlError& e) {
+        return refused("библиотека не приняла пакет: " + std::string(e.what()), p.facts.id);
+    } catch (const std::bad_alloc&) {
+        return refused("недостаточно памяти", p.facts.id);
+    }
+}
+
+IntakeOutcome PackageIntake::add(const std::string& package, const std::string& addedAt) {
+    bool unreadable = false;
+    std::string reason;
+    auto known = [&](const std::string& id) {
+        try {
+            return library_.has(id);
+        } catch (const SqlError& e) {
+            unreadable = true, reason = e.what();
+            return true;
+        }
+    };
+    PreparedPackage prepared = prepare(package, known, staging_);
+    if (unreadable)
+        return refused("библиотека не приняла пакет: " + reason, prepared.facts.id);
+    return store(std::move(prepared), addedAt);
+}
+
+void PackageIntake::addAll(const std::vector<std::string>& packages,
+                           const std::function<std::string()>& addedAt, const IntakeProgress& onEach) {
+    // Read once, so that the preparing thread never asks the database; a library it cannot read is
+    // taken as empty, and each package then finds out for itself.
+    std::unordered_set<std::string> held;
+    try {
+        for (std::string& id : library_.packageIds())
+            held.insert(std::move(id));
+    } catch (const SqlError&) {
+    }
+    auto known = [&held](const std::string& id) { return held.count(id) > 0; };
+    auto prepareAt = [&](size_t i) {
+        return std::async(std::launch::async | std::launch::deferred,
+                          [this, &packages, &known, i] { return prepare(packages[i], known, staging_); });
+    };
+    std::future<PreparedPackage> next;
+    if (!packages.empty())
+        next = prepareAt(0);
+    for (size_t i = 0; i < packages.size(); ++i) {
+        PreparedPackage current = next.get();
+        if (i + 1 < packages.size())
+            next = prepareAt(i + 1);
+        if (!onEach(packages[i], store(std::move(current), addedAt())))
+            break; // the package being prepared is waited for, and not written
+    }
 }
 
 } // namespace kw

@@ -5,6 +5,7 @@
 // through.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,18 @@ struct IntakeOutcome {
 // "добавлен", "уже есть", "отклонён: " + reason.
 std::string intakeText(const IntakeOutcome& outcome);
 
+// A package read and checked, not yet written: refused with its reason, known already (only hashed), or
+// its facts ready to be stored.
+struct PreparedPackage {
+    std::string path;
+    std::optional<IntakeOutcome> refusal;
+    bool known = false;
+    PackageFacts facts;
+};
+
+// Told of each package as it is done; returns false to stop after it.
+using IntakeProgress = std::function<bool(const std::string& package, const IntakeOutcome& outcome)>;
+
 class PackageIntake {
   public:
     // `staging`: a folder of this process's own (it is made and removed again); `editions` for the
@@ -36,14 +49,23 @@ class PackageIntake {
 
     // Never throws: a failure of the database is a refusal that names it.
     IntakeOutcome add(const std::string& package, const std::string& addedAt);
+    // Adds them in turn, each in a transaction of its own; the next package is read and checked while
+    // the one before is written. `addedAt` is asked for each package as it is written.
+    void addAll(const std::vector<std::string>& packages, const std::function<std::string()>& addedAt,
+                const IntakeProgress& onEach);
 
     // The most a package may unpack to in memory: a 32-bit process keeps room for the rest.
     static constexpr std::int64_t kMemoryLimit = 64LL << 20;
     void setMemoryLimit(std::int64_t bytes) { memoryLimit_ = bytes; }
 
   private:
-    IntakeOutcome index(FileSystem& unpacked, const std::string& folder, const ExtractedCabinet& members,
-                        PackageFacts& facts, const std::string& package, const std::string& addedAt);
+    // Touches no database: `known` says whether an identity is in the library already. `staging` is
+    // this call's own, so that two calls may run at once.
+    PreparedPackage prepare(const std::string& package, const std::function<bool(const std::string&)>& known,
+                            const std::string& staging) const;
+    std::optional<IntakeOutcome> check(FileSystem& unpacked, const std::string& folder,
+                                       const ExtractedCabinet& members, PackageFacts& facts) const;
+    IntakeOutcome store(PreparedPackage prepared, const std::string& addedAt);
 
     FileSystem& files_;
     PackageLibrary& library_;

@@ -182,6 +182,16 @@ bool PackageLibrary::has(const std::string& id) {
     return found;
 }
 
+bool PackageLibrary::relocate(const std::string& id, const std::string& sourcePath) {
+    return db_->execute("UPDATE packages SET source_path = ? WHERE id = ?", values({sourcePath, id})) > 0;
+}
+
+std::vector<std::string> PackageLibrary::packageIds() {
+    std::vector<std::string> ids;
+    db_->execute("SELECT id FROM packages", {}, [&](const SqlRow& r) { ids.push_back(r[0].value_or("")); });
+    return ids;
+}
+
 std::optional<LibraryPackage> PackageLibrary::package(const std::string& id) {
     std::vector<LibraryPackage> one = select(" WHERE p.id = ?", values({id}));
     if (one.empty())

@@ -53,6 +53,10 @@ class PackageLibrary {
     // identity) only learns where its cabinet is now. Throws SqlError.
     AddState add(const PackageFacts& facts, const std::string& sourcePath, const std::string& addedAt);
     bool has(const std::string& id);
+    // A package already there learns where its cabinet is now; false when the library does not hold it.
+    bool relocate(const std::string& id, const std::string& sourcePath);
+    // The identities of every package held.
+    std::vector<std::string> packageIds();
     std::optional<LibraryPackage> package(const std::string& id);
     // Ordered by computer and date.
     std::vector<LibraryPackage> find(const LibraryFilter& filter);

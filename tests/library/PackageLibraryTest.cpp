@@ -244,6 +244,40 @@ TEST(PackageIntakeTest, SoundPackagesAreAddedAndTheOthersRefusedWithTheirReason)
     EXPECT_EQ(missing, std::vector<std::string>{dir + "нет такого"});
 }
 
+// Read ahead while the one before is written: each package gets the outcome a single add gives it, in
+// order, and a stop leaves the packages after it untouched.
+TEST(PackageIntakeTest, PackagesAddedInARowKeepTheirOwnOutcomesAndStopWhenAsked) {
+    FileSystem& files = windowsFileSystem();
+    const std::string dir = test::tempDir();
+    std::string a = test::savePackage(test::runFiles("PC-1", "ivan", 1), dir + "a");
+    std::string b = test::savePackage(test::runFiles("PC-2", "olga", 2), dir + "b");
+    ASSERT_FALSE(a.empty() || b.empty());
+    test::writeFileBytes(dir + "cut.cab", test::readFileBytes(a).substr(0, 200));
+    PackageLibrary library({dir + "lib.sqlite"});
+    PackageIntake intake(files, library, dir + "staging", nullptr);
+    ASSERT_EQ(intake.add(a, "now").state, IntakeState::Added);
+    std::vector<std::string> told;
+    intake.addAll(
+        {b, a, dir + "cut.cab", b}, [] { return std::string("now"); },
+        [&](const std::string&, const IntakeOutcome& o) {
+            told.push_back(intakeText(o).substr(0, 16));
+            return true;
+        });
+    EXPECT_EQ(told, (std::vector<std::string>{"добавлен", "уже есть", "отклонён", "уже есть"}));
+    EXPECT_EQ(library.packageCount(), 2);
+    EXPECT_EQ(library.find({.computer = "pc-2"}).size(), 1u);
+
+    PackageLibrary other({dir + "other.sqlite"});
+    PackageIntake stopped(files, other, dir + "staging2", nullptr);
+    int calls = 0;
+    stopped.addAll(
+        {a, b}, [] { return std::string("now"); },
+        [&](const std::string&, const IntakeOutcome&) { return ++calls, false; });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(other.packageCount(), 1);
+    EXPECT_FALSE(files.folderExists(dir + "staging2"));
+}
+
 // A package too large to unpack in memory goes through the staging folder, and is indexed the same.
 TEST(PackageIntakeTest, ThroughMemoryOrTheStagingFolderAPackageGivesTheSameRows) {
     FileSystem& files = windowsFileSystem();
