@@ -79,7 +79,7 @@ if [ "${PG:-1}" != 0 ]; then
   password=$(cat "$pg/password")
   export ODBCSYSINI="$pg"
   runuser -u postgres -- psql -h "$pg" -p "$port" -d kw_library_test -qc \
-    'DROP TABLE IF EXISTS package_groups, file_groups, files, members, findings, products, packages, kw_schema' \
+    'DROP TABLE IF EXISTS package_groups, file_groups, files, members, package_member_groups, member_groups, member_rows, findings, products, packages, kw_schema' \
     >/dev/null 2>&1 || true
   pg_size() { runuser -u postgres -- psql -h "$pg" -p "$port" -d kw_library_test -Atc "SELECT pg_database_size('kw_library_test')"; }
   odbc="odbc:Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=kw_library_test;Uid=kw_test;Pwd=$password;"

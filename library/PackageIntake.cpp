@@ -1,8 +1,11 @@
 #include "library/PackageIntake.h"
 
+#include <condition_variable>
 #include <cstdio>
-#include <future>
 #include <memory>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 #include <unordered_set>
 
 #include "library/MemoryFolder.h"
@@ -217,18 +220,31 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     } catch (const SqlError&) {
     }
     auto known = [&held](const std::string& id) { return held.count(id) > 0; };
-    auto prepareAt = [&](size_t i) {
-        return std::async(std::launch::async | std::launch::deferred,
-                          [this, &packages, &known, i] { return prepare(packages[i], known, staging_); });
-    };
-    std::future<PreparedPackage> next;
-    if (!packages.empty())
-        next = prepareAt(0);
-    for (size_t i = 0; i < packages.size(); ++i) {
-        PreparedPackage current = next.get();
-        if (i + 1 < packages.size())
-            next = prepareAt(i + 1);
-        if (!onEach(packages[i], store(std::move(current), addedAt())))
+    // One thread for the whole run prepares the packages in order and keeps at most one ready ahead of
+    // the one being written; ended by the run's end or its stop, and joined on every way out.
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::optional<PreparedPackage> ready;
+    std::jthread preparing([&](std::stop_token stop) {
+        for (const std::string& package : packages) {
+            PreparedPackage prepared = prepare(package, known, staging_);
+            std::unique_lock lock(mutex);
+            if (!changed.wait(lock, stop, [&] { return !ready; }) || stop.stop_requested())
+                return;
+            ready = std::move(prepared);
+            changed.notify_all();
+        }
+    });
+    for (const std::string& package : packages) {
+        PreparedPackage current;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return ready.has_value(); });
+            current = std::move(*ready);
+            ready.reset();
+            changed.notify_all();
+        }
+        if (!onEach(package, store(std::move(current), addedAt())))
             break; // the package being prepared is waited for, and not written
     }
 }
