@@ -6,6 +6,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,19 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         throw SqlError(diagnostics(type, handle));
+}
+
+// Into the cell's own string, whose room serves row after row; the hashes, dates and versions that most
+// values are, all ASCII, without the system's conversion.
+void assignUtf8(std::optional<std::string>& cell, std::wstring_view text) {
+    if (std::any_of(text.begin(), text.end(), [](wchar_t ch) { return ch >= 0x80; })) {
+        cell = toUtf8(text);
+        return;
+    }
+    if (!cell)
+        cell.emplace();
+    cell->resize(text.size());
+    std::transform(text.begin(), text.end(), cell->begin(), [](wchar_t ch) { return static_cast<char>(ch); });
 }
 
 class OdbcStatement final : public SqlStatement {
@@ -141,8 +155,8 @@ class OdbcStatement final : public SqlStatement {
                               SQL_HANDLE_STMT, stmt_);
                         row[c] = column(static_cast<SQLSMALLINT>(c + 1));
                     } else {
-                        row[c] = toUtf8(std::wstring_view(cells_[c].text.data() + r * kUnits,
-                                                          static_cast<size_t>(got) / sizeof(wchar_t)));
+                        assignUtf8(row[c], std::wstring_view(cells_[c].text.data() + r * kUnits,
+                                                             static_cast<size_t>(got) / sizeof(wchar_t)));
                     }
                 }
                 if (onRow)

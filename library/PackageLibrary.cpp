@@ -36,7 +36,14 @@ std::string fileKey(const InventoryFact& f) {
 
 constexpr const char* kPackageColumns =
     "SELECT p.id, p.file_name, p.computer, p.user_name, p.collected, p.collected_order, p.program_version, "
-    "p.windows, p.source_path, f.code FROM packages p LEFT JOIN findings f ON f.package_id = p.id";
+    "p.windows, p.source_path, p.finding_codes FROM packages p";
+
+std::string findingCodes(const std::vector<Finding>& findings) {
+    std::vector<std::string> codes;
+    for (const Finding& f : findings)
+        codes.push_back(f.code);
+    return joinedFindingCodes(codes);
+}
 
 } // namespace
 
@@ -120,11 +127,11 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
     SqlTransaction t(*db_);
     std::int64_t inserted = db_->execute(
         "INSERT INTO packages (id, file_name, cabinet_size, computer, computer_key, user_name, collected, "
-        "collected_order, program_version, windows, added, source_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, "
-        "?, ?) ON CONFLICT DO NOTHING",
+        "collected_order, program_version, windows, added, source_path, finding_codes) VALUES (?, ?, ?, ?, "
+        "?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING",
         values({p.id, p.fileName, p.cabinetSize, p.computer, foldedName(p.computer), p.user, p.collected,
-                p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath}));
+                p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath,
+                findingCodes(p.findings)}));
     if (inserted == 0) {
         db_->execute("UPDATE packages SET source_path = ? WHERE id = ?", values({sourcePath, p.id}));
         t.commit();
@@ -158,20 +165,18 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
 std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, const std::vector<SqlValue>& v,
                                                    const std::string& tail) {
     std::vector<LibraryPackage> out;
-    db_->execute(std::string(kPackageColumns) + where + tail + ", p.id, f.seq", v, [&](const SqlRow& r) {
+    db_->execute(std::string(kPackageColumns) + where + tail + ", p.id", v, [&](const SqlRow& r) {
         auto text = [&](size_t i) { return r[i].value_or(""); };
-        if (out.empty() || out.back().id != text(0))
-            out.push_back({.id = text(0),
-                           .fileName = text(1),
-                           .computer = text(2),
-                           .user = text(3),
-                           .collected = text(4),
-                           .collectedOrder = text(5),
-                           .programVersion = text(6),
-                           .windows = text(7),
-                           .sourcePath = text(8)});
-        if (r[9])
-            out.back().findingCodes.push_back(*r[9]);
+        out.push_back({.id = text(0),
+                       .fileName = text(1),
+                       .computer = text(2),
+                       .user = text(3),
+                       .collected = text(4),
+                       .collectedOrder = text(5),
+                       .programVersion = text(6),
+                       .windows = text(7),
+                       .sourcePath = text(8),
+                       .findingCodes = splitFindingCodes(text(9))});
     });
     return out;
 }

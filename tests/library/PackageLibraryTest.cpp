@@ -3,6 +3,7 @@
 // cases run where the tests' fixture has started a PostgreSQL server (its connection string is in the
 // build folder's postgres\connection.txt).
 #include <gtest/gtest.h>
+#include <map>
 #include <windows.h>
 
 #include "library/PackageIntake.h"
@@ -129,11 +130,13 @@ TEST_P(LibraryEngines, PackagesAreFoundByWhatTheEngineerAsksAndKeptIntact) {
     EXPECT_EQ(back->sourcePath, "D:\\moved\\a.cab");
     EXPECT_EQ(back->findingCodes, V{"C02"});
     EXPECT_EQ(ids(library.find({.file = longName + ".dll"})), V{"1"});
-    std::string folder;
-    library.connection().execute("SELECT folder FROM files WHERE name = ?",
-                                 std::vector<SqlValue>{longName + ".dll"},
-                                 [&](const SqlRow& r) { folder = r[0].value_or(""); });
-    EXPECT_EQ(folder, "\\" + longName + "\\");
+    // A long value amid short ones, in rows read in blocks, comes whole and leaves its neighbours so.
+    std::map<std::string, std::string> folders;
+    library.connection().execute("SELECT name, folder FROM files", {},
+                                 [&](const SqlRow& r) { folders[r[0].value_or("")] = r[1].value_or(""); });
+    EXPECT_EQ(folders.size(), 61u); // Part_7.dll twice, in two versions
+    EXPECT_EQ(folders[longName + ".dll"], "\\" + longName + "\\");
+    EXPECT_EQ(folders["Part_59.dll"], "\\Bin\\Sub19\\");
 
     std::optional<LibraryPackage> latest = library.package(std::string(64, '2'));
     ASSERT_TRUE(latest);
@@ -159,7 +162,7 @@ TEST_P(LibraryEngines, AKnownInstallationIsStoredOnce) {
 }
 
 // A library of the first version keeps its packages: their members move into groups and are found.
-TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembers) {
+TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembersAndFindingCodes) {
     const std::string id(64, 'd'), sha(64, 'e');
     {
         PackageLibrary library(place);
@@ -168,6 +171,7 @@ TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembers) {
         SqlConnection& db = library.connection();
         for (const char* table : {"package_member_groups", "member_groups", "member_rows"})
             db.execute(std::string("DROP TABLE ") + table);
+        db.execute("ALTER TABLE packages DROP COLUMN finding_codes");
         db.execute(
             "CREATE TABLE members (package_id TEXT NOT NULL, name TEXT NOT NULL, size BIGINT NOT NULL, "
             "sha256 TEXT NOT NULL, PRIMARY KEY (package_id, name))");
@@ -181,6 +185,9 @@ TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembers) {
     EXPECT_EQ(countOf(upgraded, "member_rows"), 3);
     EXPECT_EQ(countOf(upgraded, "package_member_groups"), 2); // MIRTAL's, and software.txt's own
     EXPECT_THROW(countOf(upgraded, "members"), SqlError);
+    std::optional<LibraryPackage> back = upgraded.package(id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->findingCodes, std::vector<std::string>{"C02"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LibraryEngines, testing::Values("sqlite", "odbc"));
