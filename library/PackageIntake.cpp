@@ -227,7 +227,13 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     std::optional<PreparedPackage> ready;
     std::jthread preparing([&](std::stop_token stop) {
         for (const std::string& package : packages) {
-            PreparedPackage prepared = prepare(package, known, staging_);
+            PreparedPackage prepared;
+            try {
+                prepared = prepare(package, known, staging_);
+            } catch (const std::exception& e) {
+                // Not to end the program from a thread: the package is refused, the others go on.
+                prepared = {package, refused(std::string("непредвиденная ошибка: ") + e.what()), false, {}};
+            }
             std::unique_lock lock(mutex);
             if (!changed.wait(lock, stop, [&] { return !ready; }) || stop.stop_requested())
                 return;
