@@ -142,7 +142,7 @@ int wmain(int argc, wchar_t** argv) {
         const char* copies[] = {
             "INSERT INTO packages SELECT ? || id, file_name, cabinet_size, computer || ?, computer_key || ?, "
             "user_name, collected, collected_order, program_version, windows, added, source_path, "
-            "finding_codes "
+            "listing "
             "FROM packages WHERE id NOT LIKE '%!_%' ESCAPE '!'",
             "INSERT INTO products SELECT ? || package_id, tag, tag_key, version, folder "
             "FROM products WHERE package_id NOT LIKE '%!_%' ESCAPE '!'",

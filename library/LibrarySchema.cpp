@@ -6,6 +6,7 @@
 #include "library/LibrarySchema.h"
 
 #include "library/GroupedRows.h"
+#include "library/PackageListing.h"
 
 #include <map>
 #include <memory>
@@ -64,25 +65,40 @@ constexpr const char* kVersion2[] = {
     "CREATE INDEX IF NOT EXISTS package_member_groups_by_group ON package_member_groups (group_id)",
 };
 
-// Version 3: each package's finding codes in its own row as well, so that a search returns one row per
-// package instead of one per finding; and the index from a finding's code to its packages holds the
-// package, so that a search by code need not read the findings themselves (a search that matches
-// thousands of packages felt both). The indexes from a group to its packages stay narrow: widened so,
-// they made every add write a quarter more in SQLite for a few milliseconds on a server.
+// Version 3: each package as a search lists it, in one value of its row (library/PackageListing.h), and
+// an index from a finding's code to its packages that holds the package, so that a search by code need
+// not read the findings. The indexes from a group to its packages stay narrow: widened so, they made
+// every add write a quarter more in SQLite for a few milliseconds on a server.
 constexpr const char* kVersion3[] = {
-    "ALTER TABLE packages ADD COLUMN finding_codes TEXT NOT NULL DEFAULT ''",
+    "ALTER TABLE packages ADD COLUMN listing TEXT NOT NULL DEFAULT ''",
     "DROP INDEX IF EXISTS findings_by_code",
     "CREATE INDEX IF NOT EXISTS findings_by_code_package ON findings (code_key, package_id)",
 };
 
-// The codes of the packages of version 2, from their findings in order.
-void gatherFindingCodes(SqlConnection& db) {
-    std::map<std::string, std::vector<std::string>> byPackage;
-    db.execute("SELECT package_id, code FROM findings ORDER BY package_id, seq", {},
-               [&](const SqlRow& r) { byPackage[r[0].value_or("")].push_back(r[1].value_or("")); });
-    std::unique_ptr<SqlStatement> update = db.prepare("UPDATE packages SET finding_codes = ? WHERE id = ?");
-    for (const auto& [package, codes] : byPackage)
-        update->run(std::vector<SqlValue>{joinedFindingCodes(codes), package});
+// The listings of an older library's packages, from their columns and their findings in order.
+void fillListings(SqlConnection& db) {
+    std::map<std::string, std::pair<LibraryPackage, std::string>> byId; // with the computer's key
+    db.execute("SELECT id, file_name, computer, computer_key, user_name, collected, collected_order, "
+               "program_version, windows FROM packages",
+               {}, [&](SqlRow& r) {
+                   auto text = [&](size_t i) { return r[i].value_or(""); };
+                   byId[text(0)] = {{.fileName = text(1),
+                                     .computer = text(2),
+                                     .user = text(4),
+                                     .collected = text(5),
+                                     .collectedOrder = text(6),
+                                     .programVersion = text(7),
+                                     .windows = text(8)},
+                                    text(3)};
+               });
+    db.execute("SELECT package_id, code FROM findings ORDER BY package_id, seq", {}, [&](SqlRow& r) {
+        auto it = byId.find(r[0].value_or(""));
+        if (it != byId.end())
+            it->second.first.findingCodes.push_back(r[1].value_or(""));
+    });
+    std::unique_ptr<SqlStatement> update = db.prepare("UPDATE packages SET listing = ? WHERE id = ?");
+    for (const auto& [id, listed] : byId)
+        update->run(std::vector<SqlValue>{packageListing(listed.first, listed.second), id});
 }
 
 // The members of version 1, package by package, into their groups.
@@ -113,20 +129,6 @@ std::int64_t storedVersion(SqlConnection& db) {
 
 } // namespace
 
-std::string joinedFindingCodes(const std::vector<std::string>& codes) {
-    std::string joined;
-    for (const std::string& code : codes)
-        joined += code + '\t';
-    return joined;
-}
-
-std::vector<std::string> splitFindingCodes(std::string_view joined) {
-    std::vector<std::string> codes;
-    for (size_t tab; (tab = joined.find('\t')) != std::string_view::npos; joined.remove_prefix(tab + 1))
-        codes.emplace_back(joined.substr(0, tab));
-    return codes;
-}
-
 void prepareLibrarySchema(SqlConnection& db) {
     db.execute("CREATE TABLE IF NOT EXISTS kw_schema (version BIGINT NOT NULL)");
     std::int64_t version = storedVersion(db);
@@ -152,7 +154,7 @@ void prepareLibrarySchema(SqlConnection& db) {
         for (const char* statement : kVersion3)
             db.execute(statement);
         if (from >= 1)
-            gatherFindingCodes(db);
+            fillListings(db);
     }
     setVersion(db, kLibrarySchemaVersion);
     t.commit();

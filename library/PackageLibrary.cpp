@@ -3,11 +3,14 @@
 // subqueries over the indexes, joined with the findings so that one pass gives the report's codes too.
 #include "library/PackageLibrary.h"
 
+#include <algorithm>
 #include <map>
 #include <thread>
+#include <tuple>
 
 #include "library/GroupedRows.h"
 #include "library/LibrarySchema.h"
+#include "library/PackageListing.h"
 #include "platform/Digest.h"
 #include "platform/Text.h"
 
@@ -34,15 +37,19 @@ std::string fileKey(const InventoryFact& f) {
                       f.date + '\t' + f.version + '\t' + f.md5);
 }
 
-constexpr const char* kPackageColumns =
-    "SELECT p.id, p.file_name, p.computer, p.user_name, p.collected, p.collected_order, p.program_version, "
-    "p.windows, p.source_path, p.finding_codes FROM packages p";
+constexpr const char* kPackageColumns = "SELECT p.id, p.listing, p.source_path FROM packages p";
 
-std::string findingCodes(const std::vector<Finding>& findings) {
-    std::vector<std::string> codes;
-    for (const Finding& f : findings)
-        codes.push_back(f.code);
-    return joinedFindingCodes(codes);
+std::string listingOf(const PackageFacts& p) {
+    LibraryPackage listed{.fileName = p.fileName,
+                          .computer = p.computer,
+                          .user = p.user,
+                          .collected = p.collected,
+                          .collectedOrder = p.collectedOrder,
+                          .programVersion = p.programVersion,
+                          .windows = p.windows};
+    for (const Finding& f : p.findings)
+        listed.findingCodes.push_back(f.code);
+    return packageListing(listed, foldedName(p.computer));
 }
 
 } // namespace
@@ -127,11 +134,10 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
     SqlTransaction t(*db_);
     std::int64_t inserted = db_->execute(
         "INSERT INTO packages (id, file_name, cabinet_size, computer, computer_key, user_name, collected, "
-        "collected_order, program_version, windows, added, source_path, finding_codes) VALUES (?, ?, ?, ?, "
+        "collected_order, program_version, windows, added, source_path, listing) VALUES (?, ?, ?, ?, "
         "?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING",
         values({p.id, p.fileName, p.cabinetSize, p.computer, foldedName(p.computer), p.user, p.collected,
-                p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath,
-                findingCodes(p.findings)}));
+                p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath, listingOf(p)}));
     if (inserted == 0) {
         db_->execute("UPDATE packages SET source_path = ? WHERE id = ?", values({sourcePath, p.id}));
         t.commit();
@@ -162,22 +168,29 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
     return AddState::Added;
 }
 
-std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, const std::vector<SqlValue>& v,
-                                                   const std::string& tail) {
-    std::vector<LibraryPackage> out;
-    db_->execute(std::string(kPackageColumns) + where + tail + ", p.id", v, [&](const SqlRow& r) {
-        auto text = [&](size_t i) { return r[i].value_or(""); };
-        out.push_back({.id = text(0),
-                       .fileName = text(1),
-                       .computer = text(2),
-                       .user = text(3),
-                       .collected = text(4),
-                       .collectedOrder = text(5),
-                       .programVersion = text(6),
-                       .windows = text(7),
-                       .sourcePath = text(8),
-                       .findingCodes = splitFindingCodes(text(9))});
+std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, const std::vector<SqlValue>& v) {
+    std::vector<std::pair<std::string, LibraryPackage>> found; // with the computer's key
+    db_->execute(std::string(kPackageColumns) + where, v, [&](SqlRow& r) {
+        auto take = [&](size_t i) { return r[i] ? std::move(*r[i]) : std::string(); };
+        auto& [key, package] = found.emplace_back();
+        package.id = take(0);
+        readPackageListing(take(1), package, key);
+        package.sourcePath = take(2);
     });
+    // The packages stay where they are; only their places are sorted.
+    std::vector<std::size_t> order(found.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto& [keyA, packageA] = found[a];
+        const auto& [keyB, packageB] = found[b];
+        return std::tie(keyA, packageA.collectedOrder, packageA.id) <
+               std::tie(keyB, packageB.collectedOrder, packageB.id);
+    });
+    std::vector<LibraryPackage> out;
+    out.reserve(found.size());
+    for (std::size_t i : order)
+        out.push_back(std::move(found[i].second));
     return out;
 }
 

@@ -67,9 +67,9 @@ class PackageLibrary {
     SqlConnection& connection() { return *db_; }
 
   private:
-    std::vector<LibraryPackage>
-    select(const std::string& where, const std::vector<SqlValue>& values,
-           const std::string& tail = " ORDER BY p.computer_key, p.collected_order");
+    // Ordered by computer and date here rather than by the server, whose collation would sort the
+    // engines' results differently and took longer than the search itself.
+    std::vector<LibraryPackage> select(const std::string& where, const std::vector<SqlValue>& values);
     std::unique_ptr<SqlConnection> db_;
 };
 

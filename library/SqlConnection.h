@@ -24,7 +24,8 @@ class SqlError : public std::runtime_error {
 using SqlValue = std::variant<std::monostate, std::int64_t, std::string>;
 // A row as texts (UTF-8), a NULL as nothing.
 using SqlRow = std::vector<std::optional<std::string>>;
-using SqlRowSink = std::function<void(const SqlRow&)>;
+// The row is the sink's to take values from: it is filled afresh for the next one.
+using SqlRowSink = std::function<void(SqlRow&)>;
 
 class SqlStatement {
   public:

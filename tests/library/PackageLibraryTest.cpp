@@ -94,6 +94,7 @@ TEST_P(LibraryEngines, PackagesAreFoundByWhatTheEngineerAsksAndKeptIntact) {
                                .date = "01.01.2020",
                                .version = "1.0",
                                .md5 = "ffee"});
+    first.windows = "Windows\t7 \\ x\\t\\"; // what the list keeps in one value of the row
     PackageFacts second =
         factsOf(std::string(64, '2'), "пк-бухгалтерия 'o\"neil'", "05", installation(60, "new7"));
     second.findings.clear();
@@ -128,6 +129,7 @@ TEST_P(LibraryEngines, PackagesAreFoundByWhatTheEngineerAsksAndKeptIntact) {
     EXPECT_EQ(back->computer, "ПК-Бухгалтерия 'O\"Neil'");
     EXPECT_EQ(back->user, "Иван O'Brien \"; DROP TABLE packages; --");
     EXPECT_EQ(back->sourcePath, "D:\\moved\\a.cab");
+    EXPECT_EQ(back->windows, first.windows);
     EXPECT_EQ(back->findingCodes, V{"C02"});
     EXPECT_EQ(ids(library.find({.file = longName + ".dll"})), V{"1"});
     // A long value amid short ones, in rows read in blocks, comes whole and leaves its neighbours so.
@@ -162,7 +164,7 @@ TEST_P(LibraryEngines, AKnownInstallationIsStoredOnce) {
 }
 
 // A library of the first version keeps its packages: their members move into groups and are found.
-TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembersAndFindingCodes) {
+TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembersAndListings) {
     const std::string id(64, 'd'), sha(64, 'e');
     {
         PackageLibrary library(place);
@@ -171,7 +173,7 @@ TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembersAndFindi
         SqlConnection& db = library.connection();
         for (const char* table : {"package_member_groups", "member_groups", "member_rows"})
             db.execute(std::string("DROP TABLE ") + table);
-        db.execute("ALTER TABLE packages DROP COLUMN finding_codes");
+        db.execute("ALTER TABLE packages DROP COLUMN listing");
         db.execute(
             "CREATE TABLE members (package_id TEXT NOT NULL, name TEXT NOT NULL, size BIGINT NOT NULL, "
             "sha256 TEXT NOT NULL, PRIMARY KEY (package_id, name))");
