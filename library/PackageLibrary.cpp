@@ -1,10 +1,11 @@
 // Adding writes a package's rows with every value a parameter, its members and inventory rows as groups
 // (GroupedRows.h) in batches of many rows a statement; a search is one statement whose conditions are
-// subqueries over the indexes, joined with the findings so that one pass gives the report's codes too.
+// subqueries over the indexes, reading each package's listing (PackageListing.h) with its codes.
 #include "library/PackageLibrary.h"
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <thread>
 #include <tuple>
 
@@ -179,8 +180,7 @@ std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, con
     });
     // The packages stay where they are; only their places are sorted.
     std::vector<std::size_t> order(found.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
+    std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const auto& [keyA, packageA] = found[a];
         const auto& [keyB, packageB] = found[b];
