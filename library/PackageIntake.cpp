@@ -140,6 +140,8 @@ PreparedPackage PackageIntake::prepare(const std::string& package,
             else
                 out.refusal = check(files_, folder.path(), members, facts);
         }
+    } catch (const SqlError& e) { // from `known`, when it asks the library
+        out.refusal = refused("библиотека не приняла пакет: " + std::string(e.what()), facts.id);
     } catch (const std::bad_alloc&) {
         out.refusal = refused("недостаточно памяти", facts.id);
     }
@@ -193,20 +195,8 @@ IntakeOutcome PackageIntake::store(PreparedPackage p, const std::string& addedAt
 }
 
 IntakeOutcome PackageIntake::add(const std::string& package, const std::string& addedAt) {
-    bool unreadable = false;
-    std::string reason;
-    auto known = [&](const std::string& id) {
-        try {
-            return library_.has(id);
-        } catch (const SqlError& e) {
-            unreadable = true, reason = e.what();
-            return true;
-        }
-    };
-    PreparedPackage prepared = prepare(package, known, staging_);
-    if (unreadable)
-        return refused("библиотека не приняла пакет: " + reason, prepared.facts.id);
-    return store(std::move(prepared), addedAt);
+    auto known = [&](const std::string& id) { return library_.has(id); };
+    return store(prepare(package, known, staging_), addedAt);
 }
 
 void PackageIntake::addAll(const std::vector<std::string>& packages,

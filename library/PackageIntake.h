@@ -59,7 +59,8 @@ class PackageIntake {
     void setMemoryLimit(std::int64_t bytes) { memoryLimit_ = bytes; }
 
   private:
-    // Touches no database: `known` says whether an identity is in the library already. `staging` is
+    // Touches no database but through `known`, which says whether an identity is in the library already
+    // (a failure of the library there is a refusal). `staging` is
     // this call's own, so that two calls may run at once.
     PreparedPackage prepare(const std::string& package, const std::function<bool(const std::string&)>& known,
                             const std::string& staging) const;

@@ -140,7 +140,7 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
         values({p.id, p.fileName, p.cabinetSize, p.computer, foldedName(p.computer), p.user, p.collected,
                 p.collectedOrder, p.programVersion, p.windows, addedAt, sourcePath, listingOf(p)}));
     if (inserted == 0) {
-        db_->execute("UPDATE packages SET source_path = ? WHERE id = ?", values({sourcePath, p.id}));
+        relocate(p.id, sourcePath);
         t.commit();
         return AddState::AlreadyThere;
     }
