@@ -1,5 +1,6 @@
 #include "library/PackageIntake.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <memory>
@@ -171,22 +172,25 @@ std::optional<IntakeOutcome> PackageIntake::check(FileSystem& unpacked, const st
     return std::nullopt;
 }
 
-IntakeOutcome PackageIntake::store(PreparedPackage p, const std::string& addedAt) {
+IntakeOutcome PackageIntake::write(const PreparedPackage& p, const std::string& addedAt) {
     if (p.refusal)
         return *p.refusal;
+    if (p.known) {
+        if (library_.relocate(p.facts.id, p.path))
+            return {IntakeState::AlreadyThere, "", p.facts.id};
+        // Gone since it was looked up: read in full after all, beside a preparation that may be
+        // running meanwhile.
+        PreparedPackage again = prepare(
+            p.path, [](const std::string&) { return false; }, staging_ + "_again");
+        return write(again, addedAt);
+    }
+    AddState state = library_.add(p.facts, p.path, addedAt);
+    return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", p.facts.id};
+}
+
+IntakeOutcome PackageIntake::store(const PreparedPackage& p, const std::string& addedAt) {
     try {
-        if (p.known) {
-            if (library_.relocate(p.facts.id, p.path))
-                return {IntakeState::AlreadyThere, "", p.facts.id};
-            // Gone since it was looked up: read in full after all, beside a preparation that may be
-            // running meanwhile.
-            p = prepare(
-                p.path, [](const std::string&) { return false; }, staging_ + "_again");
-            if (p.refusal)
-                return *p.refusal;
-        }
-        AddState state = library_.add(p.facts, p.path, addedAt);
-        return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", p.facts.id};
+        return write(p, addedAt);
     } catch (const SqlError& e) {
         return refused("библиотека не приняла пакет: " + std::string(e.what()), p.facts.id);
     } catch (const std::bad_alloc&) {
@@ -231,18 +235,72 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
             changed.notify_all();
         }
     });
-    for (const std::string& package : packages) {
-        PreparedPackage current;
+    // Written in batches, one transaction for several packages (each one still whole or not there),
+    // and told only once its batch is committed: a commit costs as much as writing many packages.
+    // Where transactions do not nest, each package is a batch of its own.
+    struct Written {
+        PreparedPackage prepared; // its facts let go once written, and read again should the batch fail
+        IntakeOutcome outcome;
+        bool alone = false; // its writing failed in the batch: written again on its own after it
+    };
+    auto writeAlone = [&](Written& w) {
+        if (!w.prepared.refusal && w.prepared.facts.id.empty())
+            w.prepared = prepare(
+                w.prepared.path, [](const std::string&) { return false; }, staging_ + "_again");
+        w.outcome = store(w.prepared, addedAt());
+    };
+    std::vector<Written> batch;
+    std::optional<SqlTransaction> transaction;
+    auto began = std::chrono::steady_clock::now();
+    bool going = true;
+    auto commit = [&] {
+        try {
+            if (transaction)
+                transaction->commit();
+        } catch (const SqlError&) {
+            for (Written& w : batch)
+                w.alone = true;
+        }
+        transaction.reset();
+        for (Written& w : batch) {
+            if (w.alone)
+                writeAlone(w);
+            going = onEach(w.prepared.path, w.outcome) && going;
+        }
+        batch.clear();
+    };
+    for (size_t i = 0; i < packages.size() && going; ++i) {
+        Written w;
         {
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return ready.has_value(); });
-            current = std::move(*ready);
+            w.prepared = std::move(*ready);
             ready.reset();
             changed.notify_all();
         }
-        if (!onEach(package, store(std::move(current), addedAt())))
-            break; // the package being prepared is waited for, and not written
+        try {
+            if (!transaction && library_.connection().nests()) {
+                transaction.emplace(library_.connection());
+                began = std::chrono::steady_clock::now();
+            }
+            if (!transaction) {
+                writeAlone(w);
+            } else {
+                w.outcome = write(w.prepared, addedAt());
+                w.prepared = {std::move(w.prepared.path), std::nullopt, false, {}};
+            }
+        } catch (const SqlError&) {
+            w.alone = true; // a conflict with another writer, say, or the batch's transaction lost
+        } catch (const std::bad_alloc&) {
+            w.outcome = refused("недостаточно памяти", w.prepared.facts.id);
+        }
+        bool failed = w.alone;
+        batch.push_back(std::move(w));
+        if (failed || !transaction || batch.size() >= kBatchPackages ||
+            std::chrono::steady_clock::now() - began >= kBatchTime)
+            commit();
     }
+    commit(); // a stop waits for the package being prepared, which is not written
 }
 
 } // namespace kw

@@ -4,6 +4,7 @@
 // is damaged, altered or no package of ours. Packages are taken from files and from folders searched
 // through.
 #pragma once
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,8 +50,10 @@ class PackageIntake {
 
     // Never throws: a failure of the database is a refusal that names it.
     IntakeOutcome add(const std::string& package, const std::string& addedAt);
-    // Adds them in turn, each in a transaction of its own; the next package is read and checked while
-    // the one before is written. `addedAt` is asked for each package as it is written.
+    // Adds them in turn; the next package is read and checked while the one before is written. Several
+    // are written in one transaction, each whole or not there, and told once it is committed: a stop
+    // (onEach's false) comes after the rest of that batch is told. `addedAt` is asked for each package
+    // as it is written.
     void addAll(const std::vector<std::string>& packages, const std::function<std::string()>& addedAt,
                 const IntakeProgress& onEach);
 
@@ -66,7 +69,13 @@ class PackageIntake {
                             const std::string& staging) const;
     std::optional<IntakeOutcome> check(FileSystem& unpacked, const std::string& folder,
                                        const ExtractedCabinet& members, PackageFacts& facts) const;
-    IntakeOutcome store(PreparedPackage prepared, const std::string& addedAt);
+    // Throws SqlError; `store` makes that the package's refusal.
+    IntakeOutcome write(const PreparedPackage& prepared, const std::string& addedAt);
+    IntakeOutcome store(const PreparedPackage& prepared, const std::string& addedAt);
+
+    // A batch is committed after this many packages or this long, whichever comes first.
+    static constexpr size_t kBatchPackages = 16;
+    static constexpr std::chrono::milliseconds kBatchTime{250};
 
     FileSystem& files_;
     PackageLibrary& library_;

@@ -50,6 +50,14 @@ class SqlConnection {
     virtual void rollback() = 0;
     // "SQLite" or "ODBC", for messages.
     virtual std::string engine() const = 0;
+    // Whether a transaction may be begun inside another, as a savepoint of it. The PostgreSQL driver
+    // sets savepoints of its own around every statement, which one of ours undone would pull away.
+    virtual bool nests() const { return true; }
+
+  private:
+    friend class SqlTransaction;
+    int transactions_ = 0; // open on this connection: all but the first are savepoints
+    bool spoiled_ = false; // a savepoint that could not be undone: the transaction may not commit
 };
 
 // Opens (creating) the SQLite file; throws SqlError with the reason.
@@ -57,28 +65,20 @@ std::unique_ptr<SqlConnection> openSqlite(const std::string& path);
 // Connects with an ODBC connection string; throws SqlError with the driver's message.
 std::unique_ptr<SqlConnection> openOdbc(const std::string& connectionString);
 
-// Rolls back unless committed: a transaction left by an exception never half-writes.
+// Rolls back unless committed: a transaction left by an exception never half-writes. One begun inside
+// another on the same connection (one that `nests`) is a savepoint of it, undone alone; should that
+// undoing fail, the outer one refuses to commit, so that no half of the inner is ever kept.
 class SqlTransaction {
   public:
-    explicit SqlTransaction(SqlConnection& db) : db_(db) { db_.begin(); }
-    ~SqlTransaction() {
-        if (!done_) {
-            try {
-                db_.rollback();
-            } catch (const SqlError&) {
-                // The connection is gone: the server drops the transaction itself.
-            }
-        }
-    }
+    explicit SqlTransaction(SqlConnection& db);
+    ~SqlTransaction();
     SqlTransaction(const SqlTransaction&) = delete;
     SqlTransaction& operator=(const SqlTransaction&) = delete;
-    void commit() {
-        db_.commit();
-        done_ = true;
-    }
+    void commit();
 
   private:
     SqlConnection& db_;
+    bool inner_;
     bool done_ = false;
 };
 

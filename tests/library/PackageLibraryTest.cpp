@@ -163,6 +163,32 @@ TEST_P(LibraryEngines, AKnownInstallationIsStoredOnce) {
     EXPECT_EQ(countOf(library, "file_groups"), rows + 20); // the one folder of twenty files again
 }
 
+// Packages written in one transaction: one that fails half-way is undone alone, the others are kept.
+TEST_P(LibraryEngines, APackageThatFailsInABatchIsUndoneAlone) {
+    PackageLibrary library(place);
+    if (!library.connection().nests()) {
+        SqlTransaction outer(library.connection());
+        EXPECT_THROW(SqlTransaction inner(library.connection()), SqlError);
+        return;
+    }
+    PackageFacts broken = factsOf(std::string(64, 'b'), "PC", "02", installation(30, "only-b"));
+    PackageFacts plain = factsOf(std::string(64, 'c'), "PC", "03", installation(30));
+    plain.findings.clear();
+    {
+        SqlTransaction batch(library.connection());
+        library.add(factsOf(std::string(64, 'a'), "PC", "01", installation(30)), "a.cab", "now");
+        // Its findings have nowhere to go once its row and its products are written.
+        library.connection().execute("DROP TABLE findings");
+        EXPECT_THROW(library.add(broken, "b.cab", "now"), SqlError);
+        library.add(plain, "c.cab", "now");
+        batch.commit();
+    }
+    EXPECT_EQ(library.packageCount(), 2);
+    EXPECT_FALSE(library.has(broken.id));
+    EXPECT_EQ(countOf(library, "products"), 2);
+    EXPECT_EQ(countOf(library, "files"), 30); // nor any row of its own
+}
+
 // A library of the first version keeps its packages: their members move into groups and are found.
 TEST_P(LibraryEngines, ALibraryOfTheFirstVersionIsUpgradedWithItsMembersAndListings) {
     const std::string id(64, 'd'), sha(64, 'e');
@@ -253,8 +279,8 @@ TEST(PackageIntakeTest, SoundPackagesAreAddedAndTheOthersRefusedWithTheirReason)
     EXPECT_EQ(missing, std::vector<std::string>{dir + "нет такого"});
 }
 
-// Read ahead while the one before is written: each package gets the outcome a single add gives it, in
-// order, and a stop leaves the packages after it untouched.
+// Read ahead while the one before is written, and written in batches: each package gets the outcome a
+// single add gives it, in order, and a stop leaves the packages after its batch untouched.
 TEST(PackageIntakeTest, PackagesAddedInARowKeepTheirOwnOutcomesAndStopWhenAsked) {
     FileSystem& files = windowsFileSystem();
     const std::string dir = test::tempDir();
@@ -278,12 +304,15 @@ TEST(PackageIntakeTest, PackagesAddedInARowKeepTheirOwnOutcomesAndStopWhenAsked)
 
     PackageLibrary other({dir + "other.sqlite"});
     PackageIntake stopped(files, other, dir + "staging2", nullptr);
+    // Stopped at the first: the rest of its batch is told, and kept; nothing after it is written.
+    std::vector<std::string> many(40, b);
+    many.front() = a;
     int calls = 0;
     stopped.addAll(
-        {a, b}, [] { return std::string("now"); },
+        many, [] { return std::string("now"); },
         [&](const std::string&, const IntakeOutcome&) { return ++calls, false; });
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(other.packageCount(), 1);
+    EXPECT_LT(calls, 40);
+    EXPECT_EQ(other.packageCount(), calls > 1 ? 2 : 1);
     EXPECT_FALSE(files.folderExists(dir + "staging2"));
 }
 

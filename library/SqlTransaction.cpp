@@ -1,0 +1,47 @@
+#include "library/SqlConnection.h"
+
+namespace kw {
+
+SqlTransaction::SqlTransaction(SqlConnection& db) : db_(db), inner_(db.transactions_ > 0) {
+    if (inner_ && !db_.nests())
+        throw SqlError("вложенная транзакция невозможна через " + db_.engine());
+    if (inner_)
+        db_.execute("SAVEPOINT kw_inner");
+    else {
+        db_.begin();
+        db_.spoiled_ = false;
+    }
+    ++db_.transactions_;
+}
+
+SqlTransaction::~SqlTransaction() {
+    --db_.transactions_;
+    if (done_)
+        return;
+    try {
+        if (inner_) {
+            db_.execute("ROLLBACK TO SAVEPOINT kw_inner");
+            db_.execute("RELEASE SAVEPOINT kw_inner");
+        } else {
+            db_.rollback();
+        }
+    } catch (const SqlError&) {
+        // A lost connection: the server drops the transaction itself. A savepoint not undone leaves
+        // the outer transaction unfit to commit.
+        if (inner_)
+            db_.spoiled_ = true;
+    }
+}
+
+void SqlTransaction::commit() {
+    if (inner_) {
+        db_.execute("RELEASE SAVEPOINT kw_inner");
+    } else {
+        if (db_.spoiled_)
+            throw SqlError("часть записанного не удалось отменить, и ничего из этой записи не сохранено");
+        db_.commit();
+    }
+    done_ = true;
+}
+
+} // namespace kw
