@@ -241,7 +241,7 @@ class OdbcConnection final : public SqlConnection {
     void commit() override { end(SQL_COMMIT); }
     void rollback() override { end(SQL_ROLLBACK); }
     std::string engine() const override { return "ODBC"; }
-    bool nests() const override { return false; }
+    bool savepoints() const override { return false; }
 
   private:
     void end(SQLSMALLINT how) {

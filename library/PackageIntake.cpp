@@ -237,7 +237,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     });
     // Written in batches, one transaction for several packages (each one still whole or not there),
     // and told only once its batch is committed: a commit costs as much as writing many packages.
-    // Where transactions do not nest, each package is a batch of its own.
+    // Without savepoints (over ODBC) a package that fails spoils its batch, and each is written again.
     struct Written {
         PreparedPackage prepared; // its facts let go once written, and read again should the batch fail
         IntakeOutcome outcome;
@@ -279,16 +279,12 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
             changed.notify_all();
         }
         try {
-            if (!transaction && library_.connection().nests()) {
+            if (!transaction) {
                 transaction.emplace(library_.connection());
                 began = std::chrono::steady_clock::now();
             }
-            if (!transaction) {
-                writeAlone(w);
-            } else {
-                w.outcome = write(w.prepared, addedAt());
-                w.prepared = {std::move(w.prepared.path), std::nullopt, false, {}};
-            }
+            w.outcome = write(w.prepared, addedAt());
+            w.prepared = {std::move(w.prepared.path), std::nullopt, false, {}};
         } catch (const SqlError&) {
             w.alone = true; // a conflict with another writer, say, or the batch's transaction lost
         } catch (const std::bad_alloc&) {
@@ -296,7 +292,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
         }
         bool failed = w.alone;
         batch.push_back(std::move(w));
-        if (failed || !transaction || batch.size() >= kBatchPackages ||
+        if (failed || batch.size() >= kBatchPackages ||
             std::chrono::steady_clock::now() - began >= kBatchTime)
             commit();
     }

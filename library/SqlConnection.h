@@ -50,9 +50,10 @@ class SqlConnection {
     virtual void rollback() = 0;
     // "SQLite" or "ODBC", for messages.
     virtual std::string engine() const = 0;
-    // Whether a transaction may be begun inside another, as a savepoint of it. The PostgreSQL driver
+    // Whether a transaction begun inside another is a savepoint of it, undone alone; else it is part
+    // of the outer one, and its failure leaves the outer one unfit to commit. The PostgreSQL driver
     // sets savepoints of its own around every statement, which one of ours undone would pull away.
-    virtual bool nests() const { return true; }
+    virtual bool savepoints() const { return true; }
 
   private:
     friend class SqlTransaction;
@@ -66,8 +67,9 @@ std::unique_ptr<SqlConnection> openSqlite(const std::string& path);
 std::unique_ptr<SqlConnection> openOdbc(const std::string& connectionString);
 
 // Rolls back unless committed: a transaction left by an exception never half-writes. One begun inside
-// another on the same connection (one that `nests`) is a savepoint of it, undone alone; should that
-// undoing fail, the outer one refuses to commit, so that no half of the inner is ever kept.
+// another on the same connection is a savepoint of it, undone alone (where the engine has `savepoints`);
+// should that undoing fail, or the engine have none, the outer one refuses to commit, so that no half
+// of the inner is ever kept.
 class SqlTransaction {
   public:
     explicit SqlTransaction(SqlConnection& db);
@@ -79,6 +81,7 @@ class SqlTransaction {
   private:
     SqlConnection& db_;
     bool inner_;
+    bool savepoint_;
     bool done_ = false;
 };
 

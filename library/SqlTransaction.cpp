@@ -2,12 +2,11 @@
 
 namespace kw {
 
-SqlTransaction::SqlTransaction(SqlConnection& db) : db_(db), inner_(db.transactions_ > 0) {
-    if (inner_ && !db_.nests())
-        throw SqlError("вложенная транзакция невозможна через " + db_.engine());
-    if (inner_)
+SqlTransaction::SqlTransaction(SqlConnection& db)
+    : db_(db), inner_(db.transactions_ > 0), savepoint_(inner_ && db.savepoints()) {
+    if (savepoint_) {
         db_.execute("SAVEPOINT kw_inner");
-    else {
+    } else if (!inner_) {
         db_.begin();
         db_.spoiled_ = false;
     }
@@ -18,6 +17,10 @@ SqlTransaction::~SqlTransaction() {
     --db_.transactions_;
     if (done_)
         return;
+    if (inner_ && !savepoint_) {
+        db_.spoiled_ = true;
+        return;
+    }
     try {
         if (inner_) {
             db_.execute("ROLLBACK TO SAVEPOINT kw_inner");
@@ -34,11 +37,11 @@ SqlTransaction::~SqlTransaction() {
 }
 
 void SqlTransaction::commit() {
-    if (inner_) {
+    if (savepoint_) {
         db_.execute("RELEASE SAVEPOINT kw_inner");
-    } else {
+    } else if (!inner_) {
         if (db_.spoiled_)
-            throw SqlError("часть записанного не удалось отменить, и ничего из этой записи не сохранено");
+            throw SqlError("часть записанного не удалась, и ничего из этой записи не сохранено");
         db_.commit();
     }
     done_ = true;

@@ -163,14 +163,10 @@ TEST_P(LibraryEngines, AKnownInstallationIsStoredOnce) {
     EXPECT_EQ(countOf(library, "file_groups"), rows + 20); // the one folder of twenty files again
 }
 
-// Packages written in one transaction: one that fails half-way is undone alone, the others are kept.
+// Packages written in one transaction: one that fails half-way is undone alone, the others are kept;
+// over ODBC it spoils the transaction, which then keeps nothing.
 TEST_P(LibraryEngines, APackageThatFailsInABatchIsUndoneAlone) {
     PackageLibrary library(place);
-    if (!library.connection().nests()) {
-        SqlTransaction outer(library.connection());
-        EXPECT_THROW(SqlTransaction inner(library.connection()), SqlError);
-        return;
-    }
     PackageFacts broken = factsOf(std::string(64, 'b'), "PC", "02", installation(30, "only-b"));
     PackageFacts plain = factsOf(std::string(64, 'c'), "PC", "03", installation(30));
     plain.findings.clear();
@@ -181,6 +177,10 @@ TEST_P(LibraryEngines, APackageThatFailsInABatchIsUndoneAlone) {
         library.connection().execute("DROP TABLE findings");
         EXPECT_THROW(library.add(broken, "b.cab", "now"), SqlError);
         library.add(plain, "c.cab", "now");
+        if (!library.connection().savepoints()) { // then the failure spoils the whole batch
+            EXPECT_THROW(batch.commit(), SqlError);
+            return;
+        }
         batch.commit();
     }
     EXPECT_EQ(library.packageCount(), 2);
