@@ -4,6 +4,7 @@
 #include "library/PackageLibrary.h"
 
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <numeric>
 #include <thread>
@@ -170,12 +171,13 @@ AddState PackageLibrary::add(const PackageFacts& p, const std::string& sourcePat
 }
 
 std::vector<LibraryPackage> PackageLibrary::select(const std::string& where, const std::vector<SqlValue>& v) {
-    std::vector<std::pair<std::string, LibraryPackage>> found; // with the computer's key
+    // With the computer's key; a deque, so that ten thousand packages are never moved to grow it.
+    std::deque<std::pair<std::string, LibraryPackage>> found;
     db_->execute(std::string(kPackageColumns) + where, v, [&](SqlRow& r) {
         auto take = [&](size_t i) { return r[i] ? std::move(*r[i]) : std::string(); };
         auto& [key, package] = found.emplace_back();
         package.id = take(0);
-        readPackageListing(take(1), package, key);
+        readPackageListing(r[1] ? std::string_view(*r[1]) : std::string_view(), package, key);
         package.sourcePath = take(2);
     });
     // The packages stay where they are; only their places are sorted.

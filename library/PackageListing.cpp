@@ -1,6 +1,6 @@
 #include "library/PackageListing.h"
 
-#include <vector>
+#include <initializer_list>
 
 namespace kw {
 namespace {
@@ -18,24 +18,28 @@ void appendField(std::string& out, std::string_view field) {
     out += '\t';
 }
 
-std::vector<std::string> fieldsOf(std::string_view listing) {
-    std::vector<std::string> fields;
-    std::string field;
-    for (size_t i = 0; i < listing.size(); ++i) {
-        char c = listing[i];
-        if (c == '\t') {
-            fields.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\\' && i + 1 < listing.size()) {
-            field += listing[++i] == 't' ? '\t' : listing[i];
-        } else {
-            field += c;
-        }
+// The field from `at` to its tab, unescaped, and `at` past that tab; false when no field is left. A tab
+// within a field is escaped, so the next tab ends it; most fields have nothing escaped and are copied
+// whole, since a search reads ten thousand listings at a time.
+bool nextField(std::string_view listing, size_t& at, std::string& field) {
+    size_t tab = listing.find('\t', at);
+    if (tab == std::string_view::npos)
+        return false;
+    std::string_view raw = listing.substr(at, tab - at);
+    at = tab + 1;
+    if (raw.find('\\') == std::string_view::npos) {
+        field.assign(raw);
+        return true;
     }
-    return fields;
+    field.clear();
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size())
+            field += raw[++i] == 't' ? '\t' : raw[i];
+        else
+            field += raw[i];
+    }
+    return true;
 }
-
-constexpr size_t kFixedFields = 8;
 
 } // namespace
 
@@ -53,19 +57,14 @@ std::string packageListing(const LibraryPackage& p, std::string_view computerKey
 }
 
 bool readPackageListing(std::string_view listing, LibraryPackage& p, std::string& computerKey) {
-    std::vector<std::string> f = fieldsOf(listing);
-    if (f.size() < kFixedFields)
-        return false;
-    p.fileName = std::move(f[0]);
-    p.computer = std::move(f[1]);
-    computerKey = std::move(f[2]);
-    p.user = std::move(f[3]);
-    p.collected = std::move(f[4]);
-    p.collectedOrder = std::move(f[5]);
-    p.programVersion = std::move(f[6]);
-    p.windows = std::move(f[7]);
-    p.findingCodes.assign(std::make_move_iterator(f.begin() + kFixedFields),
-                          std::make_move_iterator(f.end()));
+    size_t at = 0;
+    for (std::string* field : {&p.fileName, &p.computer, &computerKey, &p.user, &p.collected,
+                               &p.collectedOrder, &p.programVersion, &p.windows})
+        if (!nextField(listing, at, *field))
+            return false;
+    p.findingCodes.clear();
+    for (std::string code; nextField(listing, at, code);)
+        p.findingCodes.push_back(std::move(code));
     return true;
 }
 
