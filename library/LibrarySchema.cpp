@@ -67,12 +67,22 @@ constexpr const char* kVersion2[] = {
 
 // Version 3: each package as a search lists it, in one value of its row (library/PackageListing.h), and
 // an index from a finding's code to its packages that holds the package, so that a search by code need
-// not read the findings. The indexes from a group to its packages stay narrow: widened so, they made
-// every add write a quarter more in SQLite for a few milliseconds on a server.
+// not read the findings.
 constexpr const char* kVersion3[] = {
     "ALTER TABLE packages ADD COLUMN listing TEXT NOT NULL DEFAULT ''",
     "DROP INDEX IF EXISTS findings_by_code",
     "CREATE INDEX IF NOT EXISTS findings_by_code_package ON findings (code_key, package_id)",
+};
+
+// Version 4: the indexes from a group to its packages hold the package, so that a server finds the
+// packages of a file without reading the table; written in batches, the SQLite add now bears the wider
+// entries.
+constexpr const char* kVersion4[] = {
+    "DROP INDEX IF EXISTS package_groups_by_group",
+    "CREATE INDEX IF NOT EXISTS package_groups_by_group_package ON package_groups (group_id, package_id)",
+    "DROP INDEX IF EXISTS package_member_groups_by_group",
+    "CREATE INDEX IF NOT EXISTS package_member_groups_by_group_package ON package_member_groups (group_id, "
+    "package_id)",
 };
 
 // The listings of an older library's packages, from their columns and their findings in order.
@@ -155,6 +165,10 @@ void prepareLibrarySchema(SqlConnection& db) {
             db.execute(statement);
         if (from >= 1)
             fillListings(db);
+    }
+    if (from < 4) {
+        for (const char* statement : kVersion4)
+            db.execute(statement);
     }
     setVersion(db, kLibrarySchemaVersion);
     t.commit();

@@ -8,7 +8,7 @@
 
 namespace kw {
 
-inline constexpr std::int64_t kLibrarySchemaVersion = 3;
+inline constexpr std::int64_t kLibrarySchemaVersion = 4;
 
 // Creates the tables or upgrades them; throws SqlError (with the reason in Russian for a newer schema).
 void prepareLibrarySchema(SqlConnection& db);
