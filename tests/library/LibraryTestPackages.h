@@ -6,6 +6,7 @@
 
 #include "core/CollectionRun.h"
 #include "results/ResultPackage.h"
+#include "tests/ForwardingFileSystem.h"
 #include "tests/TempFolder.h"
 #include "tests/core/FakeProcesses.h"
 #include "tests/core/FakeSystem.h"
@@ -39,13 +40,17 @@ inline std::map<std::string, std::string> runFiles(
 // Saves the files as a package into `out`; returns its path.
 inline std::string savePackage(const std::map<std::string, std::string>& files, const std::string& out,
                                const std::string& computer = "TESTPC") {
+    // The work folder in the test's own folder, not the prefix's temporary one, which tests running at
+    // the same time in that prefix share.
+    struct OwnTemporaryFolder final : ForwardingFileSystem {
+        std::string tempDirectory() override { return tempDir(); }
+    } fs;
     FakeSystem clock;
     clock.computer = computer;
     RecordingProcesses processes;
     OptionSet options;
     Settings settings;
-    CollectionRun run{{windowsFileSystem(), clock, windowsDesktop(), processes}, options, settings};
-    FileSystem& fs = windowsFileSystem();
+    CollectionRun run{{fs, clock, windowsDesktop(), processes}, options, settings};
     fs.deleteFolderTree(run.folders().folderPath(kWorkFolder));
     run.folders().CreateWorkFolder(kWorkFolder);
     for (const auto& [name, text] : files)
