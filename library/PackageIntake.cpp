@@ -237,7 +237,8 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     });
     // Written in batches, one transaction for several packages (each one still whole or not there),
     // and told only once its batch is committed: a commit costs as much as writing many packages.
-    // Without savepoints (over ODBC) a package that fails spoils its batch, and each is written again.
+    // On a server (over ODBC) each package is a transaction of its own: two engineers' batches would
+    // wait for each other's rows of the same files, in no common order, and deadlock.
     struct Written {
         PreparedPackage prepared; // its facts let go once written, and read again should the batch fail
         IntakeOutcome outcome;
@@ -252,6 +253,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     std::vector<Written> batch;
     std::optional<SqlTransaction> transaction;
     auto began = std::chrono::steady_clock::now();
+    const bool batches = library_.connection().savepoints();
     bool going = true;
     auto commit = [&] {
         try {
@@ -279,12 +281,16 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
             changed.notify_all();
         }
         try {
-            if (!transaction) {
-                transaction.emplace(library_.connection());
-                began = std::chrono::steady_clock::now();
+            if (!batches) {
+                writeAlone(w);
+            } else {
+                if (!transaction) {
+                    transaction.emplace(library_.connection());
+                    began = std::chrono::steady_clock::now();
+                }
+                w.outcome = write(w.prepared, addedAt());
+                w.prepared = {std::move(w.prepared.path), std::nullopt, false, {}};
             }
-            w.outcome = write(w.prepared, addedAt());
-            w.prepared = {std::move(w.prepared.path), std::nullopt, false, {}};
         } catch (const SqlError&) {
             w.alone = true; // a conflict with another writer, say, or the batch's transaction lost
         } catch (const std::bad_alloc&) {
@@ -292,7 +298,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
         }
         bool failed = w.alone;
         batch.push_back(std::move(w));
-        if (failed || batch.size() >= kBatchPackages ||
+        if (failed || !transaction || batch.size() >= kBatchPackages ||
             std::chrono::steady_clock::now() - began >= kBatchTime)
             commit();
     }
