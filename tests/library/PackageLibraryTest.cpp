@@ -4,6 +4,7 @@
 // build folder's postgres\connection.txt).
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 #include <windows.h>
 
 #include "library/PackageIntake.h"
@@ -187,6 +188,37 @@ TEST_P(LibraryEngines, APackageThatFailsInABatchIsUndoneAlone) {
     EXPECT_FALSE(library.has(broken.id));
     EXPECT_EQ(countOf(library, "products"), 2);
     EXPECT_EQ(countOf(library, "files"), 30); // nor any row of its own
+}
+
+// Two writers at once, each on a connection of its own, adding packages of one installation in opposite
+// orders: neither waits for ever or fails, and each package is there once.
+TEST_P(LibraryEngines, TwoWritersAtOnceBothFinish) {
+    std::vector<PackageFacts> packages;
+    for (int i = 10; i < 22; ++i)
+        packages.push_back(factsOf(std::string(62, 'f') + std::to_string(i), "PC-" + std::to_string(i % 4),
+                                   std::to_string(i),
+                                   installation(200, i % 3 ? "" : "new" + std::to_string(i))));
+    auto write = [&](bool backwards, int& failures) {
+        PackageLibrary library(place);
+        for (size_t k = 0; k < packages.size(); ++k) {
+            const PackageFacts& p = packages[backwards ? packages.size() - 1 - k : k];
+            try {
+                library.add(p, p.fileName, "now");
+            } catch (const SqlError&) {
+                ++failures;
+            }
+        }
+    };
+    int failures[2] = {0, 0};
+    {
+        PackageLibrary created(place); // the schema made before either starts
+        std::jthread forwards(write, false, std::ref(failures[0]));
+        std::jthread backwards(write, true, std::ref(failures[1]));
+    }
+    EXPECT_EQ(failures[0] + failures[1], 0);
+    PackageLibrary library(place);
+    EXPECT_EQ(library.packageCount(), 12);
+    EXPECT_EQ(countOf(library, "files"), 204);
 }
 
 // A library of the first version keeps its packages: their members move into groups and are found.
