@@ -51,15 +51,39 @@ std::string BatchInsert::sqlFor(size_t rows) const {
     return sql + " ON CONFLICT DO NOTHING";
 }
 
+namespace {
+
+// Which of these groups the library holds already, asked a hundred at a time: one round trip to a
+// server instead of one a group.
+std::unordered_set<std::string> knownGroups(SqlConnection& db, const char* groupRows,
+                                            const std::vector<std::string>& groups) {
+    std::unordered_set<std::string> known;
+    const std::string head = "SELECT DISTINCT group_id FROM " + tableOf(groupRows) + " WHERE group_id IN (";
+    std::unique_ptr<SqlStatement> full;
+    for (size_t at = 0; at < groups.size(); at += kRowsPerInsert) {
+        const size_t n = std::min(kRowsPerInsert, groups.size() - at);
+        std::string sql = head;
+        for (size_t i = 0; i < n; ++i)
+            sql += i ? ", ?" : "?";
+        std::unique_ptr<SqlStatement> partial;
+        std::unique_ptr<SqlStatement>& statement = n == kRowsPerInsert ? full : partial;
+        if (!statement)
+            statement = db.prepare(sql + ")");
+        std::vector<SqlValue> values(groups.begin() + at, groups.begin() + at + n);
+        statement->run(values, [&](SqlRow& r) { known.insert(r[0].value_or("")); });
+    }
+    return known;
+}
+
+} // namespace
+
 void writeGroups(SqlConnection& db, const std::string& package, const GroupTables& tables,
                  const std::map<std::string, std::vector<GroupedRow>>& groups) {
-    BatchInsert rows(db, std::string("INSERT INTO ") + tables.rows, tables.columns);
-    BatchInsert groupRows(db, std::string("INSERT INTO ") + tables.groupRows, 2);
-    BatchInsert uses(db, std::string("INSERT INTO ") + tables.uses, 2);
-    std::unique_ptr<SqlStatement> known =
-        db.prepare("SELECT 1 FROM " + tableOf(tables.groupRows) + " WHERE group_id = ?");
+    // Each group keyed by the sorted keys of its rows.
+    std::vector<std::string> keys;
+    std::vector<std::vector<std::string>> sortedRows;
     for (const auto& [name, members] : groups) {
-        std::vector<std::string> sorted;
+        std::vector<std::string>& sorted = sortedRows.emplace_back();
         sorted.reserve(members.size());
         for (const GroupedRow& row : members)
             sorted.push_back(row.key);
@@ -68,12 +92,19 @@ void writeGroups(SqlConnection& db, const std::string& package, const GroupTable
         std::string joined;
         for (const std::string& k : sorted)
             joined += k;
-        const std::string group = contentKey(joined);
+        keys.push_back(contentKey(joined));
+    }
+    std::unordered_set<std::string> known = knownGroups(db, tables.groupRows, keys);
+    BatchInsert rows(db, std::string("INSERT INTO ") + tables.rows, tables.columns);
+    BatchInsert groupRows(db, std::string("INSERT INTO ") + tables.groupRows, 2);
+    BatchInsert uses(db, std::string("INSERT INTO ") + tables.uses, 2);
+    size_t g = 0;
+    for (const auto& [name, members] : groups) {
+        const std::string& group = keys[g];
+        const std::vector<std::string>& sorted = sortedRows[g++];
         uses.add({package, group});
-        bool there = false;
-        known->run(std::vector<SqlValue>{group}, [&](const SqlRow&) { there = true; });
-        if (there)
-            continue;
+        if (!known.insert(group).second)
+            continue; // held already, or written for this package a moment ago
         std::unordered_set<std::string> written; // a row twice in one group is one row
         for (const GroupedRow& row : members)
             if (written.insert(row.key).second)
