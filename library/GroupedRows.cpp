@@ -104,7 +104,7 @@ void writeGroups(SqlConnection& db, const std::string& package, const GroupTable
         const std::vector<std::string>& sorted = sortedRows[g++];
         uses.add({package, group});
         if (!known.insert(group).second)
-            continue; // held already, or written for this package a moment ago
+            continue;                            // held already, or written for this package a moment ago
         std::unordered_set<std::string> written; // a row twice in one group is one row
         for (const GroupedRow& row : members)
             if (written.insert(row.key).second)
