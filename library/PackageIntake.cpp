@@ -68,6 +68,47 @@ IntakeOutcome refused(std::string reason, std::string id = {}) {
     return {IntakeState::Refused, std::move(reason), std::move(id)};
 }
 
+// Packages prepared in order on one thread of their own, at most one kept ready ahead of the one taken;
+// the thread ends with the list or when this is destroyed, and is joined on every way out.
+class PreparedAhead {
+  public:
+    PreparedAhead(const std::vector<std::string>& packages,
+                  std::function<PreparedPackage(const std::string&)> prepare)
+        : thread_([this, &packages, prepare = std::move(prepare)](std::stop_token stop) {
+              for (const std::string& package : packages) {
+                  PreparedPackage prepared;
+                  try {
+                      prepared = prepare(package);
+                  } catch (const std::exception& e) {
+                      // Not to end the program from a thread: the package is refused, the others go on.
+                      prepared = {
+                          package, refused(std::string("непредвиденная ошибка: ") + e.what()), false, {}};
+                  }
+                  std::unique_lock lock(mutex_);
+                  if (!changed_.wait(lock, stop, [&] { return !ready_; }) || stop.stop_requested())
+                      return;
+                  ready_ = std::move(prepared);
+                  changed_.notify_all();
+              }
+          }) {}
+
+    // The next package of the list; not to be called more often than the list is long.
+    PreparedPackage next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return ready_.has_value(); });
+        PreparedPackage out = std::move(*ready_);
+        ready_.reset();
+        changed_.notify_all();
+        return out;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::optional<PreparedPackage> ready_;
+    std::jthread thread_; // last: started once the rest is there, stopped and joined first
+};
+
 } // namespace
 
 std::string intakeText(const IntakeOutcome& o) {
@@ -214,27 +255,8 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     } catch (const SqlError&) {
     }
     auto known = [&held](const std::string& id) { return held.count(id) > 0; };
-    // One thread for the whole run prepares the packages in order and keeps at most one ready ahead of
-    // the one being written; ended by the run's end or its stop, and joined on every way out.
-    std::mutex mutex;
-    std::condition_variable_any changed;
-    std::optional<PreparedPackage> ready;
-    std::jthread preparing([&](std::stop_token stop) {
-        for (const std::string& package : packages) {
-            PreparedPackage prepared;
-            try {
-                prepared = prepare(package, known, staging_);
-            } catch (const std::exception& e) {
-                // Not to end the program from a thread: the package is refused, the others go on.
-                prepared = {package, refused(std::string("непредвиденная ошибка: ") + e.what()), false, {}};
-            }
-            std::unique_lock lock(mutex);
-            if (!changed.wait(lock, stop, [&] { return !ready; }) || stop.stop_requested())
-                return;
-            ready = std::move(prepared);
-            changed.notify_all();
-        }
-    });
+    PreparedAhead preparing(packages,
+                            [&](const std::string& package) { return prepare(package, known, staging_); });
     // Written in batches, one transaction for several packages (each one still whole or not there),
     // and told only once its batch is committed: a commit costs as much as writing many packages.
     // On a server (over ODBC) each package is a transaction of its own: two engineers' batches would
@@ -272,14 +294,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
         batch.clear();
     };
     for (size_t i = 0; i < packages.size() && going; ++i) {
-        Written w;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return ready.has_value(); });
-            w.prepared = std::move(*ready);
-            ready.reset();
-            changed.notify_all();
-        }
+        Written w{preparing.next(), {}};
         try {
             if (!batches) {
                 writeAlone(w);
