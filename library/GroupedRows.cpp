@@ -16,6 +16,14 @@ std::string tableOf(const char* columns) {
     return text.substr(0, text.find(' '));
 }
 
+// "?, ?, ?" for n values.
+std::string placeholders(size_t n) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i)
+        out += i ? ", ?" : "?";
+    return out;
+}
+
 } // namespace
 
 void BatchInsert::add(std::vector<SqlValue> row) {
@@ -41,10 +49,7 @@ void BatchInsert::flush() {
 }
 
 std::string BatchInsert::sqlFor(size_t rows) const {
-    std::string one = "(";
-    for (size_t c = 0; c < columns_; ++c)
-        one += c ? ", ?" : "?";
-    one += ")";
+    const std::string one = "(" + placeholders(columns_) + ")";
     std::string sql = head_ + " VALUES ";
     for (size_t r = 0; r < rows; ++r)
         sql += (r ? ", " : "") + one;
@@ -62,13 +67,10 @@ std::unordered_set<std::string> knownGroups(SqlConnection& db, const char* group
     std::unique_ptr<SqlStatement> full;
     for (size_t at = 0; at < groups.size(); at += kRowsPerInsert) {
         const size_t n = std::min(kRowsPerInsert, groups.size() - at);
-        std::string sql = head;
-        for (size_t i = 0; i < n; ++i)
-            sql += i ? ", ?" : "?";
         std::unique_ptr<SqlStatement> partial;
         std::unique_ptr<SqlStatement>& statement = n == kRowsPerInsert ? full : partial;
         if (!statement)
-            statement = db.prepare(sql + ")");
+            statement = db.prepare(head + placeholders(n) + ")");
         std::vector<SqlValue> values(groups.begin() + at, groups.begin() + at + n);
         statement->run(values, [&](SqlRow& r) { known.insert(r[0].value_or("")); });
     }

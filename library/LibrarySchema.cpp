@@ -123,6 +123,11 @@ void regroupMembers(SqlConnection& db) {
     db.execute("DROP TABLE members");
 }
 
+template <size_t N> void executeAll(SqlConnection& db, const char* const (&statements)[N]) {
+    for (const char* statement : statements)
+        db.execute(statement);
+}
+
 void setVersion(SqlConnection& db, std::int64_t version) {
     db.execute("DELETE FROM kw_schema");
     db.execute("INSERT INTO kw_schema (version) VALUES (?)", std::vector<SqlValue>{version});
@@ -150,26 +155,20 @@ void prepareLibrarySchema(SqlConnection& db) {
     // Each upgrade step in one transaction: a library is at one version or the next, never between.
     SqlTransaction t(db);
     const std::int64_t from = storedVersion(db);
-    if (from < 1) {
-        for (const char* statement : kVersion1)
-            db.execute(statement);
-    }
+    if (from < 1)
+        executeAll(db, kVersion1);
     if (from < 2) {
-        for (const char* statement : kVersion2)
-            db.execute(statement);
+        executeAll(db, kVersion2);
         if (from == 1)
             regroupMembers(db);
     }
     if (from < 3) {
-        for (const char* statement : kVersion3)
-            db.execute(statement);
+        executeAll(db, kVersion3);
         if (from >= 1)
             fillListings(db);
     }
-    if (from < 4) {
-        for (const char* statement : kVersion4)
-            db.execute(statement);
-    }
+    if (from < 4)
+        executeAll(db, kVersion4);
     setVersion(db, kLibrarySchemaVersion);
     t.commit();
 }

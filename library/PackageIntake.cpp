@@ -219,14 +219,15 @@ IntakeOutcome PackageIntake::write(const PreparedPackage& p, const std::string& 
     if (p.known) {
         if (library_.relocate(p.facts.id, p.path))
             return {IntakeState::AlreadyThere, "", p.facts.id};
-        // Gone since it was looked up: read in full after all, beside a preparation that may be
-        // running meanwhile.
-        PreparedPackage again = prepare(
-            p.path, [](const std::string&) { return false; }, staging_ + "_again");
-        return write(again, addedAt);
+        return write(readAgain(p.path), addedAt); // gone since it was looked up
     }
     AddState state = library_.add(p.facts, p.path, addedAt);
     return {state == AddState::Added ? IntakeState::Added : IntakeState::AlreadyThere, "", p.facts.id};
+}
+
+PreparedPackage PackageIntake::readAgain(const std::string& package) const {
+    return prepare(
+        package, [](const std::string&) { return false; }, staging_ + "_again");
 }
 
 IntakeOutcome PackageIntake::store(const PreparedPackage& p, const std::string& addedAt) {
@@ -268,8 +269,7 @@ void PackageIntake::addAll(const std::vector<std::string>& packages,
     };
     auto writeAlone = [&](Written& w) {
         if (!w.prepared.refusal && w.prepared.facts.id.empty())
-            w.prepared = prepare(
-                w.prepared.path, [](const std::string&) { return false; }, staging_ + "_again");
+            w.prepared = readAgain(w.prepared.path);
         w.outcome = store(w.prepared, addedAt());
     };
     std::vector<Written> batch;

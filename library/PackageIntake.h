@@ -67,6 +67,9 @@ class PackageIntake {
     // this call's own, so that two calls may run at once.
     PreparedPackage prepare(const std::string& package, const std::function<bool(const std::string&)>& known,
                             const std::string& staging) const;
+    // Read in full, as a package the library does not hold, beside a preparation that may be running
+    // meanwhile.
+    PreparedPackage readAgain(const std::string& package) const;
     std::optional<IntakeOutcome> check(FileSystem& unpacked, const std::string& folder,
                                        const ExtractedCabinet& members, PackageFacts& facts) const;
     // Throws SqlError; `store` makes that the package's refusal.
